@@ -1,0 +1,55 @@
+# Porvane: the two commands of the README, and the rest.
+#   make run    installs what is missing, builds the Linux program, starts it with the sample
+#               settings (on a machine without a display: xvfb-run make run)
+#   make test   installs what is missing, builds both programs, runs every test
+#   make fuzz   runs each fuzz target for FUZZ_SECONDS (default 60)
+#   make bench  builds and runs the benchmarks
+#   make package  builds the .deb and the Windows zip
+
+FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc)
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+.PHONY: deps linux windows run test test-linux test-windows fuzz bench package asan clean
+
+deps:
+	@tools/install-deps
+
+linux: deps
+	cmake --preset linux
+	cmake --build --preset linux -j $(JOBS)
+
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+run: linux
+	cd build/linux && ./porvane
+
+test: test-linux test-windows
+
+test-linux: linux
+	$(XVFB) ctest --preset linux -j 2
+
+test-windows: windows
+	$(XVFB) tools/with-wine-prefix ctest --preset windows
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	$(XVFB) ctest --preset asan -j 2
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	tools/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+
+bench: linux
+	tools/run-benchmarks build/linux
+
+package: linux windows
+	cd build/linux && cpack -G DEB
+	cmake --build --preset windows --target package-zip
+
+clean:
+	rm -rf build

@@ -1,0 +1,112 @@
+#include "policy/frmUsagePolicy.h"
+
+#include <limits>
+
+#include "closing/dlgClosing.h"
+#include "runtime/Error.h"
+#include "runtime/Files.h"
+#include "runtime/Program.h"
+#include "runtime/Services.h"
+#include "settings/dmlRWINIFile.h"
+#include "settings/mdlGlobals.h"
+
+frmUsagePolicy::frmUsagePolicy()
+    : Form({runtime::WindowKind::ToolWindow, "Usage Policy", /*clientWidth=*/4695,
+            /*clientHeight=*/4785}) {
+    cmdAgree.Click = [this] { cmdAgree_Click(); };
+    cmdDisagree.Click = [this] { cmdDisagree_Click(); };
+    tmrClose.OnTimer = [this] { tmrClose_Timer(); };
+}
+
+void frmUsagePolicy::Form_Load() {
+    tmrClose.setEnabled(false);
+    tmrClose.setInterval(1000);
+    lCloseSeconds = 0;
+    bAppStarted = false;
+
+    sIniFile = runtime::AppPath() + runtime::pathSeparator() + "Porvane.ini";
+
+    setCaption(GetIniString(sIniFile, "General", "FormCaption", ""));
+    cmdDisagree.setCaption(GetIniString(sIniFile, "General", "DisagreeCaption", ""));
+    cmdAgree.setCaption(GetIniString(sIniFile, "General", "AgreeCaption", ""));
+
+    // A relative policy path means a file beside the settings, wherever we were started from.
+    std::string policyFile = GetIniString(sIniFile, "General", "PolicyFile", "");
+    rtbPolicy.LoadFile(runtime::resolvePath(runtime::AppPath(), policyFile));
+
+    // The configured size is in pixels; one pixel more than asked, as the window always had.
+    const float t = static_cast<float>(runtime::TwipsPerPixelX());
+    std::int16_t w = GetIniInteger(sIniFile, "General", "PolicyWidth", 0);
+    if (w != 0) {
+        setWidth(static_cast<int>(static_cast<float>(w) * t + t));
+    }
+    std::int16_t h = GetIniInteger(sIniFile, "General", "PolicyHeight", 0);
+    if (h != 0) {
+        setHeight(static_cast<int>(static_cast<float>(h) * t + t));
+    }
+
+    std::int32_t s = GetIniLong(sIniFile, "Application", "ClosePorvaneInSeconds", 0);
+    if (s != 0) {
+        lCloseSeconds = s;
+    }
+}
+
+void frmUsagePolicy::Form_Resize() {
+    rtbPolicy.setLeft(0);
+    rtbPolicy.setWidth(ScaleWidth());
+    rtbPolicy.setHeight(ScaleHeight() - 800);
+    cmdDisagree.setLeft(120);
+    cmdDisagree.setTop(rtbPolicy.Height() + 220);
+    cmdAgree.setLeft(Width() - cmdAgree.Width() - 220);
+    cmdAgree.setTop(rtbPolicy.Height() + 220);
+}
+
+void frmUsagePolicy::cmdAgree_Click() {
+    Hide();
+    if (lCloseSeconds != 0) {
+        tmrClose.setEnabled(true);
+    }
+    std::string c = GetIniString(sIniFile, "General", "Application", "");
+    oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
+    vTaskId = static_cast<double>(oStartedApp->processId());
+    if (GetIniBoolean(sIniFile, "Application", "ClosePorvaneAfterAgree", false)) {
+        Unload();
+    }
+    bAppStarted = true;
+}
+
+void frmUsagePolicy::cmdDisagree_Click() { Unload(); }
+
+void frmUsagePolicy::tmrClose_Timer() {
+    if (lTicks == std::numeric_limits<std::int32_t>::max()) {
+        throw runtime::makeError(runtime::kOverflow);
+    }
+    lTicks += 1;
+    if (lTicks >= lCloseSeconds) {
+        tmrClose.setEnabled(false);
+        Unload();
+    }
+}
+
+void frmUsagePolicy::Form_Unload() {
+    if (GetIniBoolean(sIniFile, "Closing", "ShowCloseDialog", false)) {
+        runtime::defaultInstance<dlgClosing>().Show();
+    }
+}
+
+void frmUsagePolicy::Form_Terminate() {
+    if (bAppStarted) {
+        CloseApplication();
+    }
+}
+
+void frmUsagePolicy::CloseApplication() {
+    if (!GetIniBoolean(sIniFile, "Application", "CloseApplicationOnClose", false)) {
+        return;
+    }
+    // Ended through the identity kept since the start, never by opening vTaskId afresh: by
+    // now that id may belong to an unrelated process. One that has ended is left alone.
+    if (oStartedApp) {
+        oStartedApp->terminate();
+    }
+}

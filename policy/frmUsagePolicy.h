@@ -1,0 +1,48 @@
+#pragma once
+// The policy window: the program's start-up window. It shows the usage policy with Agree and
+// Disagree, starts the configured application on Agree, can close itself after a set number
+// of seconds, and at the program's end can end the application it started.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "runtime/Backend.h"
+#include "runtime/Form.h"
+
+class frmUsagePolicy : public runtime::Form {
+public:
+    frmUsagePolicy();
+
+    // Designed layout, twips.
+    runtime::RichTextBox rtbPolicy{*this, {0, 0, 4695, 3975}, 2};
+    runtime::CommandButton cmdAgree{*this, "Agree", {3360, 4200, 1215, 375}, 0};
+    runtime::CommandButton cmdDisagree{*this, "Disagree", {120, 4200, 1215, 375}, 1};
+    runtime::Timer tmrClose{*this, 1000, false};
+
+    // Ticks after Agree at which the window unloads itself; 0: no timed close.
+    std::int32_t lCloseSeconds = 0;
+    // The started application's process id, once Agree started it.
+    std::optional<double> vTaskId;
+    // True once Agree ran to its end.
+    bool bAppStarted = false;
+    // Ticks counted so far by tmrClose_Timer.
+    std::int32_t lTicks = 0;
+
+    void cmdAgree_Click();
+    void cmdDisagree_Click();
+    void tmrClose_Timer();
+
+protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Unload() override;
+    void Form_Terminate() override;
+
+private:
+    void CloseApplication();
+
+    // The started application itself, kept from its start so that ending it can never reach
+    // another process that later got the same id.
+    std::unique_ptr<runtime::StartedProgram> oStartedApp;
+};

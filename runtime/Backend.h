@@ -1,0 +1,159 @@
+#pragma once
+// The platform table: everything native that a backend provides, grouped by concern. The rules
+// of the forms runtime (which forms are loaded, when the program ends, the no-overlap guard,
+// twips) live in Program and Form; a backend only does native things and reports events back
+// through the sinks below. All geometry here is in pixels, all text UTF-8.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace runtime {
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// ---- events, reported by a backend ----------------------------------------------------------
+
+// Events of one window. A backend calls these on the user-interface thread; the runtime decides
+// when the form's handlers run.
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    // The user activated the control with this id (mouse or keyboard).
+    virtual void clicked(int controlId) = 0;
+    // The title bar's close box or the window manager asked the window to close.
+    virtual void closeRequested() = 0;
+    // The window's size changed for a reason of the platform's own (the window manager).
+    virtual void resized() = 0;
+};
+
+class TimerEvents {
+public:
+    virtual ~TimerEvents() = default;
+    // One interval has passed.
+    virtual void ticked() = 0;
+};
+
+// Events of the program as a whole.
+class ProgramEvents {
+public:
+    virtual ~ProgramEvents() = default;
+    // The program is asked to end from outside (SIGTERM, a Windows session end).
+    virtual void endRequested() = 0;
+};
+
+// ---- window ---------------------------------------------------------------------------------
+
+enum class WindowKind {
+    ToolWindow,  // fixed tool-window border, close box, no minimize/maximize, not in the taskbar
+    Dialog,      // fixed dialog border, close box, no minimize/maximize, not in the taskbar
+};
+
+enum class ControlKind { Button, Label, RichText };
+
+struct WindowSpec {
+    WindowKind kind = WindowKind::Dialog;
+    std::string title;
+    PixelSize client;  // the designed client area
+};
+
+struct ControlSpec {
+    ControlKind kind = ControlKind::Button;
+    int id = 0;  // reported back in WindowEvents::clicked
+    std::string text;
+    PixelRect bounds;  // in the window's client area
+    int tabIndex = 0;
+};
+
+class NativeControl {
+public:
+    virtual ~NativeControl() = default;
+    virtual void setText(std::string_view text) = 0;
+    virtual void setBounds(const PixelRect& bounds) = 0;
+    // Shows a document in a rich-text control: the file's bytes, RTF or, when they are not RTF,
+    // plain text. Empty bytes give an empty view.
+    virtual void setDocument(std::string_view bytes) = 0;
+};
+
+class NativeWindow {
+public:
+    virtual ~NativeWindow() = default;
+    virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) = 0;
+    virtual void setTitle(std::string_view title) = 0;
+    // Shows the window (centred the first time) and gives the focus to the control with this id.
+    virtual void show(int focusControlId) = 0;
+    virtual void hide() = 0;
+    // The size with the frame and the title bar.
+    virtual PixelSize outerSize() const = 0;
+    virtual PixelSize clientSize() const = 0;
+    virtual void setOuterSize(PixelSize size) = 0;
+};
+
+class NativeTimer {
+public:
+    virtual ~NativeTimer() = default;
+    // Starts ticking every interval; a running timer starts its interval anew.
+    virtual void start(int intervalMs) = 0;
+    virtual void stop() = 0;
+};
+
+// ---- process --------------------------------------------------------------------------------
+
+// A program this one started. It identifies that very process for as long as the object lives
+// (a kept handle or pidfd), so terminate() can never reach a process that merely reuses its id.
+class StartedProgram {
+public:
+    virtual ~StartedProgram() = default;  // releases the handle; never ends the process
+    virtual std::int64_t processId() const = 0;
+    // Ends exactly this process; a process that has already ended is left alone, silently.
+    virtual void terminate() = 0;
+};
+
+// ---- the backend ----------------------------------------------------------------------------
+
+enum class MessageIcon { None, Critical };
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // environment
+    virtual std::filesystem::path executableDirectory() = 0;
+    // 1440 divided by the screen's logical dots per inch, horizontally.
+    virtual double twipsPerPixelX() = 0;
+
+    // windows and timers
+    virtual std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+                                                       WindowEvents& events) = 0;
+    virtual std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) = 0;
+
+    // A modal message box with one OK button; returns when the user dismissed it.
+    virtual void messageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+
+    // Starts a command line with the given window style; throws runtime::Error when the
+    // program cannot be started (53 missing, 70 not permitted, 5 empty line).
+    virtual std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
+                                                         int windowStyle) = 0;
+
+    // The event loop: runs until quit() and returns its status. Program events (an end asked
+    // for from outside) go to `events` while it runs.
+    virtual int runEventLoop(ProgramEvents& events) = 0;
+    virtual void quit(int status) = 0;
+};
+
+}  // namespace runtime

@@ -1,0 +1,126 @@
+#include "runtime/Profile.h"
+
+#include <algorithm>
+
+#include "runtime/Files.h"
+#include "runtime/Text.h"
+
+namespace runtime {
+namespace {
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view trim(std::u16string_view s) {
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && isBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// The next line of `text` from `pos`, without its line end; advances `pos` past the line end.
+std::u16string_view nextLine(std::u16string_view text, std::size_t& pos) {
+    std::size_t start = pos;
+    std::size_t end = text.find_first_of(u"\r\n", start);
+    if (end == std::u16string_view::npos) {
+        pos = text.size();
+        return text.substr(start);
+    }
+    pos = end + 1;
+    if (text[end] == u'\r' && pos < text.size() && text[pos] == u'\n') {
+        ++pos;
+    }
+    return text.substr(start, end - start);
+}
+
+// The section name of a "[name]" line, or nothing for any other line.
+std::optional<std::u16string_view> sectionName(std::u16string_view line) {
+    if (line.empty() || line.front() != u'[') {
+        return std::nullopt;
+    }
+    std::size_t close = line.rfind(u']');
+    if (close == std::u16string_view::npos) {
+        return std::nullopt;
+    }
+    return trim(line.substr(1, close - 1));
+}
+
+std::u16string_view unquote(std::u16string_view value) {
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+std::u16string decodeProfileBytes(std::string_view bytes) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        std::u16string out;
+        out.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+        }
+        return out;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+    }
+    return isValidUtf8(bytes) ? utf8ToUtf16(bytes) : windows1252ToUtf16(bytes);
+}
+
+std::optional<std::u16string> findProfileValue(std::u16string_view text,
+                                               std::u16string_view section,
+                                               std::u16string_view key) {
+    std::u16string_view wantedSection = trim(section);
+    std::u16string_view wantedKey = trim(key);
+    bool inSection = false;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::u16string_view line = trim(nextLine(text, pos));
+        if (auto name = sectionName(line)) {
+            if (inSection) {
+                return std::nullopt;  // only the first matching section counts
+            }
+            inSection = equalsIgnoreCase(*name, wantedSection);
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        std::size_t eq = line.find(u'=');
+        if (eq == std::u16string_view::npos) {
+            continue;
+        }
+        if (equalsIgnoreCase(trim(line.substr(0, eq)), wantedKey)) {
+            return std::u16string(unquote(trim(line.substr(eq + 1))));
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t GetPrivateProfileString(std::u16string_view section, std::u16string_view key,
+                                    std::u16string_view defaultValue, char16_t* buffer,
+                                    std::size_t size, std::string_view utf8File) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    std::optional<std::u16string> value;
+    if (auto bytes = tryReadWholeFile(utf8File)) {
+        value = findProfileValue(decodeProfileBytes(*bytes), section, key);
+    }
+    std::u16string_view result = value ? std::u16string_view(*value) : trim(defaultValue);
+    std::size_t n = std::min(result.size(), size - 1);
+    if (n < result.size() && n > 0 && result[n - 1] >= 0xD800 && result[n - 1] <= 0xDBFF) {
+        --n;  // never keep the first half of a pair whose second half was cut off
+    }
+    std::copy_n(result.begin(), n, buffer);
+    buffer[n] = u'\0';
+    return n;
+}
+
+}  // namespace runtime

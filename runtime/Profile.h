@@ -1,0 +1,33 @@
+#pragma once
+// Our own reader of Windows profile (INI) files, the same on every platform. It follows the
+// Windows rules: names matched without regard to case; the line, the key name and the value
+// trimmed of blanks; the first '=' splits; a value in one matching pair of quotes loses them;
+// the first matching section and the first matching key win; a line without '=' is no key;
+// CRLF, LF or CR line ends; no comment syntax. Files may be UTF-16LE with a BOM or UTF-8 with
+// or without one; a file that is not valid UTF-8 is read as Windows-1252.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace runtime {
+
+// The value of `key` in `section` of the profile text (already decoded), or nothing when the
+// section or the key is missing.
+std::optional<std::u16string> findProfileValue(std::u16string_view text,
+                                               std::u16string_view section,
+                                               std::u16string_view key);
+
+// The profile file's bytes decoded to UTF-16 by the encoding rules above.
+std::u16string decodeProfileBytes(std::string_view bytes);
+
+// The profile read: copies the value of `key` in `section` of the file at `utf8File` into
+// `buffer` (at most size - 1 units, never half a surrogate pair, then a terminator) and returns
+// the number of units copied. A missing or unreadable file, section or key copies
+// `defaultValue` instead.
+std::size_t GetPrivateProfileString(std::u16string_view section, std::u16string_view key,
+                                    std::u16string_view defaultValue, char16_t* buffer,
+                                    std::size_t size, std::string_view utf8File);
+
+}  // namespace runtime

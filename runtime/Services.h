@@ -1,0 +1,30 @@
+#pragma once
+// The runtime's services that are not windows, reached through the running program's backend.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/Backend.h"
+
+namespace runtime {
+
+// Window style for a started program: a normal window that gets the focus.
+inline constexpr int kNormalFocus = 1;
+
+// The running executable's directory, UTF-8, without a trailing separator.
+std::string AppPath();
+
+// The separator between a directory and a file name on this platform.
+char pathSeparator();
+
+// The screen's horizontal twips-per-pixel factor.
+double TwipsPerPixelX();
+
+// A modal message box with one OK button; returns when dismissed.
+void MsgBox(std::string_view text, std::string_view title, MessageIcon icon);
+
+// Starts a command line; throws runtime::Error when it cannot be started.
+std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle);
+
+}  // namespace runtime

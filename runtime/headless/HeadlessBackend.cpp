@@ -1,0 +1,268 @@
+#include "runtime/headless/HeadlessBackend.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "runtime/Error.h"
+
+namespace runtime::headless {
+
+// ---- controls and windows -------------------------------------------------------------------
+
+class HeadlessBackend::Control : public NativeControl {
+public:
+    explicit Control(const ControlSpec& spec)
+        : state_{spec.kind, spec.id, spec.tabIndex, spec.text, spec.bounds, {}} {}
+    void setText(std::string_view text) override { state_.text = text; }
+    void setBounds(const PixelRect& bounds) override { state_.bounds = bounds; }
+    void setDocument(std::string_view bytes) override { state_.document = bytes; }
+    ControlState state_;
+};
+
+class HeadlessBackend::Window : public NativeWindow {
+public:
+    Window(HeadlessBackend& backend, const WindowSpec& spec, WindowEvents& events)
+        : backend_(backend), events_(events) {
+        state_.kind = spec.kind;
+        state_.title = spec.title;
+        state_.client = spec.client;
+        Frame f = backend_.frame(spec.kind);
+        state_.outer = {spec.client.width + f.left + f.right,
+                        spec.client.height + f.top + f.bottom};
+        backend_.windows_.push_back(this);
+    }
+    ~Window() override { std::erase(backend_.windows_, this); }
+
+    std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) override {
+        auto control = std::make_unique<Control>(spec);
+        controls_.push_back(control.get());
+        state_.controls.push_back(&control->state_);
+        return control;
+    }
+    void setTitle(std::string_view title) override { state_.title = title; }
+    void show(int focusControlId) override {
+        if (!state_.visible && !shownBefore_) {
+            state_.centred = true;
+        }
+        shownBefore_ = true;
+        state_.visible = true;
+        state_.focusedControlId = focusControlId;
+    }
+    void hide() override { state_.visible = false; }
+    PixelSize outerSize() const override { return state_.outer; }
+    PixelSize clientSize() const override { return state_.client; }
+    void setOuterSize(PixelSize size) override {
+        Frame f = backend_.frame(state_.kind);
+        state_.outer = size;
+        state_.client = {std::max(0, size.width - f.left - f.right),
+                         std::max(0, size.height - f.top - f.bottom)};
+    }
+
+    HeadlessBackend& backend_;
+    WindowEvents& events_;
+    WindowState state_;
+    std::vector<Control*> controls_;
+    bool shownBefore_ = false;
+};
+
+// ---- timers ---------------------------------------------------------------------------------
+
+class HeadlessBackend::TimerImpl : public NativeTimer {
+public:
+    TimerImpl(HeadlessBackend& backend, TimerEvents& events) : backend_(backend), events_(events) {
+        backend_.timers_.push_back(this);
+    }
+    ~TimerImpl() override { std::erase(backend_.timers_, this); }
+    void start(int intervalMs) override {
+        interval_ = intervalMs;
+        due_ = backend_.now_ + intervalMs;
+        running_ = true;
+    }
+    void stop() override { running_ = false; }
+
+    HeadlessBackend& backend_;
+    TimerEvents& events_;
+    std::int64_t interval_ = 0;
+    std::int64_t due_ = 0;
+    bool running_ = false;
+};
+
+// ---- processes ------------------------------------------------------------------------------
+
+class HeadlessBackend::Started : public StartedProgram {
+public:
+    Started(HeadlessBackend& backend, std::int64_t pid, std::int64_t generation)
+        : backend_(backend), pid_(pid), generation_(generation) {}
+    std::int64_t processId() const override { return pid_; }
+    void terminate() override {
+        // Through the kept identity: the record of exactly the process we started.
+        ProcessRecord* record = backend_.processById(pid_, generation_);
+        if (record != nullptr && record->running) {
+            record->running = false;
+            record->terminated = true;
+        }
+    }
+
+private:
+    HeadlessBackend& backend_;
+    std::int64_t pid_;
+    std::int64_t generation_;
+};
+
+// ---- the backend ----------------------------------------------------------------------------
+
+HeadlessBackend::HeadlessBackend() = default;
+HeadlessBackend::~HeadlessBackend() = default;
+
+std::unique_ptr<NativeWindow> HeadlessBackend::createWindow(const WindowSpec& spec,
+                                                            WindowEvents& events) {
+    return std::make_unique<Window>(*this, spec, events);
+}
+
+std::unique_ptr<NativeTimer> HeadlessBackend::createTimer(TimerEvents& events) {
+    return std::make_unique<TimerImpl>(*this, events);
+}
+
+void HeadlessBackend::messageBox(std::string_view text, std::string_view title,
+                                 MessageIcon icon) {
+    messageBoxes_.push_back({std::string(text), std::string(title), icon});
+    if (onMessageBox) {
+        onMessageBox(messageBoxes_.back());
+    }
+}
+
+std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view commandLine,
+                                                              int windowStyle) {
+    std::string line(commandLine);
+    std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        throw makeError(kInvalidProcedureCall);
+    }
+    std::string program = line.substr(first, line.find_first_of(" \t", first) - first);
+    if (std::find(missingPrograms.begin(), missingPrograms.end(), program) !=
+        missingPrograms.end()) {
+        throw makeError(kFileNotFound);
+    }
+    std::int64_t pid = nextPid_++;
+    processes_.push_back({pid, line, windowStyle, true, false, ++generation_});
+    return std::make_unique<Started>(*this, pid, generation_);
+}
+
+int HeadlessBackend::runEventLoop(ProgramEvents&) {
+    // Everything happens when a test advances the clock; the loop itself has nothing to wait
+    // for. A program that has not quit yet would wait for ever.
+    if (!quitStatus_) {
+        throw std::logic_error("the headless event loop was entered by a program still running");
+    }
+    return *quitStatus_;
+}
+
+void HeadlessBackend::quit(int status) {
+    if (!quitStatus_) {
+        quitStatus_ = status;
+    }
+}
+
+void HeadlessBackend::advance(std::int64_t ms) {
+    std::int64_t until = now_ + ms;
+    for (;;) {
+        // The running timer due first; timers created by its handler join the next round.
+        TimerImpl* next = nullptr;
+        for (TimerImpl* t : timers_) {
+            if (t->running_ && t->interval_ > 0 && t->due_ <= until &&
+                (next == nullptr || t->due_ < next->due_)) {
+                next = t;
+            }
+        }
+        if (next == nullptr) {
+            break;
+        }
+        now_ = next->due_;
+        next->due_ += next->interval_;
+        next->events_.ticked();
+    }
+    now_ = until;
+}
+
+HeadlessBackend::Window* HeadlessBackend::findVisible(const std::string& title) const {
+    for (Window* w : windows_) {
+        if (w->state_.visible && w->state_.title == title) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+bool HeadlessBackend::click(const std::string& windowTitle, const std::string& buttonText) {
+    Window* w = findVisible(windowTitle);
+    if (w == nullptr) {
+        return false;
+    }
+    for (Control* c : w->controls_) {
+        if (c->state_.kind == ControlKind::Button && c->state_.text == buttonText) {
+            w->events_.clicked(c->state_.id);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HeadlessBackend::requestClose(const std::string& windowTitle) {
+    Window* w = findVisible(windowTitle);
+    if (w == nullptr) {
+        return false;
+    }
+    w->events_.closeRequested();
+    return true;
+}
+
+std::vector<const WindowState*> HeadlessBackend::windows() const {
+    std::vector<const WindowState*> out;
+    for (Window* w : windows_) {
+        out.push_back(&w->state_);
+    }
+    return out;
+}
+
+const WindowState* HeadlessBackend::window(const std::string& title) const {
+    for (Window* w : windows_) {
+        if (w->state_.title == title) {
+            return &w->state_;
+        }
+    }
+    return nullptr;
+}
+
+const WindowState* HeadlessBackend::visibleWindow(const std::string& title) const {
+    Window* w = findVisible(title);
+    return w != nullptr ? &w->state_ : nullptr;
+}
+
+int HeadlessBackend::activeTimers() const {
+    return static_cast<int>(
+        std::count_if(timers_.begin(), timers_.end(), [](TimerImpl* t) { return t->running_; }));
+}
+
+ProcessRecord* HeadlessBackend::processById(std::int64_t pid, std::int64_t generation) {
+    for (ProcessRecord& p : processes_) {
+        if (p.pid == pid && p.generation == generation) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+void HeadlessBackend::exitProcess(std::int64_t pid) {
+    for (ProcessRecord& p : processes_) {
+        if (p.pid == pid && p.running) {
+            p.running = false;
+        }
+    }
+}
+
+void HeadlessBackend::spawnUnrelated(std::int64_t pid) {
+    processes_.push_back({pid, "(unrelated)", 0, true, false, ++generation_});
+}
+
+}  // namespace runtime::headless

@@ -1,0 +1,140 @@
+#pragma once
+// The backend the tests drive. It keeps real state (windows, controls, timers, message boxes,
+// started programs) and feeds events back through the same entry points as the real backends.
+// Time is virtual: timers tick only when a test advances the clock.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/Backend.h"
+
+namespace runtime::headless {
+
+class HeadlessBackend;
+
+struct ControlState {
+    ControlKind kind = ControlKind::Button;
+    int id = 0;
+    int tabIndex = 0;
+    std::string text;
+    PixelRect bounds;
+    std::string document;  // rich-text controls: the bytes last shown
+};
+
+struct WindowState {
+    WindowKind kind = WindowKind::Dialog;
+    std::string title;
+    PixelSize outer;
+    PixelSize client;
+    bool visible = false;
+    bool centred = false;
+    int focusedControlId = 0;
+    std::vector<ControlState*> controls;
+};
+
+struct MessageBoxRecord {
+    std::string text;
+    std::string title;
+    MessageIcon icon = MessageIcon::None;
+    bool operator==(const MessageBoxRecord&) const = default;
+};
+
+// A program "started" by the headless backend: a record that tests can end or reuse.
+struct ProcessRecord {
+    std::int64_t pid = 0;
+    std::string commandLine;
+    int windowStyle = 0;
+    bool running = true;
+    bool terminated = false;  // ended by this program
+    std::int64_t generation = 0;
+};
+
+class HeadlessBackend : public Backend {
+public:
+    HeadlessBackend();
+    ~HeadlessBackend() override;
+
+    // ---- set-up ----
+    void setExecutableDirectory(std::filesystem::path dir) { exeDir_ = std::move(dir); }
+    void setTwipsPerPixel(double tpp) { twipsPerPixel_ = tpp; }
+    // The frame a window of this kind gets around its client area, in pixels.
+    struct Frame {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    void setFrame(WindowKind kind, Frame frame) { frames_[static_cast<int>(kind)] = frame; }
+    Frame frame(WindowKind kind) const { return frames_[static_cast<int>(kind)]; }
+    // Called while a message box is open, before it is dismissed: a test can let virtual time
+    // pass here, as a user who takes a while to press OK.
+    std::function<void(const MessageBoxRecord&)> onMessageBox;
+    // Programs whose command line names a program that does not exist: startProgram fails
+    // with error 53 for a line whose first word is listed here.
+    std::vector<std::string> missingPrograms;
+
+    // ---- what a user does ----
+    // Advances the virtual clock, delivering every tick that falls due, in time order.
+    void advance(std::int64_t ms);
+    std::int64_t now() const { return now_; }
+    // Clicks the button with this text in the visible window with this title. Returns false
+    // when there is no such visible window or button.
+    bool click(const std::string& windowTitle, const std::string& buttonText);
+    // Asks the visible window with this title to close, as its close box does.
+    bool requestClose(const std::string& windowTitle);
+
+    // ---- what a test reads ----
+    std::vector<const WindowState*> windows() const;
+    const WindowState* window(const std::string& title) const;  // the first with this title
+    const WindowState* visibleWindow(const std::string& title) const;
+    const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<ProcessRecord>& processes() const { return processes_; }
+    std::optional<int> quitStatus() const { return quitStatus_; }
+    int activeTimers() const;
+
+    // ---- the operating system's side of processes ----
+    // The process with this pid exits by itself.
+    void exitProcess(std::int64_t pid);
+    // An unrelated process appears with this pid (the id of one that ended is reused).
+    void spawnUnrelated(std::int64_t pid);
+
+    // ---- Backend ----
+    std::filesystem::path executableDirectory() override { return exeDir_; }
+    double twipsPerPixelX() override { return twipsPerPixel_; }
+    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+                                               WindowEvents& events) override;
+    std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
+    void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
+                                                 int windowStyle) override;
+    int runEventLoop(ProgramEvents& events) override;
+    void quit(int status) override;
+
+private:
+    class Window;
+    class Control;
+    class TimerImpl;
+    class Started;
+    friend class Window;
+    friend class TimerImpl;
+    friend class Started;
+
+    Window* findVisible(const std::string& title) const;
+    ProcessRecord* processById(std::int64_t pid, std::int64_t generation);
+
+    std::filesystem::path exeDir_ = "/porvane";
+    double twipsPerPixel_ = 15.0;
+    Frame frames_[2] = {{3, 20, 3, 3}, {3, 26, 3, 3}};
+    std::int64_t now_ = 0;
+    std::vector<Window*> windows_;
+    std::vector<TimerImpl*> timers_;
+    std::vector<MessageBoxRecord> messageBoxes_;
+    std::vector<ProcessRecord> processes_;
+    std::int64_t nextPid_ = 1000;
+    std::int64_t generation_ = 0;
+    std::optional<int> quitStatus_;
+};
+
+}  // namespace runtime::headless

@@ -1,0 +1,80 @@
+#include "settings/dmlRWINIFile.h"
+
+#include <exception>
+#include <new>
+
+#include "runtime/Error.h"
+#include "runtime/Profile.h"
+#include "runtime/Services.h"
+#include "runtime/Text.h"
+#include "settings/Conversions.h"
+
+namespace {
+
+// The profile reader's buffer: 499 characters and a terminator.
+constexpr std::size_t kBufferSize = 500;
+
+std::string context(std::string_view section, std::string_view key) {
+    return "Error getting Section = " + std::string(section) + " - Key = " + std::string(key);
+}
+
+// Runs a read; any error becomes the notice and the neutral value.
+template <class T, class Read>
+T guarded(std::string_view section, std::string_view key, T neutral, Read read) {
+    try {
+        return read();
+    } catch (const runtime::Error& error) {
+        ShowIniError(error.number, error.description, context(section, key));
+    } catch (const std::bad_alloc&) {
+        runtime::Error error = runtime::makeError(runtime::kOutOfMemory);
+        ShowIniError(error.number, error.description, context(section, key));
+    } catch (const std::exception& error) {
+        ShowIniError(runtime::kInvalidProcedureCall, error.what(), context(section, key));
+    }
+    return neutral;
+}
+
+}  // namespace
+
+std::string GetIniString(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                         std::string_view sDefault) {
+    return guarded<std::string>(sSection, sKey, {}, [&] {
+        std::u16string buffer(kBufferSize, u' ');
+        std::size_t n = runtime::GetPrivateProfileString(
+            runtime::utf8ToUtf16(sSection), runtime::utf8ToUtf16(sKey),
+            runtime::utf8ToUtf16(sDefault), buffer.data(), buffer.size(), sFile);
+        return runtime::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
+    });
+}
+
+bool GetIniBoolean(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                   bool bDefault) {
+    return guarded<bool>(sSection, sKey, false, [&] {
+        std::string s = GetIniString(sFile, sSection, sKey, "");
+        return s.empty() ? bDefault : settings::toBoolean(s);
+    });
+}
+
+std::int32_t GetIniLong(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                        std::int32_t lDefault) {
+    return guarded<std::int32_t>(sSection, sKey, 0, [&] {
+        std::string s = GetIniString(sFile, sSection, sKey, "");
+        return s.empty() ? lDefault : settings::toLong(s);
+    });
+}
+
+std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection,
+                           std::string_view sKey, std::int32_t lDefault) {
+    return guarded<std::int16_t>(sSection, sKey, 0, [&] {
+        std::string s = GetIniString(sFile, sSection, sKey, "");
+        return s.empty() ? settings::narrowToInteger(lDefault) : settings::toInteger(s);
+    });
+}
+
+void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext) {
+    std::string text = "Error Number: " + std::to_string(lNumber) + "\r\n" + std::string(sDescription);
+    if (!sContext.empty()) {
+        text += "\r\n\r\n" + std::string(sContext);
+    }
+    runtime::MsgBox(text, "Ini RW Class", runtime::MessageIcon::Critical);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Reads single values from the settings file and turns them into the caller's type. A reader
+// never fails towards its caller: when reading or converting fails it shows the "Ini RW Class"
+// notice and returns the empty string, False or 0.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The value of the key, at most 499 characters; the default when the file, section or key is
+// missing.
+std::string GetIniString(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                         std::string_view sDefault);
+
+// The key as a Boolean; the default when the value is empty.
+bool GetIniBoolean(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                   bool bDefault);
+
+// The key as a 32-bit integer; the default when the value is empty.
+std::int32_t GetIniLong(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                        std::int32_t lDefault);
+
+// The key as a 16-bit integer; the default, narrowed to 16 bits, when the value is empty.
+std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection,
+                           std::string_view sKey, std::int32_t lDefault);
+
+// Shows the settings error notice: a modal critical message box titled "Ini RW Class".
+void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext);

@@ -1,0 +1,3 @@
+#include "settings/mdlGlobals.h"
+
+std::string sIniFile;

@@ -1,0 +1,44 @@
+#pragma once
+// A temporary folder standing for the executable's directory, a headless backend pointing at
+// it, and helpers to write the settings file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/Program.h"
+#include "runtime/headless/HeadlessBackend.h"
+
+namespace testing_support {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    // Writes the bytes to a file in the folder and returns its full path, UTF-8.
+    std::string write(const std::string& name, std::string_view bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// A program on the headless backend, its executable directory a fresh temporary folder.
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest();
+    ~ProgramTest() override;
+
+    // Writes Porvane.ini beside the "executable".
+    void writeIni(std::string_view text);
+    std::string iniPath() const;
+
+    TempDir dir;
+    runtime::headless::HeadlessBackend backend;
+    std::unique_ptr<runtime::Program> program;
+};
+
+}  // namespace testing_support

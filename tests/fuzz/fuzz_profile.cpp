@@ -1,0 +1,44 @@
+// Fuzzes the profile reader's decoding and lookup, and the settings conversions, with the
+// input split into a section, a key and the file's bytes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "runtime/Error.h"
+#include "runtime/Profile.h"
+#include "runtime/Text.h"
+#include "settings/Conversions.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::u16string text = runtime::decodeProfileBytes(input);
+    for (const char16_t* key : {u"FormCaption", u"PolicyWidth", u"k", u""}) {
+        if (auto value = runtime::findProfileValue(text, u"General", key)) {
+            std::string utf8 = runtime::utf16ToUtf8(*value);
+            try {
+                (void)settings::toBoolean(utf8);
+            } catch (const runtime::Error&) {
+            }
+            try {
+                (void)settings::toLong(utf8);
+            } catch (const runtime::Error&) {
+            }
+            try {
+                (void)settings::toInteger(utf8);
+            } catch (const runtime::Error&) {
+            }
+        }
+    }
+    // The conversions on the raw input too, and the UTF-8 round trip.
+    try {
+        (void)settings::toLong(input);
+    } catch (const runtime::Error&) {
+    }
+    std::string roundTrip = runtime::utf16ToUtf8(runtime::utf8ToUtf16(input));
+    if (runtime::isValidUtf8(input) && roundTrip != input) {
+        __builtin_trap();
+    }
+    return 0;
+}
