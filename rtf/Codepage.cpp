@@ -14,24 +14,42 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 const char* iconvName(int codepage, char* buffer, std::size_t size) {
     switch (codepage) {
-        case 10000: return "MACINTOSH";
-        case 10001: return "SHIFT_JIS";  // Mac Japanese is Shift-JIS plus a few Apple extras
-        case 10002: return "BIG5";
-        case 10003: return "EUC-KR";
-        case 10006: return "MAC-GREEK";
-        case 10007: return "MAC-CYRILLIC";
-        case 10008: return "GB2312";
-        case 10029: return "MAC-CENTRALEUROPE";
-        case 10079: return "MAC-IS";
-        case 10081: return "MAC-TURKISH";
-        case 20127: return "ASCII";
-        case 20932: return "EUC-JP";
-        case 28591: return "ISO-8859-1";
-        case 50220: return "ISO-2022-JP";
-        case 51932: return "EUC-JP";
-        case 51949: return "EUC-KR";
-        case 65001: return "UTF-8";
-        default: break;
+        case 10000:
+            return "MACINTOSH";
+        case 10001:
+            return "SHIFT_JIS";  // Mac Japanese is Shift-JIS plus a few Apple extras
+        case 10002:
+            return "BIG5";
+        case 10003:
+            return "EUC-KR";
+        case 10006:
+            return "MAC-GREEK";
+        case 10007:
+            return "MAC-CYRILLIC";
+        case 10008:
+            return "GB2312";
+        case 10029:
+            return "MAC-CENTRALEUROPE";
+        case 10079:
+            return "MAC-IS";
+        case 10081:
+            return "MAC-TURKISH";
+        case 20127:
+            return "ASCII";
+        case 20932:
+            return "EUC-JP";
+        case 28591:
+            return "ISO-8859-1";
+        case 50220:
+            return "ISO-2022-JP";
+        case 51932:
+            return "EUC-JP";
+        case 51949:
+            return "EUC-KR";
+        case 65001:
+            return "UTF-8";
+        default:
+            break;
     }
     std::snprintf(buffer, size, "CP%d", codepage);
     return buffer;
@@ -41,30 +59,54 @@ const char* iconvName(int codepage, char* buffer, std::size_t size) {
 
 int codepageForCharset(int charset) {
     switch (charset) {
-        case 0: return 1252;
-        case 2: return kSymbolCodepage;
-        case 77: return 10000;
-        case 78: return 10001;
-        case 79: return 10003;
-        case 80: return 10008;
-        case 81: return 10002;
-        case 128: return 932;
-        case 129: return 949;
-        case 130: return 1361;
-        case 134: return 936;
-        case 136: return 950;
-        case 161: return 1253;
-        case 162: return 1254;
-        case 163: return 1258;
-        case 177: return 1255;
-        case 178: return 1256;
-        case 186: return 1257;
-        case 204: return 1251;
-        case 222: return 874;
-        case 238: return 1250;
-        case 254: return 437;
-        case 255: return 850;
-        default: return 0;
+        case 0:
+            return 1252;
+        case 2:
+            return kSymbolCodepage;
+        case 77:
+            return 10000;
+        case 78:
+            return 10001;
+        case 79:
+            return 10003;
+        case 80:
+            return 10008;
+        case 81:
+            return 10002;
+        case 128:
+            return 932;
+        case 129:
+            return 949;
+        case 130:
+            return 1361;
+        case 134:
+            return 936;
+        case 136:
+            return 950;
+        case 161:
+            return 1253;
+        case 162:
+            return 1254;
+        case 163:
+            return 1258;
+        case 177:
+            return 1255;
+        case 178:
+            return 1256;
+        case 186:
+            return 1257;
+        case 204:
+            return 1251;
+        case 222:
+            return 874;
+        case 238:
+            return 1250;
+        case 254:
+            return 437;
+        case 255:
+            return 850;
+        default:
+            return 0;
     }
 }
 
@@ -207,6 +249,8 @@ void CodepageDecoder::decode(std::string_view bytes, int codepage, std::string& 
     converter(codepage).decode(bytes, out);
 }
 
-bool CodepageDecoder::isMultiByte(int codepage) { return converter(codepage).multiByte; }
+bool CodepageDecoder::isMultiByte(int codepage) {
+    return converter(codepage).multiByte;
+}
 
 }  // namespace rtf

@@ -18,7 +18,7 @@ int codepageForCharset(int charset);
 // become U+FFFD; an unknown code page falls back to Windows-1252. Descriptors and single-byte
 // tables are built once per code page and kept, since documents switch code pages per run.
 class CodepageDecoder {
-public:
+  public:
     CodepageDecoder();
     ~CodepageDecoder();
     CodepageDecoder(const CodepageDecoder&) = delete;
@@ -29,7 +29,7 @@ public:
     // True when a byte in `codepage` can start a two-byte character (932, 936, 949, 950...).
     bool isMultiByte(int codepage);
 
-private:
+  private:
     struct Converter;
     Converter& converter(int codepage);
 

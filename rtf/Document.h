@@ -30,7 +30,7 @@ struct CharFormat {
     bool italic = false;
     bool underline = false;
     bool strikeThrough = false;
-    bool hidden = false;  // kept in the model, left out of plain text
+    bool hidden = false;               // kept in the model, left out of plain text
     std::optional<Colour> colour;      // empty: automatic (usually black)
     std::optional<Colour> background;  // highlight or character shading; empty: none
     VerticalAlign vertical = VerticalAlign::Baseline;

@@ -1,0 +1,122 @@
+#include "rtf/DocumentBuilder.h"
+
+#include <utility>
+
+namespace rtf {
+
+namespace {
+
+// Cells of rows written without \cellx get this width, so the view still lays them out.
+constexpr int kDefaultCellWidth = 1440;
+
+}  // namespace
+
+std::string& DocumentBuilder::startRun(const CharFormat& format, const std::string& linkTarget) {
+    Run run;
+    run.format = format;
+    run.linkTarget = linkTarget;
+    current_.inlines.emplace_back(std::move(run));
+    openRun_ = &std::get<Run>(current_.inlines.back()).text;
+    return *openRun_;
+}
+
+void DocumentBuilder::addPicture(Picture picture) {
+    current_.inlines.emplace_back(std::move(picture));
+    openRun_ = nullptr;
+}
+
+std::vector<Block>& DocumentBuilder::container() {
+    return open_.empty() ? document_.blocks : open_.back().cell.blocks;
+}
+
+void DocumentBuilder::closeInnermostTable() {
+    OpenTable top = std::move(open_.back());
+    open_.pop_back();
+    // A row that never saw \row (truncated file, or a writer that forgot it) still shows.
+    if (top.cellUsed || !top.cell.blocks.empty()) {
+        top.row.cells.push_back(std::move(top.cell));
+    }
+    if (!top.row.cells.empty()) {
+        top.table.rows.push_back(std::move(top.row));
+    }
+    if (!top.table.rows.empty()) {
+        container().emplace_back(std::move(top.table));
+        if (!open_.empty()) {
+            open_.back().cellUsed = true;
+        }
+    }
+}
+
+void DocumentBuilder::setDepth(int depth) {
+    while (static_cast<int>(open_.size()) > depth) {
+        closeInnermostTable();
+    }
+    while (static_cast<int>(open_.size()) < depth) {
+        if (!open_.empty()) {
+            open_.back().cellUsed = true;
+        }
+        open_.emplace_back();
+    }
+}
+
+void DocumentBuilder::endParagraph(const ParagraphFormat& format, int depth) {
+    setDepth(depth);
+    current_.format = format;
+    container().emplace_back(std::move(current_));
+    current_ = Paragraph{};
+    openRun_ = nullptr;
+    if (!open_.empty()) {
+        open_.back().cellUsed = true;
+    }
+}
+
+void DocumentBuilder::endCell(const ParagraphFormat& format, int depth) {
+    setDepth(depth);
+    OpenTable& table = open_.back();
+    // "text\cell" ends the cell's last paragraph; "text\par\cell" leaves nothing more to add.
+    if (!current_.inlines.empty() || table.cell.blocks.empty()) {
+        current_.format = format;
+        table.cell.blocks.emplace_back(std::move(current_));
+    }
+    current_ = Paragraph{};
+    openRun_ = nullptr;
+    table.row.cells.push_back(std::move(table.cell));
+    table.cell = TableCell{};
+    table.cellUsed = false;
+}
+
+void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
+    setDepth(depth);
+    OpenTable& table = open_.back();
+    if (!current_.inlines.empty()) {
+        table.cell.blocks.emplace_back(std::move(current_));
+        current_ = Paragraph{};
+        openRun_ = nullptr;
+        table.cellUsed = true;
+    }
+    if (table.cellUsed || !table.cell.blocks.empty()) {
+        table.row.cells.push_back(std::move(table.cell));
+        table.cell = TableCell{};
+        table.cellUsed = false;
+    }
+    int previous = 0;
+    for (std::size_t i = 0; i < table.row.cells.size(); ++i) {
+        int edge = i < cellEdges.size() ? cellEdges[i] : previous + kDefaultCellWidth;
+        table.row.cells[i].rightEdge = edge;
+        previous = edge;
+    }
+    if (!table.row.cells.empty()) {
+        table.table.rows.push_back(std::move(table.row));
+    }
+    table.row = TableRow{};
+}
+
+Document DocumentBuilder::finish() {
+    if (!current_.inlines.empty()) {
+        endParagraph(current_.format, static_cast<int>(open_.size()));
+    }
+    setDepth(0);
+    return std::move(document_);
+}
+
+}  // namespace rtf

@@ -1,0 +1,47 @@
+// Assembles paragraphs, runs, pictures and (nested) tables into an rtf::Document as the parser
+// reports them. Knows nothing about RTF syntax; the parser tells it at which table depth each
+// paragraph, cell and row ends.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "rtf/Document.h"
+
+namespace rtf {
+
+class DocumentBuilder {
+  public:
+    // The text of the run being filled, or nullptr when the next text needs a new run.
+    std::string* openRun() { return openRun_; }
+    std::string& startRun(const CharFormat& format, const std::string& linkTarget);
+    void addPicture(Picture picture);
+    bool paragraphEmpty() const { return current_.inlines.empty(); }
+
+    // `depth` is the table nesting of the paragraph: 0 in the body, 1 in a table, 2 in a table
+    // inside a table cell...
+    void endParagraph(const ParagraphFormat& format, int depth);
+    void endCell(const ParagraphFormat& format, int depth);
+    void endRow(const std::vector<int>& cellEdges, int depth);
+
+    Document finish();
+
+  private:
+    struct OpenTable {
+        Table table;
+        TableRow row;
+        TableCell cell;
+        bool cellUsed = false;
+    };
+
+    void setDepth(int depth);
+    void closeInnermostTable();
+    std::vector<Block>& container();
+
+    Document document_;
+    Paragraph current_;
+    std::string* openRun_ = nullptr;
+    std::vector<OpenTable> open_;  // open_[i] is the table at depth i + 1
+};
+
+}  // namespace rtf
