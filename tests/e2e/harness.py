@@ -1,0 +1,322 @@
+"""Drives the real Linux program on its own X server.
+
+Every case gets a fresh Xvfb (keyboard focus is global to a display, so two cases sharing one
+would type into each other's windows), a temporary folder holding its own copy of the program,
+its own Porvane.ini and policy document, and the recorder as the application Agree starts.
+This process makes itself a child subreaper, so a started application that outlives the
+program is re-parented to us: we can tell "still running" from "ended" by its /proc state and
+reap it ourselves.
+
+Environment: PORVANE_EXE (the built program), PORVANE_RECORDER (the recorder), PORVANE_XCLOSE
+(sends a window manager's close request).
+"""
+
+import ctypes
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+POLL = 0.05  # seconds between two looks at the display or a process
+TIMEOUT = 10.0  # generous: the machine is shared and Xvfb paints slowly under load
+
+PR_SET_CHILD_SUBREAPER = 36
+
+_gates = []  # every Gate of the running case, for clean-up
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(predicate, what, timeout=TIMEOUT):
+    """Polls predicate until it returns something true; that value is returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(POLL)
+
+
+def _make_subreaper():
+    libc = ctypes.CDLL(None, use_errno=True)
+    if libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
+        raise OSError(ctypes.get_errno(), "prctl(PR_SET_CHILD_SUBREAPER)")
+
+
+# ---- processes --------------------------------------------------------------------------------
+
+def process_state(pid):
+    """The one-letter state of a process ('S', 'R', 'Z', ...), or None when it does not exist."""
+    try:
+        with open(f"/proc/{pid}/stat", encoding="ascii", errors="replace") as f:
+            stat = f.read()
+    except (FileNotFoundError, ProcessLookupError):
+        return None
+    # The command name is in parentheses and may itself hold blanks or parentheses.
+    return stat[stat.rindex(")") + 2]
+
+
+def _reap(pid):
+    try:
+        os.waitpid(pid, os.WNOHANG)
+    except ChildProcessError:
+        pass
+
+
+def has_ended(pid):
+    state = process_state(pid)
+    if state == "Z":
+        _reap(pid)
+        return True
+    return state is None
+
+
+def is_running(pid):
+    state = process_state(pid)
+    return state is not None and state != "Z"
+
+
+# ---- the X server -----------------------------------------------------------------------------
+
+class XServer:
+    """A private Xvfb; DISPLAY for everything this case starts."""
+
+    def __init__(self):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        check(number.strip().isdigit(), "Xvfb did not report a display number")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+
+
+# ---- the program under test -------------------------------------------------------------------
+
+SAMPLE_POLICY = (
+    r"{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}"
+    r"\pard\b Acceptable use\b0\par "
+    r"\pard Use this computer for your studies only.\par}"
+)
+
+
+class Gate:
+    """One copy of the program in its own folder, with its own settings and X server."""
+
+    def __init__(self, name, settings, policy=SAMPLE_POLICY, app_args=()):
+        self.name = name
+        self.app_args = list(app_args)
+        self.root = tempfile.mkdtemp(prefix=f"porvane-e2e-{name}-")
+        # A blank in the program's folder checks that the settings path and the application's
+        # command line survive it.
+        self.folder = os.path.join(self.root, "gate dir")
+        os.mkdir(self.folder)
+        self.exe = os.path.join(self.folder, "porvane")
+        shutil.copy2(os.environ["PORVANE_EXE"], self.exe)
+        self.pid_file = os.path.join(self.folder, "started pid")
+        self.caption = f"Porvane e2e {name} {os.getpid()}"
+        if policy is not None:
+            with open(os.path.join(self.folder, "policy.rtf"), "w", encoding="ascii") as f:
+                f.write(policy)
+        self.write_settings(settings)
+        self.x = None
+        self.proc = None
+        self.log = os.path.join(self.root, "porvane.log")
+        self.started_pids = []
+
+    def application_line(self, *args):
+        """A command line that starts the recorder, which records into pid_file."""
+        words = [os.environ["PORVANE_RECORDER"], self.pid_file, *args]
+        return " ".join('"' + w + '"' if " " in w else w for w in words)
+
+    def write_settings(self, settings):
+        """settings: text of Porvane.ini; {caption} and {application} are filled in."""
+        text = settings.format(caption=self.caption,
+                               application=self.application_line(*self.app_args))
+        with open(os.path.join(self.folder, "Porvane.ini"), "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def start(self):
+        self.x = XServer()
+        env = dict(os.environ)
+        env["DISPLAY"] = self.x.display
+        for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
+            env.pop(var, None)
+        self.env = env
+        with open(self.log, "wb") as log:
+            # Started from another folder: the program must find its settings beside itself.
+            self.proc = subprocess.Popen([self.exe], cwd=self.root, env=env, stdout=log,
+                                         stderr=subprocess.STDOUT)
+        return self
+
+    # ---- windows ----
+
+    def xdotool(self, *args, timeout=TIMEOUT):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              timeout=timeout)
+
+    def find(self, title):
+        """Ids of this program's visible windows titled exactly `title`."""
+        result = self.xdotool("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid),
+                              "--name", "^" + re.escape(title) + "$")
+        return [line for line in result.stdout.split() if line.strip()]
+
+    def window(self, title, timeout=TIMEOUT):
+        """Waits until a window titled `title` is shown; returns its id."""
+        def shown():
+            self.check_alive(f'the window "{title}"')
+            found = self.find(title)
+            return found[0] if found else None
+        return wait_for(shown, f'a window titled "{title}"', timeout)
+
+    def wait_hidden(self, title, timeout=TIMEOUT):
+        wait_for(lambda: not self.find(title), f'the window "{title}" to go', timeout)
+
+    def geometry(self, window):
+        """(width, height) of a window, in pixels."""
+        result = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in result.stdout.split() if "=" in line)
+        return int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def press(self, window, *keys):
+        """Gives the window the keyboard focus, as a click on it would, then types keys."""
+        self.xdotool("windowfocus", "--sync", window)
+        for key in keys:
+            self.xdotool("key", "--clearmodifiers", key)
+
+    def close_request(self, window):
+        """What a window manager sends when the user presses a title bar's close box."""
+        subprocess.run([os.environ["PORVANE_XCLOSE"], window], env=self.env, check=True,
+                       timeout=TIMEOUT)
+
+    # ---- the program and what it started ----
+
+    def check_alive(self, waiting_for):
+        status = self.proc.poll()
+        if status is not None:
+            raise Failure(f"the program ended with status {status} while we waited for "
+                          f"{waiting_for}")
+
+    def wait_exit(self, timeout=TIMEOUT):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the program did not end within {timeout:.0f} s") from None
+
+    def signal(self, signum):
+        self.proc.send_signal(signum)
+
+    def started(self, timeout=TIMEOUT):
+        """Waits for the started application's record; returns (pid, [args])."""
+        wait_for(lambda: os.path.exists(self.pid_file), "the application to start", timeout)
+        with open(self.pid_file, encoding="utf-8") as f:
+            lines = f.read().splitlines()
+        pid = int(lines[0])
+        self.started_pids.append(pid)
+        return pid, lines[1:]
+
+    def check_nothing_started(self):
+        check(not os.path.exists(self.pid_file), "an application was started")
+
+    def wait_ended(self, pid, what="the started application", timeout=TIMEOUT):
+        wait_for(lambda: has_ended(pid), f"{what} (pid {pid}) to end", timeout)
+
+    # ---- clean-up ----
+
+    def describe(self):
+        """What a failed case leaves for the reader: the program's output and the windows."""
+        lines = [f"case folder: {self.root}"]
+        if os.path.exists(self.log):
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                lines.append("program output:\n" + f.read())
+        if self.x is not None:
+            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
+                                  capture_output=True, text=True)
+            shown = [l for l in tree.stdout.splitlines() if '"' in l]
+            lines.append("windows:\n" + "\n".join(shown))
+        return "\n".join(lines)
+
+    def close(self, keep):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        for pid in self.started_pids:
+            if is_running(pid):
+                os.kill(pid, signal.SIGKILL)
+            wait_for(lambda: has_ended(pid), f"pid {pid} to go", timeout=5)
+        if self.x is not None:
+            self.x.stop()
+        if not keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+
+def settings(**sections):
+    """Porvane.ini text from {"General": {"FormCaption": "{caption}"}, ...}-style keywords."""
+    out = []
+    for section, keys in sections.items():
+        out.append(f"[{section}]")
+        out.extend(f"{key}={value}" for key, value in keys.items())
+        out.append("")
+    return "\n".join(out)
+
+
+def main(cases):
+    """Runs the case named on the command line: a function taking nothing, using Gate."""
+    if len(sys.argv) != 2 or sys.argv[1] not in cases:
+        print(f"usage: {sys.argv[0]} CASE  (one of: {', '.join(cases)})", file=sys.stderr)
+        return 2
+    for var in ("PORVANE_EXE", "PORVANE_RECORDER", "PORVANE_XCLOSE"):
+        if var not in os.environ:
+            print(f"{var} is not set", file=sys.stderr)
+            return 2
+    _make_subreaper()
+    gates = _gates
+    try:
+        cases[sys.argv[1]]()
+    except Exception:
+        traceback.print_exc()
+        for gate in gates:
+            print(gate.describe(), file=sys.stderr)
+            gate.close(keep=True)
+        return 1
+    for gate in gates:
+        gate.close(keep=False)
+    print(f"{sys.argv[1]}: passed")
+    return 0
+
+
+def open_gate(name, text, **kwargs):
+    """A Gate that main() cleans up, whatever the case's outcome."""
+    gate = Gate(name, text, **kwargs)
+    _gates.append(gate)
+    return gate

@@ -1,0 +1,65 @@
+"""Bad settings: a malformed value is reported and passed over; a missing file is fatal."""
+
+import sys
+
+from harness import check, main, open_gate, settings
+
+# The designed client area, 4695 x 4785 twips, at the 15 twips per pixel of a 96 dpi screen.
+DESIGNED_WIDTH = 313
+
+
+def malformed_width():
+    text = settings(General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf",
+                             "PolicyWidth": "wide", "Application": "{application}"})
+    gate = open_gate("malformed", text).start()
+    notice = gate.window("Ini RW Class")
+    # The notice comes from the load step, before the window is first shown.
+    check(not gate.find(gate.caption), "the policy window was shown before the error notice")
+    gate.press(notice, "Return")
+    window = gate.window(gate.caption)
+    width, _ = gate.geometry(window)
+    check(width == DESIGNED_WIDTH, f"the policy window is {width} wide, not the designed "
+          f"{DESIGNED_WIDTH}")
+    gate.press(window, "Tab", "Return")
+    status = gate.wait_exit()
+    check(status == 0, f"exit status {status}")
+    gate.check_nothing_started()
+
+
+def missing_policy_file():
+    text = settings(General={"FormCaption": "{caption}", "PolicyFile": "absent.rtf",
+                             "Application": "{application}"})
+    gate = open_gate("missing-policy", text).start()
+    box = gate.window("Porvane")
+    check(not gate.find(gate.caption), "the policy window was shown without its document")
+    gate.press(box, "Return")
+    status = gate.wait_exit()
+    check(status == 1, f"exit status {status}, not 1 after a fatal error")
+    gate.check_nothing_started()
+
+
+def missing_program():
+    text = settings(
+        General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf",
+                 "Application": "/nonexistent/prog"},
+        Application={"CloseApplicationOnClose": "True"},
+        Closing={"ShowCloseDialog": "True", "CloseTitle": "Bye"},
+    )
+    gate = open_gate("missing-program", text).start()
+    gate.press(gate.window(gate.caption), "Return")
+    box = gate.window("Porvane")
+    gate.press(box, "Return")
+    status = gate.wait_exit()
+    check(status == 1, f"exit status {status}, not 1 after a fatal error")
+    # A fatal error ends at once: no unload, so no closing notice either.
+    check(not gate.find("Bye"), "the closing notice came after a fatal error")
+
+
+CASES = {
+    "malformed_width": malformed_width,
+    "missing_policy_file": missing_policy_file,
+    "missing_program": missing_program,
+}
+
+if __name__ == "__main__":
+    sys.exit(main(CASES))
