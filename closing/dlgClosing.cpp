@@ -13,4 +13,6 @@ void dlgClosing::Form_Load() {
     lblText.setCaption(GetIniString(sIniFile, "Closing", "CloseText", ""));
 }
 
-void dlgClosing::OKButton_Click() { Unload(); }
+void dlgClosing::OKButton_Click() {
+    Unload();
+}

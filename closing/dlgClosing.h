@@ -5,7 +5,7 @@
 #include "runtime/Form.h"
 
 class dlgClosing : public runtime::Form {
-public:
+  public:
     dlgClosing();
 
     // Designed layout, twips.
@@ -14,6 +14,6 @@ public:
 
     void OKButton_Click();
 
-protected:
+  protected:
     void Form_Load() override;
 };

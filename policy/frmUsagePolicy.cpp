@@ -75,7 +75,9 @@ void frmUsagePolicy::cmdAgree_Click() {
     bAppStarted = true;
 }
 
-void frmUsagePolicy::cmdDisagree_Click() { Unload(); }
+void frmUsagePolicy::cmdDisagree_Click() {
+    Unload();
+}
 
 void frmUsagePolicy::tmrClose_Timer() {
     if (lTicks == std::numeric_limits<std::int32_t>::max()) {

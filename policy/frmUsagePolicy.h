@@ -11,7 +11,7 @@
 #include "runtime/Form.h"
 
 class frmUsagePolicy : public runtime::Form {
-public:
+  public:
     frmUsagePolicy();
 
     // Designed layout, twips.
@@ -33,13 +33,13 @@ public:
     void cmdDisagree_Click();
     void tmrClose_Timer();
 
-protected:
+  protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload() override;
     void Form_Terminate() override;
 
-private:
+  private:
     void CloseApplication();
 
     // The started application itself, kept from its start so that ending it can never reach

@@ -32,7 +32,7 @@ struct PixelRect {
 // Events of one window. A backend calls these on the user-interface thread; the runtime decides
 // when the form's handlers run.
 class WindowEvents {
-public:
+  public:
     virtual ~WindowEvents() = default;
     // The user activated the control with this id (mouse or keyboard).
     virtual void clicked(int controlId) = 0;
@@ -43,7 +43,7 @@ public:
 };
 
 class TimerEvents {
-public:
+  public:
     virtual ~TimerEvents() = default;
     // One interval has passed.
     virtual void ticked() = 0;
@@ -51,7 +51,7 @@ public:
 
 // Events of the program as a whole.
 class ProgramEvents {
-public:
+  public:
     virtual ~ProgramEvents() = default;
     // The program is asked to end from outside (SIGTERM, a Windows session end).
     virtual void endRequested() = 0;
@@ -81,7 +81,7 @@ struct ControlSpec {
 };
 
 class NativeControl {
-public:
+  public:
     virtual ~NativeControl() = default;
     virtual void setText(std::string_view text) = 0;
     virtual void setBounds(const PixelRect& bounds) = 0;
@@ -91,7 +91,7 @@ public:
 };
 
 class NativeWindow {
-public:
+  public:
     virtual ~NativeWindow() = default;
     virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) = 0;
     virtual void setTitle(std::string_view title) = 0;
@@ -105,7 +105,7 @@ public:
 };
 
 class NativeTimer {
-public:
+  public:
     virtual ~NativeTimer() = default;
     // Starts ticking every interval; a running timer starts its interval anew.
     virtual void start(int intervalMs) = 0;
@@ -117,7 +117,7 @@ public:
 // A program this one started. It identifies that very process for as long as the object lives
 // (a kept handle or pidfd), so terminate() can never reach a process that merely reuses its id.
 class StartedProgram {
-public:
+  public:
     virtual ~StartedProgram() = default;  // releases the handle; never ends the process
     virtual std::int64_t processId() const = 0;
     // Ends exactly this process; a process that has already ended is left alone, silently.
@@ -129,7 +129,7 @@ public:
 enum class MessageIcon { None, Critical };
 
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     // environment

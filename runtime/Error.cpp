@@ -27,6 +27,8 @@ std::string errorDescription(std::int32_t number) {
     }
 }
 
-Error makeError(std::int32_t number) { return Error{number, errorDescription(number)}; }
+Error makeError(std::int32_t number) {
+    return Error{number, errorDescription(number)};
+}
 
 }  // namespace runtime

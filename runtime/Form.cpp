@@ -26,8 +26,7 @@ PixelRect toPixels(const TwipsRect& r, double tpp) {
 
 // ---- Control --------------------------------------------------------------------------------
 
-Control::Control(Form& owner, ControlKind kind, std::string caption, TwipsRect bounds,
-                 int tabIndex)
+Control::Control(Form& owner, ControlKind kind, std::string caption, TwipsRect bounds, int tabIndex)
     : owner_(owner),
       kind_(kind),
       id_(0),
@@ -39,7 +38,9 @@ Control::Control(Form& owner, ControlKind kind, std::string caption, TwipsRect b
     id_ = owner_.addControl(*this);
 }
 
-Control::~Control() { owner_.removeControl(*this); }
+Control::~Control() {
+    owner_.removeControl(*this);
+}
 
 void Control::setCaption(std::string_view text) {
     text_ = text;
@@ -82,7 +83,9 @@ void Control::attach(NativeWindow& window, double twipsPerPixel) {
         ControlSpec{kind_, id_, text_, toPixels(bounds_, twipsPerPixel_), tabIndex_});
 }
 
-void Control::detach() { native_.reset(); }
+void Control::detach() {
+    native_.reset();
+}
 
 void CommandButton::clicked() {
     if (Click) {
@@ -109,7 +112,9 @@ Timer::Timer(Form& owner, int intervalMs, bool enabled)
     owner_.addTimer(*this);
 }
 
-Timer::~Timer() { owner_.removeTimer(*this); }
+Timer::~Timer() {
+    owner_.removeTimer(*this);
+}
 
 void Timer::setEnabled(bool enabled) {
     enabled_ = enabled;
@@ -171,11 +176,17 @@ int Form::addControl(Control& control) {
     return static_cast<int>(controls_.size());
 }
 
-void Form::removeControl(Control& control) { std::erase(controls_, &control); }
+void Form::removeControl(Control& control) {
+    std::erase(controls_, &control);
+}
 
-void Form::addTimer(runtime::Timer& timer) { timers_.push_back(&timer); }
+void Form::addTimer(runtime::Timer& timer) {
+    timers_.push_back(&timer);
+}
 
-void Form::removeTimer(runtime::Timer& timer) { std::erase(timers_, &timer); }
+void Form::removeTimer(runtime::Timer& timer) {
+    std::erase(timers_, &timer);
+}
 
 void Form::load() {
     if (window_) {
@@ -184,11 +195,11 @@ void Form::load() {
     Backend& backend = Program::current().backend();
     twipsPerPixel_ = backend.twipsPerPixelX();
     caption_ = design_.caption;
-    window_ = backend.createWindow(
-        WindowSpec{design_.kind, caption_,
-                   {toPixels(design_.clientWidth, twipsPerPixel_),
-                    toPixels(design_.clientHeight, twipsPerPixel_)}},
-        *this);
+    window_ = backend.createWindow(WindowSpec{design_.kind,
+                                              caption_,
+                                              {toPixels(design_.clientWidth, twipsPerPixel_),
+                                               toPixels(design_.clientHeight, twipsPerPixel_)}},
+                                   *this);
     for (Control* control : controls_) {
         control->attach(*window_, twipsPerPixel_);
     }
@@ -271,8 +282,7 @@ int Form::ScaleWidth() const {
 }
 
 int Form::ScaleHeight() const {
-    return window_ ? toTwips(window_->clientSize().height, twipsPerPixel_)
-                   : design_.clientHeight;
+    return window_ ? toTwips(window_->clientSize().height, twipsPerPixel_) : design_.clientHeight;
 }
 
 void Form::setWidth(int twips) {

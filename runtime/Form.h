@@ -28,7 +28,7 @@ struct TwipsRect {
 // loaded. Unloading the form returns the control to its design-time values, as the window it
 // belonged to is gone.
 class Control {
-public:
+  public:
     Control(Form& owner, ControlKind kind, std::string caption, TwipsRect bounds, int tabIndex);
     virtual ~Control();
     Control(const Control&) = delete;
@@ -54,10 +54,10 @@ public:
     // The native control while the form is loaded, else null (tests read backend state here).
     NativeControl* native() const { return native_.get(); }
 
-protected:
+  protected:
     Form& owner_;
 
-private:
+  private:
     friend class Form;
     void attach(NativeWindow& window, double twipsPerPixel);
     void detach();
@@ -76,24 +76,24 @@ private:
 };
 
 class CommandButton : public Control {
-public:
+  public:
     CommandButton(Form& owner, std::string caption, TwipsRect bounds, int tabIndex)
         : Control(owner, ControlKind::Button, std::move(caption), bounds, tabIndex) {}
     // The form's Click handler, bound in the form's constructor.
     std::function<void()> Click;
 
-private:
+  private:
     void clicked() override;
 };
 
 class Label : public Control {
-public:
+  public:
     Label(Form& owner, std::string caption, TwipsRect bounds, int tabIndex)
         : Control(owner, ControlKind::Label, std::move(caption), bounds, tabIndex) {}
 };
 
 class RichTextBox : public Control {
-public:
+  public:
     RichTextBox(Form& owner, TwipsRect bounds, int tabIndex)
         : Control(owner, ControlKind::RichText, {}, bounds, tabIndex) {}
     // Reads the named file and shows it. An empty name gives an empty view; a missing file
@@ -101,14 +101,14 @@ public:
     void LoadFile(std::string_view fileName);
     const std::string& FileName() const { return fileName_; }
 
-private:
+  private:
     std::string fileName_;
 };
 
 // A timer on a form. While enabled and its form is loaded, OnTimer runs once per interval;
 // ticks that fall due while another handler runs merge into one, delivered after it.
 class Timer : private TimerEvents {
-public:
+  public:
     Timer(Form& owner, int intervalMs, bool enabled);
     ~Timer() override;
     Timer(const Timer&) = delete;
@@ -121,7 +121,7 @@ public:
     // The form's Timer handler, bound in the form's constructor.
     std::function<void()> OnTimer;
 
-private:
+  private:
     friend class Form;
     void attach(Backend& backend);
     void detach();
@@ -148,7 +148,7 @@ struct FormDesign {
 // defaultInstance), loaded before the call that referred to it goes on, and destroyed at the
 // program's end, when its Form_Terminate runs.
 class Form : private WindowEvents {
-public:
+  public:
     explicit Form(FormDesign design);
     ~Form() override;
     Form(const Form&) = delete;
@@ -179,13 +179,13 @@ public:
     NativeWindow* native() const { return window_.get(); }
     const std::vector<Control*>& controls() const { return controls_; }
 
-protected:
+  protected:
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_Unload() {}
     virtual void Form_Terminate() {}
 
-private:
+  private:
     friend class Control;
     friend class Timer;
     friend class Program;

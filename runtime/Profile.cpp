@@ -8,7 +8,9 @@
 namespace runtime {
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 std::u16string_view trim(std::u16string_view s) {
     while (!s.empty() && isBlank(s.front())) {

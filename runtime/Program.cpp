@@ -13,7 +13,8 @@ Program* gCurrent = nullptr;
 constexpr int kMaxUnloadRounds = 8;
 }  // namespace
 
-Program::Program(Backend& backend, std::string title) : backend_(backend), title_(std::move(title)) {
+Program::Program(Backend& backend, std::string title)
+    : backend_(backend), title_(std::move(title)) {
     if (gCurrent != nullptr) {
         throw std::logic_error("only one runtime::Program may exist at a time");
     }

@@ -18,7 +18,7 @@
 namespace runtime {
 
 class Program : public ProgramEvents {
-public:
+  public:
     // `title` is the program's name, the title of its fatal-error box.
     explicit Program(Backend& backend, std::string title = "Porvane");
     ~Program() override;
@@ -80,7 +80,7 @@ public:
     // that leave it are fatal.
     void post(std::function<void()> handler);
 
-private:
+  private:
     friend class Form;
     Form* find(const std::type_info& type) const;
     Form* adopt(const std::type_info& type, std::unique_ptr<Form> form);

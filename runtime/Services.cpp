@@ -20,7 +20,9 @@ char pathSeparator() {
 #endif
 }
 
-double TwipsPerPixelX() { return Program::current().backend().twipsPerPixelX(); }
+double TwipsPerPixelX() {
+    return Program::current().backend().twipsPerPixelX();
+}
 
 void MsgBox(std::string_view text, std::string_view title, MessageIcon icon) {
     Program::current().backend().messageBox(text, title, icon);

@@ -37,7 +37,9 @@ bool equalsWord(std::string_view s, std::string_view word) {
     return true;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // "&H" / "&O" literals. Up to 16 bits they read as a 16-bit pattern (&HFFFF is -1), up to 32
 // bits as a 32-bit pattern, as the forms runtime reads its literals; wider is an overflow.
@@ -180,9 +182,13 @@ bool toBoolean(std::string_view text) {
     return toNumber(s) != 0.0;
 }
 
-std::int32_t toLong(std::string_view text) { return toInt<std::int32_t>(text); }
+std::int32_t toLong(std::string_view text) {
+    return toInt<std::int32_t>(text);
+}
 
-std::int16_t toInteger(std::string_view text) { return toInt<std::int16_t>(text); }
+std::int16_t toInteger(std::string_view text) {
+    return toInt<std::int16_t>(text);
+}
 
 std::int16_t narrowToInteger(std::int32_t value) {
     if (value < std::numeric_limits<std::int16_t>::min() ||

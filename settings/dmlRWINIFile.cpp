@@ -63,8 +63,8 @@ std::int32_t GetIniLong(std::string_view sFile, std::string_view sSection, std::
     });
 }
 
-std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection,
-                           std::string_view sKey, std::int32_t lDefault) {
+std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                           std::int32_t lDefault) {
     return guarded<std::int16_t>(sSection, sKey, 0, [&] {
         std::string s = GetIniString(sFile, sSection, sKey, "");
         return s.empty() ? settings::narrowToInteger(lDefault) : settings::toInteger(s);
@@ -72,7 +72,8 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection,
 }
 
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext) {
-    std::string text = "Error Number: " + std::to_string(lNumber) + "\r\n" + std::string(sDescription);
+    std::string text =
+        "Error Number: " + std::to_string(lNumber) + "\r\n" + std::string(sDescription);
     if (!sContext.empty()) {
         text += "\r\n\r\n" + std::string(sContext);
     }

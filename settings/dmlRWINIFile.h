@@ -21,8 +21,8 @@ std::int32_t GetIniLong(std::string_view sFile, std::string_view sSection, std::
                         std::int32_t lDefault);
 
 // The key as a 16-bit integer; the default, narrowed to 16 bits, when the value is empty.
-std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection,
-                           std::string_view sKey, std::int32_t lDefault);
+std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, std::string_view sKey,
+                           std::int32_t lDefault);
 
 // Shows the settings error notice: a modal critical message box titled "Ini RW Class".
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext);

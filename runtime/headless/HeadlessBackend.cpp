@@ -11,7 +11,7 @@ namespace runtime::headless {
 // ---- controls and windows -------------------------------------------------------------------
 
 class HeadlessBackend::Control : public NativeControl {
-public:
+  public:
     explicit Control(const ControlSpec& spec)
         : state_{spec.kind, spec.id, spec.tabIndex, spec.text, spec.bounds, {}} {}
     void setText(std::string_view text) override { state_.text = text; }
@@ -21,7 +21,7 @@ public:
 };
 
 class HeadlessBackend::Window : public NativeWindow {
-public:
+  public:
     Window(HeadlessBackend& backend, const WindowSpec& spec, WindowEvents& events)
         : backend_(backend), events_(events) {
         state_.kind = spec.kind;
@@ -69,7 +69,7 @@ public:
 // ---- timers ---------------------------------------------------------------------------------
 
 class HeadlessBackend::TimerImpl : public NativeTimer {
-public:
+  public:
     TimerImpl(HeadlessBackend& backend, TimerEvents& events) : backend_(backend), events_(events) {
         backend_.timers_.push_back(this);
     }
@@ -91,7 +91,7 @@ public:
 // ---- processes ------------------------------------------------------------------------------
 
 class HeadlessBackend::Started : public StartedProgram {
-public:
+  public:
     Started(HeadlessBackend& backend, std::int64_t pid, std::int64_t generation)
         : backend_(backend), pid_(pid), generation_(generation) {}
     std::int64_t processId() const override { return pid_; }
@@ -104,7 +104,7 @@ public:
         }
     }
 
-private:
+  private:
     HeadlessBackend& backend_;
     std::int64_t pid_;
     std::int64_t generation_;
@@ -124,8 +124,7 @@ std::unique_ptr<NativeTimer> HeadlessBackend::createTimer(TimerEvents& events) {
     return std::make_unique<TimerImpl>(*this, events);
 }
 
-void HeadlessBackend::messageBox(std::string_view text, std::string_view title,
-                                 MessageIcon icon) {
+void HeadlessBackend::messageBox(std::string_view text, std::string_view title, MessageIcon icon) {
     messageBoxes_.push_back({std::string(text), std::string(title), icon});
     if (onMessageBox) {
         onMessageBox(messageBoxes_.back());

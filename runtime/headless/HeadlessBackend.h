@@ -55,7 +55,7 @@ struct ProcessRecord {
 };
 
 class HeadlessBackend : public Backend {
-public:
+  public:
     HeadlessBackend();
     ~HeadlessBackend() override;
 
@@ -112,7 +112,7 @@ public:
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;
 
-private:
+  private:
     class Window;
     class Control;
     class TimerImpl;

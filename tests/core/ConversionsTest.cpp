@@ -51,16 +51,14 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"Exponent", "1e3", 1000}, NumberCase{"NegativeExponent", "25E-1", 2},
         NumberCase{"TinyExponent", "1e-999", 0}, NumberCase{"Hex", "&H1F", 31},
         NumberCase{"HexSixteenBitPattern", "&HFFFF", -1},
-        NumberCase{"HexThirtyTwoBit", "&H10000", 65536},
-        NumberCase{"HexAllOnes", "&HFFFFFFFF", -1}, NumberCase{"Octal", "&O17", 15},
-        NumberCase{"Max", "2147483647", 2147483647},
+        NumberCase{"HexThirtyTwoBit", "&H10000", 65536}, NumberCase{"HexAllOnes", "&HFFFFFFFF", -1},
+        NumberCase{"Octal", "&O17", 15}, NumberCase{"Max", "2147483647", 2147483647},
         NumberCase{"Min", "-2147483648", -2147483647 - 1},
         NumberCase{"JustOver", "2147483648", std::nullopt, 6},
         NumberCase{"HalfOverMaxRoundsOut", "2147483647.5", std::nullopt, 6},
         NumberCase{"HugeExponent", "1e999", std::nullopt, 6},
         NumberCase{"HexTooWide", "&H100000000", std::nullopt, 6},
-        NumberCase{"Word", "wide", std::nullopt, 13},
-        NumberCase{"Empty", "", std::nullopt, 13},
+        NumberCase{"Word", "wide", std::nullopt, 13}, NumberCase{"Empty", "", std::nullopt, 13},
         NumberCase{"OnlySign", "-", std::nullopt, 13},
         NumberCase{"TwoNumbers", "1 2", std::nullopt, 13},
         NumberCase{"TrailingJunk", "12px", std::nullopt, 13},
@@ -87,9 +85,9 @@ TEST(BooleanConversion, WordsAndNumbers) {
     struct Row {
         const char* text;
         bool value;
-    } rows[] = {{"True", true},   {"true", true},   {"TRUE", true},  {" tRuE ", true},
-                {"False", false}, {"false", false}, {"1", true},     {"0", false},
-                {"-1", true},     {"0.0", false},   {"0.4", true},   {"&H0", false},
+    } rows[] = {{"True", true},   {"true", true},    {"TRUE", true}, {" tRuE ", true},
+                {"False", false}, {"false", false},  {"1", true},    {"0", false},
+                {"-1", true},     {"0.0", false},    {"0.4", true},  {"&H0", false},
                 {"2.5", true},    {"\tFalse", false}};
     for (const Row& row : rows) {
         EXPECT_EQ(settings::toBoolean(row.text), row.value) << row.text;

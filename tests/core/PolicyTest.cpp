@@ -1,1 +1,426 @@
-// placeholder
+// The whole program on the headless backend: the policy window, agreement, the timed close,
+// the closing notice and the end of the run.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "TestSupport.h"
+#include "closing/dlgClosing.h"
+#include "policy/frmUsagePolicy.h"
+#include "settings/mdlGlobals.h"
+
+namespace {
+
+using runtime::PixelRect;
+using runtime::PixelSize;
+
+constexpr const char* kTitle = "Usage";
+
+// Settings for a run; empty strings leave a key out.
+struct Settings {
+    std::string closeAfterAgree = {};
+    std::string closeInSeconds = {};
+    std::string showCloseDialog = {};
+    std::string closeApplication = {};
+    std::string application = "app.exe --kiosk";
+    std::string extraGeneral = {};
+
+    std::string text() const {
+        std::string s =
+            "[General]\r\nFormCaption=" + std::string(kTitle) +
+            "\r\nAgreeCaption=Agree\r\nDisagreeCaption=Disagree\r\nApplication=" + application +
+            "\r\n" + extraGeneral + "[Application]\r\n";
+        auto key = [&](const char* name, const std::string& value) {
+            if (!value.empty()) {
+                s += std::string(name) + "=" + value + "\r\n";
+            }
+        };
+        key("ClosePorvaneAfterAgree", closeAfterAgree);
+        key("ClosePorvaneInSeconds", closeInSeconds);
+        key("CloseApplicationOnClose", closeApplication);
+        s += "[Closing]\r\nCloseTitle=Goodbye\r\nCloseText=Session over.\r\n";
+        key("ShowCloseDialog", showCloseDialog);
+        return s;
+    }
+};
+
+class Policy : public testing_support::ProgramTest {
+  protected:
+    void start(const Settings& settings) {
+        writeIni(settings.text());
+        program->start<frmUsagePolicy>();
+    }
+    frmUsagePolicy& form() { return *program->existing<frmUsagePolicy>(); }
+    bool agree() { return backend.click(kTitle, "Agree"); }
+    bool noticeShown() const { return backend.visibleWindow("Goodbye") != nullptr; }
+    const runtime::headless::ProcessRecord* app() const {
+        return backend.processes().empty() ? nullptr : &backend.processes().front();
+    }
+};
+
+TEST_F(Policy, TypicalRunStepByStep) {
+    start({.closeInSeconds = "5", .showCloseDialog = "True", .closeApplication = "True"});
+    // (1)-(2) shown with the configured texts, Agree focused.
+    const auto* w = backend.visibleWindow(kTitle);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->focusedControlId, form().cmdAgree.id());
+    EXPECT_EQ(form().lCloseSeconds, 5);
+    EXPECT_EQ(sIniFile, iniPath());
+    // (3) Agree: hidden, timer running, the application started with a normal focused window.
+    ASSERT_TRUE(agree());
+    EXPECT_EQ(backend.visibleWindow(kTitle), nullptr);
+    ASSERT_NE(app(), nullptr);
+    EXPECT_EQ(app()->commandLine, "app.exe --kiosk");
+    EXPECT_EQ(app()->windowStyle, 1);
+    EXPECT_EQ(form().vTaskId, static_cast<double>(app()->pid));
+    EXPECT_TRUE(form().bAppStarted);
+    // (4) after five ticks the window unloads; (5) the notice is shown.
+    backend.advance(4999);
+    EXPECT_TRUE(form().Loaded());
+    EXPECT_FALSE(noticeShown());
+    backend.advance(1);
+    EXPECT_FALSE(form().Loaded());
+    ASSERT_TRUE(noticeShown());
+    EXPECT_EQ(backend.visibleWindow("Goodbye")->controls[0]->text, "Session over.");
+    EXPECT_TRUE(app()->running) << "the application runs until the program ends";
+    // (6) OK: no window remains, the program ends; (7) the application is ended.
+    ASSERT_TRUE(backend.click("Goodbye", "OK"));
+    EXPECT_TRUE(program->ended());
+    EXPECT_EQ(program->exitStatus(), 0);
+    EXPECT_TRUE(app()->terminated);
+    EXPECT_TRUE(backend.messageBoxes().empty());
+}
+
+TEST_F(Policy, NoSettingsFileGivesEmptyTextsDesignSizeAndNoTimedClose) {
+    program->start<frmUsagePolicy>();
+    const auto* w = backend.visibleWindow("");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->client, (PixelSize{313, 319}));  // 4695 x 4785 twips at 15
+    EXPECT_EQ(form().cmdAgree.Caption(), "");
+    EXPECT_EQ(form().cmdDisagree.Caption(), "");
+    EXPECT_EQ(form().lCloseSeconds, 0);
+    EXPECT_EQ(w->controls[0]->document, "") << "an empty policy: an empty view";
+    EXPECT_TRUE(backend.messageBoxes().empty());
+}
+
+TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
+    auto frame = backend.frame(runtime::WindowKind::ToolWindow);
+    struct Row {
+        const char* name;
+        const char* keys;
+        PixelSize outer;
+    } rows[] = {
+        {"Design", "", {313 + frame.left + frame.right, 319 + frame.top + frame.bottom}},
+        {"Both", "PolicyWidth=640\r\nPolicyHeight=480\r\n", {641, 481}},
+        {"HeightOnly",
+         "PolicyWidth=0\r\nPolicyHeight=480\r\n",
+         {313 + frame.left + frame.right, 481}},
+        {"WidthOnly", "PolicyWidth=640\r\n", {641, 319 + frame.top + frame.bottom}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        runtime::headless::HeadlessBackend b;
+        b.setExecutableDirectory(dir.path());
+        program.reset();
+        program = std::make_unique<runtime::Program>(b);
+        writeIni(std::string("[General]\r\nFormCaption=T\r\n") + row.keys);
+        program->start<frmUsagePolicy>();
+        const auto* w = b.visibleWindow("T");
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->outer, row.outer);
+        // The resize step: the view fills the client area but an 800-twip band; the buttons sit
+        // 220 twips under it, Disagree at the left, Agree at the right of the outer width.
+        auto px = [](int twips) { return static_cast<int>(std::lround(twips / 15.0)); };
+        int viewHeight = w->client.height * 15 - 800;
+        const auto& c = w->controls;  // rtbPolicy, cmdAgree, cmdDisagree
+        EXPECT_EQ(c[0]->bounds, (PixelRect{0, 0, w->client.width, px(viewHeight)})) << "view";
+        EXPECT_EQ(c[2]->bounds, (PixelRect{8, px(viewHeight + 220), 81, 25})) << "Disagree";
+        EXPECT_EQ(c[1]->bounds,
+                  (PixelRect{px(w->outer.width * 15 - 1215 - 220), px(viewHeight + 220), 81, 25}))
+            << "Agree";
+        program.reset();
+    }
+    program = std::make_unique<runtime::Program>(backend);
+}
+
+TEST_F(Policy, OuterSizeIsOnePixelMoreThanConfiguredAtAnyFactor) {
+    backend.setTwipsPerPixel(10.0);
+    writeIni("[General]\r\nFormCaption=T\r\nPolicyWidth=640\r\nPolicyHeight=480\r\n");
+    program->start<frmUsagePolicy>();
+    EXPECT_EQ(backend.visibleWindow("T")->outer, (PixelSize{641, 481}));
+}
+
+TEST_F(Policy, ClientShorterThanTheButtonBandLeavesTheViewAtZeroHeight) {
+    writeIni("[General]\r\nFormCaption=T\r\nPolicyHeight=40\r\n");
+    program->start<frmUsagePolicy>();
+    EXPECT_EQ(form().rtbPolicy.Height(), 0);
+    EXPECT_EQ(backend.visibleWindow("T")->controls[0]->bounds.height, 0);
+    EXPECT_EQ(form().cmdDisagree.Top(), 220);
+}
+
+TEST_F(Policy, MalformedSizeShowsTheNoticeAndKeepsTheDesignedWidth) {
+    writeIni("[General]\r\nFormCaption=T\r\nPolicyWidth=wide\r\nPolicyHeight=40000\r\n");
+    program->start<frmUsagePolicy>();
+    ASSERT_EQ(backend.messageBoxes().size(), 2u);
+    EXPECT_NE(backend.messageBoxes()[0].text.find("Key = PolicyWidth"), std::string::npos);
+    EXPECT_NE(backend.messageBoxes()[1].text.find("Overflow"), std::string::npos);
+    const auto* w = backend.visibleWindow("T");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->client, (PixelSize{313, 319}));
+}
+
+TEST_F(Policy, CloseSecondsAreReadAsStoredOrRounded) {
+    struct Row {
+        const char* value;
+        std::int32_t stored;
+    } rows[] = {{"", 0}, {"-5", -5}, {"2.5", 2}, {"3.5", 4}, {"&H10", 16}};
+    for (const Row& row : rows) {
+        program.reset();
+        runtime::headless::HeadlessBackend b;
+        b.setExecutableDirectory(dir.path());
+        program = std::make_unique<runtime::Program>(b);
+        start({.closeInSeconds = row.value});
+        EXPECT_EQ(form().lCloseSeconds, row.stored) << row.value;
+        EXPECT_TRUE(b.messageBoxes().empty()) << row.value;
+        program.reset();
+    }
+    program = std::make_unique<runtime::Program>(backend);
+}
+
+// What happens after Agree for each combination of the closing settings.
+struct AgreeCase {
+    const char* name;
+    Settings settings;
+    bool unloadedAtOnce;
+    int unloadTick;  // the tick that unloads the window, 0 for none
+    bool notice;
+};
+
+class AgreeCombinations : public Policy, public ::testing::WithParamInterface<AgreeCase> {};
+
+TEST_P(AgreeCombinations, UnloadNoticeAndEnd) {
+    const AgreeCase& c = GetParam();
+    start(c.settings);
+    ASSERT_TRUE(agree());
+    ASSERT_NE(app(), nullptr);
+    EXPECT_TRUE(form().bAppStarted);
+    EXPECT_EQ(!form().Loaded(), c.unloadedAtOnce);
+    if (c.unloadTick > 1) {
+        backend.advance(static_cast<std::int64_t>(c.unloadTick - 1) * 1000);
+        EXPECT_TRUE(form().Loaded()) << "not before its tick";
+    }
+    backend.advance(c.unloadTick > 0 ? 1000 : 3'600'000);
+    bool shouldBeUnloaded = c.unloadedAtOnce || c.unloadTick > 0;
+    EXPECT_EQ(form().Loaded(), !shouldBeUnloaded);
+    EXPECT_EQ(noticeShown(), shouldBeUnloaded && c.notice);
+    // Ended once no window is loaded: at once without the notice, after OK with it.
+    EXPECT_EQ(program->ended(), shouldBeUnloaded && !c.notice);
+    if (noticeShown()) {
+        backend.click("Goodbye", "OK");
+        EXPECT_TRUE(program->ended());
+    }
+    EXPECT_EQ(backend.activeTimers(), 0) << "the timer never outlives its window";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Closing, AgreeCombinations,
+    ::testing::Values(
+        AgreeCase{"StaysHiddenForever", {}, false, 0, false},
+        AgreeCase{"StaysHiddenForeverEvenWithNotice", {.showCloseDialog = "True"}, false, 0, false},
+        AgreeCase{"CloseAtOnce", {.closeAfterAgree = "True"}, true, 0, false},
+        AgreeCase{"CloseAtOnceWithNotice",
+                  {.closeAfterAgree = "1", .showCloseDialog = "true"},
+                  true,
+                  0,
+                  true},
+        AgreeCase{"TimedFive", {.closeInSeconds = "5"}, false, 5, false},
+        AgreeCase{"TimedFiveWithNotice",
+                  {.closeInSeconds = "5", .showCloseDialog = "True"},
+                  false,
+                  5,
+                  true},
+        AgreeCase{"NegativeClosesOnFirstTick", {.closeInSeconds = "-5"}, false, 1, false},
+        AgreeCase{"NegativeWithNotice",
+                  {.closeInSeconds = "-5", .showCloseDialog = "True"},
+                  false,
+                  1,
+                  true},
+        AgreeCase{"AtOnceWinsOverTimed",
+                  {.closeAfterAgree = "True", .closeInSeconds = "5"},
+                  true,
+                  0,
+                  false},
+        AgreeCase{"AtOnceFalseWord",
+                  {.closeAfterAgree = "False", .closeInSeconds = "0"},
+                  false,
+                  0,
+                  false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(Policy, DisagreeAndCloseBoxStartNothingAndEnd) {
+    for (bool viaCloseBox : {false, true}) {
+        SCOPED_TRACE(viaCloseBox ? "close box" : "Disagree");
+        program.reset();
+        runtime::headless::HeadlessBackend b;
+        b.setExecutableDirectory(dir.path());
+        program = std::make_unique<runtime::Program>(b);
+        // A broken Application line would be fatal if it were ever started.
+        start({.showCloseDialog = "True", .closeApplication = "True", .application = ""});
+        ASSERT_TRUE(viaCloseBox ? b.requestClose(kTitle) : b.click(kTitle, "Disagree"));
+        EXPECT_FALSE(program->ended()) << "the notice keeps the program alive";
+        ASSERT_NE(b.visibleWindow("Goodbye"), nullptr);
+        ASSERT_TRUE(b.requestClose("Goodbye")) << "its close box acts as OK";
+        EXPECT_TRUE(program->ended());
+        EXPECT_EQ(program->exitStatus(), 0);
+        EXPECT_TRUE(b.processes().empty());
+        EXPECT_FALSE(program->existing<frmUsagePolicy>()->bAppStarted);
+        program.reset();
+    }
+    program = std::make_unique<runtime::Program>(backend);
+}
+
+TEST_F(Policy, TerminationWaitsForTheNoticeAndReadsTheSettingAtTheEnd) {
+    start({.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "False"});
+    agree();
+    backend.advance(2000);
+    ASSERT_TRUE(noticeShown());
+    EXPECT_TRUE(app()->running) << "not ended at the timed close";
+    // The administrator turns the time limit on while the program runs.
+    Settings changed{.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "1"};
+    writeIni(changed.text());
+    backend.click("Goodbye", "OK");
+    EXPECT_TRUE(program->ended());
+    EXPECT_TRUE(app()->terminated);
+}
+
+TEST_F(Policy, SettingTurnedOffDuringTheRunLeavesTheApplicationRunning) {
+    start({.closeAfterAgree = "True", .closeApplication = "True"});
+    writeIni(Settings{.closeAfterAgree = "True", .closeApplication = "False"}.text());
+    agree();
+    EXPECT_TRUE(program->ended());
+    EXPECT_TRUE(app()->running);
+    EXPECT_FALSE(app()->terminated);
+}
+
+TEST_F(Policy, AnApplicationThatEndedIsLeftAloneAndItsReusedIdUntouched) {
+    start({.closeInSeconds = "60", .closeApplication = "True"});
+    agree();
+    std::int64_t pid = app()->pid;
+    backend.exitProcess(pid);
+    backend.spawnUnrelated(pid);  // the system hands the id to another program
+    backend.advance(60'000);
+    ASSERT_TRUE(program->ended());
+    ASSERT_EQ(backend.processes().size(), 2u);
+    EXPECT_FALSE(backend.processes()[0].terminated);
+    EXPECT_TRUE(backend.processes()[1].running) << "the unrelated process must survive";
+    EXPECT_FALSE(backend.processes()[1].terminated);
+}
+
+TEST_F(Policy, StartFailureIsFatalAndEndsNothing) {
+    struct Row {
+        const char* name;
+        std::string application;
+        std::string firstLine;
+    } rows[] = {{"EmptyLine", "", "Run-time error '5':"},
+                {"MissingProgram", "nowhere.exe /x", "Run-time error '53':"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        program.reset();
+        runtime::headless::HeadlessBackend b;
+        b.setExecutableDirectory(dir.path());
+        b.missingPrograms = {"nowhere.exe"};
+        program = std::make_unique<runtime::Program>(b);
+        start({.closeInSeconds = "5", .closeApplication = "True", .application = row.application});
+        ASSERT_TRUE(b.click(kTitle, "Agree"));
+        ASSERT_EQ(b.messageBoxes().size(), 1u);
+        EXPECT_TRUE(b.messageBoxes()[0].text.starts_with(row.firstLine));
+        EXPECT_EQ(b.messageBoxes()[0].title, "Porvane");
+        EXPECT_TRUE(program->ended());
+        EXPECT_EQ(program->exitStatus(), 1);
+        EXPECT_TRUE(b.processes().empty());
+        EXPECT_FALSE(program->existing<frmUsagePolicy>()->bAppStarted);
+        program.reset();
+    }
+    program = std::make_unique<runtime::Program>(backend);
+}
+
+TEST_F(Policy, TickDueWhileANoticeIsOpenIsDeliveredAfterIt) {
+    // A malformed Boolean read inside the tick handler's unload shows a notice; the user takes
+    // three seconds to dismiss it. Nothing else runs meanwhile and the program still ends.
+    start({.closeInSeconds = "1", .showCloseDialog = "maybe"});
+    agree();
+    int boxes = 0;
+    backend.onMessageBox = [&](const auto&) {
+        ++boxes;
+        backend.advance(3000);
+    };
+    backend.advance(1000);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(form().Loaded());
+    EXPECT_TRUE(program->ended());
+}
+
+TEST_F(Policy, PolicyDocumentIsLoadedFromBesideTheSettings) {
+    dir.write("policy.rtf", "{\\rtf1 Be nice.}");
+    writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=policy.rtf\r\n");
+    program->start<frmUsagePolicy>();
+    EXPECT_EQ(backend.visibleWindow("T")->controls[0]->document, "{\\rtf1 Be nice.}");
+}
+
+TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStart) {
+    struct Row {
+        const char* name;
+        std::string file;
+        const char* firstLine;
+    } rows[] = {{"Missing", "absent.rtf", "Run-time error '53':"},
+                {"Folder", ".", "Run-time error '75':"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        program.reset();
+        runtime::headless::HeadlessBackend b;
+        b.setExecutableDirectory(dir.path());
+        program = std::make_unique<runtime::Program>(b);
+        writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=" + row.file + "\r\n");
+        program->start<frmUsagePolicy>();
+        ASSERT_EQ(b.messageBoxes().size(), 1u);
+        EXPECT_TRUE(b.messageBoxes()[0].text.starts_with(row.firstLine));
+        EXPECT_EQ(program->exitStatus(), 1);
+        EXPECT_EQ(b.visibleWindow("T"), nullptr) << "never shown";
+        program.reset();
+    }
+    program = std::make_unique<runtime::Program>(backend);
+}
+
+TEST_F(Policy, KeysUnderTheWrongSectionAreNotFound) {
+    writeIni(
+        "[General]\r\nFormCaption=T\r\nShowCloseDialog=True\r\nClosePorvaneInSeconds=5\r\n"
+        "[Closing]\r\nFormCaption=Wrong\r\n");
+    program->start<frmUsagePolicy>();
+    EXPECT_NE(backend.visibleWindow("T"), nullptr);
+    EXPECT_EQ(form().lCloseSeconds, 0);
+    backend.requestClose("T");
+    EXPECT_EQ(backend.window("Closing"), nullptr) << "no notice: ShowCloseDialog is not found";
+    EXPECT_TRUE(program->ended());
+}
+
+TEST_F(Policy, SignalWhileHiddenEndsTheApplicationWhenConfigured) {
+    for (const char* setting : {"True", "False"}) {
+        SCOPED_TRACE(setting);
+        program.reset();
+        runtime::headless::HeadlessBackend b;
+        b.setExecutableDirectory(dir.path());
+        program = std::make_unique<runtime::Program>(b);
+        start({.showCloseDialog = "True", .closeApplication = setting});
+        b.click(kTitle, "Agree");
+        program->endRequested();
+        EXPECT_TRUE(program->ended());
+        EXPECT_EQ(program->exitStatus(), 0);
+        EXPECT_EQ(b.processes()[0].terminated, std::string(setting) == "True");
+        program.reset();
+    }
+    program = std::make_unique<runtime::Program>(backend);
+}
+
+}  // namespace

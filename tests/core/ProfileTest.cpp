@@ -99,7 +99,7 @@ TEST(ProfileEncoding, Utf8BomDoesNotHideTheFirstSection) {
 }
 
 class ProfileRead : public ::testing::Test {
-protected:
+  protected:
     // Reads through the buffer interface, as the settings readers do.
     std::u16string read(const std::string& file, std::u16string_view def = u"") {
         std::u16string buffer(500, u' ');

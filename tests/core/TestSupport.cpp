@@ -11,9 +11,9 @@ TempDir::TempDir() {
     static std::atomic<int> counter{0};
     auto base = std::filesystem::temp_directory_path();
     for (;;) {
-        path_ = base / ("porvane-test-" + std::to_string(::testing::UnitTest::GetInstance()
-                                                              ->random_seed()) +
-                        "-" + std::to_string(counter++) + "-" +
+        path_ = base / ("porvane-test-" +
+                        std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                        std::to_string(counter++) + "-" +
                         std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
         if (std::filesystem::create_directories(path_)) {
             break;
@@ -45,7 +45,9 @@ ProgramTest::~ProgramTest() {
     sIniFile.clear();
 }
 
-void ProgramTest::writeIni(std::string_view text) { dir.write("Porvane.ini", text); }
+void ProgramTest::writeIni(std::string_view text) {
+    dir.write("Porvane.ini", text);
+}
 
 std::string ProgramTest::iniPath() const {
     auto u8 = (dir.path() / "Porvane.ini").u8string();

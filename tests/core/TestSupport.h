@@ -15,20 +15,20 @@
 namespace testing_support {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
     // Writes the bytes to a file in the folder and returns its full path, UTF-8.
     std::string write(const std::string& name, std::string_view bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // A program on the headless backend, its executable directory a fresh temporary folder.
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     ProgramTest();
     ~ProgramTest() override;
 
