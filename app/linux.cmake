@@ -1,0 +1,18 @@
+# The Linux desktop program, build/linux/porvane, with the sample settings and policy beside it.
+add_executable(porvane ${CMAKE_CURRENT_SOURCE_DIR}/main_qt.cpp)
+target_link_libraries(porvane PRIVATE porvane_policy porvane_runtime_qt)
+target_compile_definitions(porvane PRIVATE PORVANE_VERSION="${PROJECT_VERSION}")
+set_target_properties(porvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+
+# Porvane.ini and policy.rtf are read from the executable's folder: copied there whenever the
+# samples change, so `make run` starts with the current ones.
+set(_porvane_samples "")
+foreach(_name Porvane.ini policy.rtf)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${_name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/${_name} ${PROJECT_BINARY_DIR}/${_name}
+    DEPENDS ${PROJECT_SOURCE_DIR}/examples/${_name}
+    VERBATIM)
+  list(APPEND _porvane_samples ${PROJECT_BINARY_DIR}/${_name})
+endforeach()
+add_custom_target(porvane_samples ALL DEPENDS ${_porvane_samples})
+add_dependencies(porvane porvane_samples)

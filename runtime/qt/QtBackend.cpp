@@ -1,0 +1,599 @@
+#include "runtime/qt/QtBackend.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "rtf/Reader.h"
+#include "runtime/Error.h"
+#include "runtime/posix/Process.h"
+#include "runtime/posix/SignalPipe.h"
+#include "runtime/qt/RtfToQt.h"
+
+
+#ifdef PORVANE_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
+
+namespace runtime::qt {
+namespace {
+
+QString toQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Qt hides "[*]" in window titles (the modified-document placeholder); doubled it shows as is.
+QString titleText(std::string_view utf8) {
+    return toQString(utf8).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}
+
+// Message texts use CR LF between lines, as on Windows.
+QString messageText(std::string_view utf8) {
+    QString text = toQString(utf8);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+#ifdef PORVANE_HAVE_XCB
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    if (reply == nullptr) {
+        return XCB_ATOM_NONE;
+    }
+    xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+#endif
+
+// Keeps the window out of the taskbar and pager on X11: _NET_WM_STATE_SKIP_TASKBAR set on the
+// unmapped window, which Qt merges with its own states when it maps it. Qt::Tool and
+// Qt::Dialog windows are transient for the client leader already, which most window managers
+// keep out of the taskbar too. Elsewhere (Wayland, offscreen) there is nothing to do.
+void skipTaskbar(QWidget& window) {
+#ifdef PORVANE_HAVE_XCB
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return;
+    }
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return;
+    }
+    xcb_connection_t* connection = x11->connection();
+    xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
+    xcb_atom_t atoms[2] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                           internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    if (state == XCB_ATOM_NONE || atoms[0] == XCB_ATOM_NONE || atoms[1] == XCB_ATOM_NONE) {
+        return;
+    }
+    auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, 2,
+                        atoms);
+    xcb_flush(connection);
+#else
+    (void)window;
+#endif
+}
+
+class Window;
+
+// The top-level widget of a window. Its owner is cleared when the runtime releases the window,
+// so that a widget waiting for deletion reports nothing more.
+class WindowWidget : public QWidget {
+public:
+    explicit WindowWidget(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+    Window* owner = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+};
+
+// A control: its widget, deleted with its window or later when released on its own.
+class Control : public NativeControl {
+public:
+    Control(QWidget* widget, double twipsPerPixel) : widget_(widget), twipsPerPixel_(twipsPerPixel) {}
+    ~Control() override {
+        for (const QMetaObject::Connection& c : connections_) {
+            QObject::disconnect(c);
+        }
+        if (widget_) {
+            widget_->hide();
+            widget_->deleteLater();  // we may be inside one of its own signals
+        }
+    }
+
+    void setText(std::string_view text) override {
+        if (auto* button = qobject_cast<QPushButton*>(widget_.data())) {
+            button->setText(toQString(text));
+        } else if (auto* label = qobject_cast<QLabel*>(widget_.data())) {
+            label->setText(toQString(text));
+        } else if (auto* view = qobject_cast<QTextEdit*>(widget_.data())) {
+            view->setPlainText(toQString(text));
+        }
+    }
+
+    void setBounds(const PixelRect& b) override {
+        if (widget_) {
+            widget_->setGeometry(b.left, b.top, std::max(0, b.width), std::max(0, b.height));
+        }
+    }
+
+    void setDocument(std::string_view bytes) override {
+        auto* view = qobject_cast<QTextEdit*>(widget_.data());
+        if (view == nullptr) {
+            return;
+        }
+        // The reader takes any bytes: RTF, plain text otherwise, empty for none.
+        fillDocument(*view->document(), rtf::parse(bytes), twipsPerPixel_);
+        view->moveCursor(QTextCursor::Start);
+        view->ensureCursorVisible();
+    }
+
+    QPointer<QWidget> widget_;
+    double twipsPerPixel_;
+    std::vector<QMetaObject::Connection> connections_;
+};
+
+class Window : public NativeWindow {
+public:
+    Window(QtBackend& backend, const WindowSpec& spec, WindowEvents& events, double tpp)
+        : backend_(backend), events_(events), twipsPerPixel_(tpp) {
+        Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint;
+        flags |= spec.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
+        widget_ = new WindowWidget(flags);
+        widget_->owner = this;
+        widget_->setWindowTitle(titleText(spec.title));
+        client_ = QSize(std::max(0, spec.client.width), std::max(0, spec.client.height));
+        widget_->setFixedSize(client_);
+    }
+
+    ~Window() override {
+        if (widget_) {
+            widget_->owner = nullptr;
+            widget_->hide();
+            backend_.retire(widget_);
+        }
+    }
+
+    std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) override {
+        QWidget* widget = nullptr;
+        auto control = std::make_unique<Control>(nullptr, twipsPerPixel_);
+        switch (spec.kind) {
+            case ControlKind::Button: {
+                auto* button = new QPushButton(toQString(spec.text), widget_);
+                // Enter and Space activate the focused button; the first in tab order is the
+                // one focused at start.
+                button->setAutoDefault(true);
+                int id = spec.id;
+                control->connections_.push_back(
+                    QObject::connect(button, &QPushButton::clicked, button, [this, id] {
+                        events_.clicked(id);
+                    }));
+                widget = button;
+                break;
+            }
+            case ControlKind::Label: {
+                auto* label = new QLabel(toQString(spec.text), widget_);
+                label->setTextFormat(Qt::PlainText);
+                label->setWordWrap(true);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                label->setFocusPolicy(Qt::NoFocus);
+                widget = label;
+                break;
+            }
+            case ControlKind::RichText: {
+                auto* view = new QTextEdit(widget_);
+                view->setReadOnly(true);
+                view->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+                view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+                view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                view->setLineWrapMode(QTextEdit::WidgetWidth);
+                view->setTabChangesFocus(true);
+                view->setUndoRedoEnabled(false);
+                widget = view;
+                break;
+            }
+        }
+        widget->setGeometry(spec.bounds.left, spec.bounds.top, std::max(0, spec.bounds.width),
+                            std::max(0, spec.bounds.height));
+        widget->show();
+        control->widget_ = widget;
+        controls_[spec.id] = widget;
+        tabOrder_.emplace_back(spec.tabIndex, widget);
+        applyTabOrder();
+        return control;
+    }
+
+    void setTitle(std::string_view title) override { widget_->setWindowTitle(titleText(title)); }
+
+    void show(int focusControlId) override {
+        if (!shownBefore_) {
+            centre();
+            centrePending_ = true;
+            // The frame usually shows up within moments of mapping; past this, a later
+            // change is the user's or the window manager's business.
+            QTimer::singleShot(2000, widget_, [w = widget_] {
+                if (w->owner != nullptr) {
+                    w->owner->centrePending_ = false;
+                }
+            });
+        }
+        shownBefore_ = true;
+        if (!widget_->isVisible()) {
+            skipTaskbar(*widget_);  // before each map: a withdrawn window loses its states
+        }
+        auto it = controls_.find(focusControlId);
+        if (it != controls_.end() && it->second) {
+            it->second->setFocus(Qt::OtherFocusReason);
+        }
+        widget_->show();
+        widget_->raise();
+        widget_->activateWindow();
+        if (it != controls_.end() && it->second) {
+            it->second->setFocus(Qt::ActiveWindowFocusReason);
+        }
+        for (int delay : {0, 300}) {
+            QTimer::singleShot(delay, widget_, [w = widget_] {
+                if (w->owner != nullptr) {
+                    w->owner->reconcileFrame();
+                }
+            });
+        }
+    }
+
+    void hide() override { widget_->hide(); }
+
+    PixelSize outerSize() const override {
+        QSize c = widget_->size();
+        QMargins m = margins();
+        return {c.width() + m.left() + m.right(), c.height() + m.top() + m.bottom()};
+    }
+
+    PixelSize clientSize() const override {
+        QSize c = widget_->size();
+        return {c.width(), c.height()};
+    }
+
+    void setOuterSize(PixelSize size) override {
+        wantedOuter_ = size;
+        QMargins m = margins();
+        setClient(QSize(std::max(0, size.width - m.left() - m.right()),
+                        std::max(0, size.height - m.top() - m.bottom())));
+    }
+
+    // The frame the window manager gave us: read from the platform window once mapped; the
+    // last one seen (none at first) before that.
+    QMargins margins() const {
+        QWindow* handle = widget_->windowHandle();
+        if (handle != nullptr && widget_->isVisible()) {
+            margins_ = handle->frameMargins();
+        }
+        return margins_;
+    }
+
+    // Once mapped, the frame is known: keep the outer size the runtime asked for (the client
+    // shrinks by the frame) and tell the runtime, whose layout depends on the client size.
+    void reconcileFrame() {
+        if (!widget_->isVisible() || widget_->windowHandle() == nullptr) {
+            return;
+        }
+        QMargins before = margins_;
+        QMargins now = widget_->windowHandle()->frameMargins();
+        if (now == before) {
+            return;
+        }
+        margins_ = now;
+        bool changed = false;
+        if (wantedOuter_) {
+            QSize c(std::max(0, wantedOuter_->width - now.left() - now.right()),
+                    std::max(0, wantedOuter_->height - now.top() - now.bottom()));
+            if (c != client_) {
+                setClient(c);
+                changed = true;
+            }
+        }
+        if (centrePending_) {
+            centrePending_ = false;
+            centre();
+        }
+        if (changed) {
+            events_.resized();
+        }
+    }
+
+    // A size change that we did not ask for.
+    void platformResized(const QSize& size) {
+        if (size == client_) {
+            return;
+        }
+        client_ = size;
+        events_.resized();
+    }
+
+    void closeRequested() { events_.closeRequested(); }
+
+    QPointer<WindowWidget> widget_;
+    bool centrePending_ = false;
+
+private:
+    void setClient(const QSize& size) {
+        client_ = size;
+        widget_->setFixedSize(size);
+    }
+
+    void centre() {
+        QScreen* screen = widget_->screen() != nullptr ? widget_->screen()
+                                                       : QGuiApplication::primaryScreen();
+        if (screen == nullptr) {
+            return;
+        }
+        QRect area = screen->availableGeometry();
+        PixelSize outer = outerSize();
+        widget_->move(area.left() + (area.width() - outer.width) / 2,
+                      area.top() + (area.height() - outer.height) / 2);
+    }
+
+    void applyTabOrder() {
+        std::stable_sort(tabOrder_.begin(), tabOrder_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QWidget* previous = nullptr;
+        for (auto& [index, widget] : tabOrder_) {
+            if (!widget || widget->focusPolicy() == Qt::NoFocus) {
+                continue;
+            }
+            if (previous != nullptr) {
+                QWidget::setTabOrder(previous, widget);
+            }
+            previous = widget;
+        }
+    }
+
+    QtBackend& backend_;
+    WindowEvents& events_;
+    double twipsPerPixel_;
+    QSize client_;
+    mutable QMargins margins_;
+    std::optional<PixelSize> wantedOuter_;
+    bool shownBefore_ = false;
+    std::map<int, QPointer<QWidget>> controls_;
+    std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
+};
+
+void WindowWidget::closeEvent(QCloseEvent* event) {
+    // The runtime decides: it unloads the form, which releases this window.
+    event->ignore();
+    if (owner != nullptr) {
+        owner->closeRequested();
+    }
+}
+
+void WindowWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (owner != nullptr) {
+        owner->platformResized(event->size());
+    }
+}
+
+bool WindowWidget::event(QEvent* event) {
+    bool result = QWidget::event(event);
+    switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Show:
+        case QEvent::WindowActivate:
+            if (owner != nullptr) {
+                owner->reconcileFrame();
+            }
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+class Timer : public NativeTimer {
+public:
+    Timer(QObject* parent, TimerEvents& events) : timer_(new QTimer(parent)) {
+        timer_->setTimerType(Qt::PreciseTimer);
+        connection_ = QObject::connect(timer_, &QTimer::timeout, timer_,
+                                       [&events] { events.ticked(); });
+    }
+    ~Timer() override {
+        QObject::disconnect(connection_);
+        if (timer_) {
+            timer_->stop();
+            timer_->deleteLater();  // we may be inside its timeout
+        }
+    }
+    void start(int intervalMs) override {
+        if (timer_) {
+            timer_->start(intervalMs);
+        }
+    }
+    void stop() override {
+        if (timer_) {
+            timer_->stop();
+        }
+    }
+
+private:
+    QPointer<QTimer> timer_;
+    QMetaObject::Connection connection_;
+};
+
+// A started child, reaped as soon as its pidfd says it has exited, so no zombie stays behind
+// while we run hidden for hours. Reaping is safe: the pidfd keeps naming the dead process, and
+// pidfd_send_signal on it then fails with ESRCH, which terminate() ignores.
+class Started : public StartedProgram {
+public:
+    Started(std::unique_ptr<posix::ChildProcess> child, QObject* parent)
+        : child_(std::move(child)) {
+        if (child_->pidfd() >= 0) {
+            notifier_ = new QSocketNotifier(child_->pidfd(), QSocketNotifier::Read, parent);
+            QObject::connect(notifier_, &QSocketNotifier::activated, notifier_,
+                             [this] { collect(); });
+        } else {
+            // No pidfd (kernel before 5.3): look for the exit now and then instead.
+            poll_ = new QTimer(parent);
+            QObject::connect(poll_, &QTimer::timeout, poll_, [this] { collect(); });
+            poll_->start(1000);
+        }
+    }
+    ~Started() override {
+        // The watchers go before the descriptor they watch.
+        delete notifier_.data();
+        delete poll_.data();
+    }
+    std::int64_t processId() const override { return child_->pid(); }
+    void terminate() override { child_->terminate(); }
+
+private:
+    void collect() {
+        if (child_->reap()) {
+            if (notifier_) {
+                notifier_->setEnabled(false);
+            }
+            if (poll_) {
+                poll_->stop();
+            }
+        }
+    }
+
+    std::unique_ptr<posix::ChildProcess> child_;
+    QPointer<QSocketNotifier> notifier_;
+    QPointer<QTimer> poll_;
+};
+
+}  // namespace
+
+// ---- the backend ----------------------------------------------------------------------------
+
+QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
+    // The program's end is the runtime's rule (no form loaded), not Qt's: Qt does not even
+    // count Qt::Tool windows when it decides that the last window has closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+#ifdef PORVANE_HAVE_ICON
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/porvane-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+#endif
+    signals_ = std::make_unique<posix::SignalPipe>();
+    signalNotifier_ = new QSocketNotifier(signals_->readFd(), QSocketNotifier::Read, root_.get());
+    signalNotifier_->setEnabled(false);  // bytes wait in the pipe until the loop runs
+    QObject::connect(signalNotifier_, &QSocketNotifier::activated, signalNotifier_, [this] {
+        if (signals_->drain() > 0 && programEvents_ != nullptr) {
+            programEvents_->endRequested();
+        }
+    });
+}
+
+QtBackend::~QtBackend() {
+    for (QPointer<QWidget>& widget : retired_) {
+        delete widget.data();
+    }
+    // Notifiers and timers go before the descriptors they watch.
+    root_.reset();
+    signals_.reset();
+}
+
+QWidget* QtBackend::widgetOf(NativeWindow& window) {
+    auto* w = dynamic_cast<Window*>(&window);
+    return w != nullptr ? w->widget_.data() : nullptr;
+}
+
+QWidget* QtBackend::widgetOf(NativeControl& control) {
+    auto* c = dynamic_cast<Control*>(&control);
+    return c != nullptr ? c->widget_.data() : nullptr;
+}
+
+void QtBackend::retire(QWidget* window) {
+    std::erase_if(retired_, [](const QPointer<QWidget>& w) { return w.isNull(); });
+    retired_.emplace_back(window);
+    window->deleteLater();
+}
+
+std::filesystem::path QtBackend::executableDirectory() {
+    if (executableDirectoryOverride) {
+        return *executableDirectoryOverride;
+    }
+    return posix::executableDirectory();
+}
+
+double QtBackend::twipsPerPixelX() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+std::unique_ptr<NativeWindow> QtBackend::createWindow(const WindowSpec& spec,
+                                                      WindowEvents& events) {
+    return std::make_unique<Window>(*this, spec, events, twipsPerPixelX());
+}
+
+std::unique_ptr<NativeTimer> QtBackend::createTimer(TimerEvents& events) {
+    return std::make_unique<Timer>(root_.get(), events);
+}
+
+void QtBackend::messageBox(std::string_view text, std::string_view title, MessageIcon icon) {
+    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    toQString(title), messageText(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(QMessageBox::Ok);
+    if (onMessageBox) {
+        QTimer::singleShot(0, &box, [this, &box] { onMessageBox(box); });
+    }
+    box.exec();
+}
+
+std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view commandLine,
+                                                        int /*windowStyle*/) {
+    // The window style (1, normal with focus) is the started program's own business on X11.
+    return std::make_unique<Started>(posix::ChildProcess::start(commandLine), root_.get());
+}
+
+int QtBackend::runEventLoop(ProgramEvents& events) {
+    if (quitStatus_) {
+        return *quitStatus_;
+    }
+    programEvents_ = &events;
+    signalNotifier_->setEnabled(true);
+    int status = QApplication::exec();
+    signalNotifier_->setEnabled(false);
+    programEvents_ = nullptr;
+    return quitStatus_.value_or(status);
+}
+
+void QtBackend::quit(int status) {
+    if (!quitStatus_) {
+        quitStatus_ = status;
+    }
+    QCoreApplication::exit(status);
+}
+
+}  // namespace runtime::qt

@@ -1,0 +1,71 @@
+#pragma once
+// The Qt 6 Widgets backend: windows as fixed-size top-level QWidgets laid out from the pixel
+// geometry the runtime gives, QPushButton / QLabel / read-only QTextEdit controls, QTimer with
+// Qt::PreciseTimer, QMessageBox, and the POSIX process layer with its pidfd watched by a
+// QSocketNotifier. A QApplication must exist before the backend is made.
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "runtime/Backend.h"
+
+class QMessageBox;
+class QSocketNotifier;
+class QTextEdit;
+class QWidget;
+
+namespace runtime::posix {
+class SignalPipe;
+}
+
+namespace runtime::qt {
+
+class QtBackend : public Backend {
+public:
+    QtBackend();
+    ~QtBackend() override;
+    QtBackend(const QtBackend&) = delete;
+    QtBackend& operator=(const QtBackend&) = delete;
+
+    // ---- for tests ----
+    // Called with each message box once it is on screen (inside its modal loop); a test can
+    // read it and close it. Unset: the box waits for the user.
+    std::function<void(QMessageBox&)> onMessageBox;
+    // Where executableDirectory() points instead of the running executable's folder.
+    std::optional<std::filesystem::path> executableDirectoryOverride;
+    // The top-level widget of a window made by this backend, and the widget of a control.
+    static QWidget* widgetOf(NativeWindow& window);
+    static QWidget* widgetOf(NativeControl& control);
+
+    // ---- Backend ----
+    std::filesystem::path executableDirectory() override;
+    double twipsPerPixelX() override;
+    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+                                               WindowEvents& events) override;
+    std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
+    void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
+                                                 int windowStyle) override;
+    int runEventLoop(ProgramEvents& events) override;
+    void quit(int status) override;
+
+    // Windows released by the runtime, deleted later (never inside one of their own events);
+    // whatever is left goes with the backend.
+    void retire(QWidget* window);
+
+private:
+    // Parent of timers and notifiers retired with deleteLater; deleted with the backend.
+    std::unique_ptr<QObject> root_;
+    std::vector<QPointer<QWidget>> retired_;
+    std::unique_ptr<posix::SignalPipe> signals_;
+    QSocketNotifier* signalNotifier_ = nullptr;
+    ProgramEvents* programEvents_ = nullptr;
+    std::optional<int> quitStatus_;
+};
+
+}  // namespace runtime::qt

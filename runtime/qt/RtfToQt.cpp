@@ -1,0 +1,429 @@
+#include "runtime/qt/RtfToQt.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPalette>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace runtime::qt {
+namespace {
+
+QString toQString(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QColor toQColor(const rtf::Colour& c) { return QColor(c.red, c.green, c.blue); }
+
+// How a list marker maps onto Qt's own numbering, when it does.
+struct ListMarker {
+    QTextListFormat::Style style = QTextListFormat::ListStyleUndefined;
+    int number = 0;  // 1-based position of a numbered item; 0 for bullets
+    QString prefix;
+    QString suffix;
+    bool sameKind(const ListMarker& other) const {
+        return style == other.style && prefix == other.prefix && suffix == other.suffix;
+    }
+};
+
+int romanValue(const QString& text) {
+    static const QString digits = QStringLiteral("ivxlcdm");
+    static const int values[] = {1, 5, 10, 50, 100, 500, 1000};
+    int total = 0;
+    int previous = 0;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        qsizetype k = digits.indexOf(text[i].toLower());
+        if (k < 0) {
+            return 0;
+        }
+        int v = values[k];
+        total += v < previous ? -v : v;
+        previous = std::max(previous, v);
+    }
+    return total;
+}
+
+std::optional<ListMarker> parseMarker(const std::string& utf8) {
+    QString marker = toQString(utf8).trimmed();
+    if (marker.isEmpty()) {
+        return std::nullopt;
+    }
+    ListMarker m;
+    if (marker.size() == 1) {
+        switch (marker[0].unicode()) {
+            case 0x2022:  // bullet
+            case 0x00B7:  // middle dot (Symbol font bullet)
+            case 0x25CF:  // black circle
+                m.style = QTextListFormat::ListDisc;
+                return m;
+            case u'o':
+            case 0x25E6:  // white bullet
+            case 0x25CB:  // white circle
+                m.style = QTextListFormat::ListCircle;
+                return m;
+            case 0x25AA:  // small black square
+            case 0x25A0:  // black square
+            case 0x00A7:  // section sign (Wingdings square)
+                m.style = QTextListFormat::ListSquare;
+                return m;
+            default:
+                break;
+        }
+    }
+    // [prefix] number-or-letters [suffix], e.g. "1.", "(a)", "iv)".
+    qsizetype start = 0;
+    while (start < marker.size() && !marker[start].isLetterOrNumber()) {
+        ++start;
+    }
+    qsizetype end = start;
+    while (end < marker.size() && marker[end].isLetterOrNumber()) {
+        ++end;
+    }
+    if (start == end) {
+        return std::nullopt;
+    }
+    QString core = marker.mid(start, end - start);
+    m.prefix = marker.left(start);
+    m.suffix = marker.mid(end);
+    if (m.prefix.size() > 1 || m.suffix.size() > 1) {
+        return std::nullopt;
+    }
+    bool isNumber = false;
+    int n = core.toInt(&isNumber);
+    if (isNumber) {
+        m.style = QTextListFormat::ListDecimal;
+        m.number = n;
+    } else if (core.size() == 1 && core[0] >= u'a' && core[0] <= u'z' && core[0] != u'i') {
+        m.style = QTextListFormat::ListLowerAlpha;
+        m.number = core[0].unicode() - u'a' + 1;
+    } else if (core.size() == 1 && core[0] >= u'A' && core[0] <= u'Z' && core[0] != u'I') {
+        m.style = QTextListFormat::ListUpperAlpha;
+        m.number = core[0].unicode() - u'A' + 1;
+    } else if (int r = romanValue(core); r > 0) {
+        m.style = core == core.toLower() ? QTextListFormat::ListLowerRoman
+                                         : QTextListFormat::ListUpperRoman;
+        m.number = r;
+    } else {
+        return std::nullopt;
+    }
+    return m;
+}
+
+class Writer {
+public:
+    Writer(QTextDocument& document, double twipsPerPixel)
+        : document_(document), tpp_(twipsPerPixel > 0 ? twipsPerPixel : 15.0) {}
+
+    void write(const rtf::Document& model) {
+        QTextCursor cursor(&document_);
+        cursor.beginEditBlock();
+        bool fresh = true;
+        writeBlocks(cursor, model.blocks, fresh);
+        cursor.endEditBlock();
+    }
+
+private:
+    qreal px(int twips) const { return static_cast<qreal>(twips) / tpp_; }
+
+    QTextCharFormat charFormat(const rtf::CharFormat& f) const {
+        QTextCharFormat format;
+        if (!f.fontFamily.empty()) {
+            format.setFontFamilies(QStringList{toQString(f.fontFamily)});
+        }
+        if (f.sizeHalfPoints > 0) {
+            format.setFontPointSize(f.sizeHalfPoints / 2.0);
+        }
+        format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(f.italic);
+        format.setFontUnderline(f.underline);
+        format.setFontStrikeOut(f.strikeThrough);
+        if (f.colour) {
+            format.setForeground(toQColor(*f.colour));
+        }
+        if (f.background) {
+            format.setBackground(toQColor(*f.background));
+        }
+        switch (f.vertical) {
+            case rtf::VerticalAlign::Superscript:
+                format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+                break;
+            case rtf::VerticalAlign::Subscript:
+                format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+                break;
+            case rtf::VerticalAlign::Baseline:
+                break;
+        }
+        return format;
+    }
+
+    QTextBlockFormat blockFormat(const rtf::ParagraphFormat& f) const {
+        QTextBlockFormat format;
+        switch (f.alignment) {
+            case rtf::Alignment::Left: format.setAlignment(Qt::AlignLeft); break;
+            case rtf::Alignment::Centre: format.setAlignment(Qt::AlignHCenter); break;
+            case rtf::Alignment::Right: format.setAlignment(Qt::AlignRight); break;
+            case rtf::Alignment::Justified: format.setAlignment(Qt::AlignJustify); break;
+        }
+        format.setLeftMargin(std::max<qreal>(0, px(f.leftIndent)));
+        format.setRightMargin(std::max<qreal>(0, px(f.rightIndent)));
+        format.setTextIndent(px(f.firstLineIndent));
+        format.setTopMargin(std::max<qreal>(0, px(f.spaceBefore)));
+        format.setBottomMargin(std::max<qreal>(0, px(f.spaceAfter)));
+        switch (f.lineSpacingRule) {
+            case rtf::LineSpacingRule::Auto:
+                break;
+            case rtf::LineSpacingRule::AtLeast:
+                format.setLineHeight(px(f.lineSpacing), QTextBlockFormat::MinimumHeight);
+                break;
+            case rtf::LineSpacingRule::Exactly:
+                format.setLineHeight(px(f.lineSpacing), QTextBlockFormat::FixedHeight);
+                break;
+            case rtf::LineSpacingRule::Multiple:
+                if (f.lineSpacing > 0) {
+                    format.setLineHeight(std::round(f.lineSpacing * 100.0 / 240.0),
+                                         QTextBlockFormat::ProportionalHeight);
+                }
+                break;
+        }
+        if (f.pageBreakBefore) {
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        }
+        return format;
+    }
+
+    void writeBlocks(QTextCursor& cursor, const std::vector<rtf::Block>& blocks, bool& fresh) {
+        for (const rtf::Block& block : blocks) {
+            if (const auto* paragraph = std::get_if<rtf::Paragraph>(&block)) {
+                writeParagraph(cursor, *paragraph, fresh);
+            } else if (const auto* table = std::get_if<rtf::Table>(&block)) {
+                writeTable(cursor, *table);
+                fresh = true;  // the cursor stands in the empty block after the table
+            }
+        }
+        list_ = nullptr;
+    }
+
+    const rtf::Run* firstRun(const rtf::Paragraph& paragraph) const {
+        for (const rtf::Inline& item : paragraph.inlines) {
+            if (const auto* run = std::get_if<rtf::Run>(&item)) {
+                return run;
+            }
+        }
+        return nullptr;
+    }
+
+    void writeParagraph(QTextCursor& cursor, const rtf::Paragraph& paragraph, bool& fresh) {
+        QTextBlockFormat format = blockFormat(paragraph.format);
+        const rtf::Run* first = firstRun(paragraph);
+        QTextCharFormat markFormat = first != nullptr ? charFormat(first->format)
+                                                      : charFormat(rtf::CharFormat{});
+        markFormat.setFontUnderline(false);
+        markFormat.setFontStrikeOut(false);
+
+        std::optional<ListMarker> marker = parseMarker(paragraph.format.listMarker);
+        bool useQtList = false;
+        bool continues = false;
+        if (marker) {
+            continues = list_ != nullptr && marker->sameKind(listMarker_) &&
+                        paragraph.format.leftIndent == listIndent_ &&
+                        (marker->number == 0 || marker->number == listMarker_.number + 1);
+            bool startsAtOne = marker->number <= 1;  // Qt 6.4 lists cannot start elsewhere
+            useQtList = continues || startsAtOne;
+            if (useQtList) {
+                // The text starts at the paragraph's left indent; the marker hangs before it.
+                qreal indentWidth = document_.indentWidth();
+                format.setLeftMargin(std::max<qreal>(0, px(paragraph.format.leftIndent) -
+                                                            indentWidth));
+                format.setTextIndent(0);
+            }
+        }
+
+        if (fresh) {
+            cursor.setBlockFormat(format);
+            cursor.setBlockCharFormat(markFormat);
+            fresh = false;
+        } else {
+            cursor.insertBlock(format, markFormat);
+        }
+
+        if (useQtList) {
+            if (continues) {
+                list_->add(cursor.block());
+            } else {
+                QTextListFormat listFormat;
+                listFormat.setStyle(marker->style);
+                listFormat.setIndent(1);
+                if (marker->number > 0) {
+                    listFormat.setNumberPrefix(marker->prefix);
+                    listFormat.setNumberSuffix(marker->suffix);
+                }
+                list_ = cursor.createList(listFormat);
+            }
+            listMarker_ = *marker;
+            listIndent_ = paragraph.format.leftIndent;
+        } else {
+            list_ = nullptr;
+            if (!paragraph.format.listMarker.empty()) {
+                // A marker Qt cannot number: shown as text, then a tab to the text's indent.
+                QTextBlockFormat hanging = cursor.blockFormat();
+                hanging.setTabPositions(
+                    {QTextOption::Tab(std::max<qreal>(0, px(paragraph.format.leftIndent)),
+                                      QTextOption::LeftTab)});
+                cursor.setBlockFormat(hanging);
+                cursor.insertText(toQString(paragraph.format.listMarker) + QLatin1Char('\t'),
+                                  markFormat);
+            }
+        }
+
+        for (const rtf::Inline& item : paragraph.inlines) {
+            if (const auto* run = std::get_if<rtf::Run>(&item)) {
+                writeRun(cursor, *run);
+            } else if (const auto* picture = std::get_if<rtf::Picture>(&item)) {
+                writePicture(cursor, *picture);
+            }
+        }
+    }
+
+    void writeRun(QTextCursor& cursor, const rtf::Run& run) {
+        if (run.format.hidden || run.text.empty()) {
+            return;
+        }
+        QTextCharFormat format = charFormat(run.format);
+        if (!run.linkTarget.empty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(toQString(run.linkTarget));
+            format.setForeground(QGuiApplication::palette().color(QPalette::Link));
+            format.setFontUnderline(true);
+        }
+        QString text = toQString(run.text);
+        // A paragraph break inside a run would split the block; the model uses U+2028 for
+        // line breaks, so any stray CR or LF is taken as one.
+        text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+        text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        text.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+        cursor.insertText(text, format);
+    }
+
+    void writePicture(QTextCursor& cursor, const rtf::Picture& picture) {
+        const char* kind = picture.format == rtf::PictureFormat::Png    ? "PNG"
+                           : picture.format == rtf::PictureFormat::Jpeg ? "JPG"
+                                                                         : nullptr;
+        if (kind == nullptr || picture.data.empty()) {
+            return;
+        }
+        QImage image;
+        if (!image.loadFromData(picture.data.data(), static_cast<int>(picture.data.size()),
+                                kind)) {
+            if (!image.loadFromData(picture.data.data(), static_cast<int>(picture.data.size()))) {
+                return;
+            }
+        }
+        QUrl name(QStringLiteral("porvane-picture:%1").arg(++pictures_));
+        document_.addResource(QTextDocument::ImageResource, name, image);
+        QTextImageFormat format;
+        format.setName(name.toString());
+        format.setWidth(picture.widthTwips > 0 ? px(picture.widthTwips) : image.width());
+        format.setHeight(picture.heightTwips > 0 ? px(picture.heightTwips) : image.height());
+        cursor.insertImage(format);
+    }
+
+    void writeTable(QTextCursor& cursor, const rtf::Table& model) {
+        // Column boundaries: every cell edge of every row, so rows with other widths merge
+        // cells across the columns they cover.
+        std::vector<std::vector<int>> rowEdges;
+        std::set<int> edgeSet;
+        for (const rtf::TableRow& row : model.rows) {
+            std::vector<int> edges;
+            int previous = 0;
+            for (const rtf::TableCell& cell : row.cells) {
+                int edge = cell.rightEdge > previous ? cell.rightEdge : previous + 1440;
+                edges.push_back(edge);
+                edgeSet.insert(edge);
+                previous = edge;
+            }
+            rowEdges.push_back(std::move(edges));
+        }
+        if (edgeSet.empty()) {
+            return;
+        }
+        std::vector<int> columns(edgeSet.begin(), edgeSet.end());
+        const int rowCount = static_cast<int>(model.rows.size());
+        const int columnCount = static_cast<int>(columns.size());
+
+        QTextTableFormat format;
+        format.setBorder(1);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(QBrush(QColor(0x80, 0x80, 0x80)));
+        format.setBorderCollapse(true);
+        format.setCellSpacing(0);
+        format.setCellPadding(3);
+        format.setAlignment(Qt::AlignLeft);
+        QList<QTextLength> widths;
+        int left = 0;
+        for (int edge : columns) {
+            widths.append(QTextLength(QTextLength::FixedLength, px(edge - left)));
+            left = edge;
+        }
+        format.setColumnWidthConstraints(widths);
+
+        QTextTable* table = cursor.insertTable(rowCount, columnCount, format);
+        list_ = nullptr;
+
+        for (int r = 0; r < rowCount; ++r) {
+            const auto& cells = model.rows[static_cast<std::size_t>(r)].cells;
+            const auto& edges = rowEdges[static_cast<std::size_t>(r)];
+            int cellLeft = 0;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                int first = static_cast<int>(
+                    std::upper_bound(columns.begin(), columns.end(), cellLeft) - columns.begin());
+                int last = static_cast<int>(
+                    std::lower_bound(columns.begin(), columns.end(), edges[c]) - columns.begin());
+                cellLeft = edges[c];
+                if (first >= columnCount || last < first) {
+                    continue;
+                }
+                if (last > first) {
+                    table->mergeCells(r, first, 1, last - first + 1);
+                }
+                QTextTableCell cell = table->cellAt(r, first);
+                QTextCursor inCell = cell.firstCursorPosition();
+                bool fresh = true;
+                list_ = nullptr;
+                writeBlocks(inCell, cells[c].blocks, fresh);
+            }
+        }
+        cursor = table->lastCursorPosition();
+        cursor.movePosition(QTextCursor::NextBlock);
+        list_ = nullptr;
+    }
+
+    QTextDocument& document_;
+    double tpp_;
+    int pictures_ = 0;
+    QTextList* list_ = nullptr;
+    ListMarker listMarker_;
+    int listIndent_ = 0;
+};
+
+}  // namespace
+
+void fillDocument(QTextDocument& target, const rtf::Document& model, double twipsPerPixel) {
+    target.clear();
+    // A hanging list marker gets a quarter inch, as word processors give it by default.
+    target.setIndentWidth(360.0 / (twipsPerPixel > 0 ? twipsPerPixel : 15.0));
+    Writer(target, twipsPerPixel).write(model);
+}
+
+}  // namespace runtime::qt
