@@ -53,60 +53,60 @@ class Policy : public testing_support::ProgramTest {
         program->start<frmUsagePolicy>();
     }
     frmUsagePolicy& form() { return *program->existing<frmUsagePolicy>(); }
-    bool agree() { return backend.click(kTitle, "Agree"); }
-    bool noticeShown() const { return backend.visibleWindow("Goodbye") != nullptr; }
+    bool agree() { return backend().click(kTitle, "Agree"); }
+    bool noticeShown() const { return backend().visibleWindow("Goodbye") != nullptr; }
     const runtime::headless::ProcessRecord* app() const {
-        return backend.processes().empty() ? nullptr : &backend.processes().front();
+        return backend().processes().empty() ? nullptr : &backend().processes().front();
     }
 };
 
 TEST_F(Policy, TypicalRunStepByStep) {
     start({.closeInSeconds = "5", .showCloseDialog = "True", .closeApplication = "True"});
     // (1)-(2) shown with the configured texts, Agree focused.
-    const auto* w = backend.visibleWindow(kTitle);
+    const auto* w = backend().visibleWindow(kTitle);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->focusedControlId, form().cmdAgree.id());
     EXPECT_EQ(form().lCloseSeconds, 5);
     EXPECT_EQ(sIniFile, iniPath());
     // (3) Agree: hidden, timer running, the application started with a normal focused window.
     ASSERT_TRUE(agree());
-    EXPECT_EQ(backend.visibleWindow(kTitle), nullptr);
+    EXPECT_EQ(backend().visibleWindow(kTitle), nullptr);
     ASSERT_NE(app(), nullptr);
     EXPECT_EQ(app()->commandLine, "app.exe --kiosk");
     EXPECT_EQ(app()->windowStyle, 1);
     EXPECT_EQ(form().vTaskId, static_cast<double>(app()->pid));
     EXPECT_TRUE(form().bAppStarted);
     // (4) after five ticks the window unloads; (5) the notice is shown.
-    backend.advance(4999);
+    backend().advance(4999);
     EXPECT_TRUE(form().Loaded());
     EXPECT_FALSE(noticeShown());
-    backend.advance(1);
+    backend().advance(1);
     EXPECT_FALSE(form().Loaded());
     ASSERT_TRUE(noticeShown());
-    EXPECT_EQ(backend.visibleWindow("Goodbye")->controls[0]->text, "Session over.");
+    EXPECT_EQ(backend().visibleWindow("Goodbye")->controls[0]->text, "Session over.");
     EXPECT_TRUE(app()->running) << "the application runs until the program ends";
     // (6) OK: no window remains, the program ends; (7) the application is ended.
-    ASSERT_TRUE(backend.click("Goodbye", "OK"));
+    ASSERT_TRUE(backend().click("Goodbye", "OK"));
     EXPECT_TRUE(program->ended());
     EXPECT_EQ(program->exitStatus(), 0);
     EXPECT_TRUE(app()->terminated);
-    EXPECT_TRUE(backend.messageBoxes().empty());
+    EXPECT_TRUE(backend().messageBoxes().empty());
 }
 
 TEST_F(Policy, NoSettingsFileGivesEmptyTextsDesignSizeAndNoTimedClose) {
     program->start<frmUsagePolicy>();
-    const auto* w = backend.visibleWindow("");
+    const auto* w = backend().visibleWindow("");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->client, (PixelSize{313, 319}));  // 4695 x 4785 twips at 15
     EXPECT_EQ(form().cmdAgree.Caption(), "");
     EXPECT_EQ(form().cmdDisagree.Caption(), "");
     EXPECT_EQ(form().lCloseSeconds, 0);
     EXPECT_EQ(w->controls[0]->document, "") << "an empty policy: an empty view";
-    EXPECT_TRUE(backend.messageBoxes().empty());
+    EXPECT_TRUE(backend().messageBoxes().empty());
 }
 
 TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
-    auto frame = backend.frame(runtime::WindowKind::ToolWindow);
+    auto frame = backend().frame(runtime::WindowKind::ToolWindow);
     struct Row {
         const char* name;
         const char* keys;
@@ -121,13 +121,10 @@ TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        runtime::headless::HeadlessBackend b;
-        b.setExecutableDirectory(dir.path());
-        program.reset();
-        program = std::make_unique<runtime::Program>(b);
+        restart();
         writeIni(std::string("[General]\r\nFormCaption=T\r\n") + row.keys);
         program->start<frmUsagePolicy>();
-        const auto* w = b.visibleWindow("T");
+        const auto* w = backend().visibleWindow("T");
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->outer, row.outer);
         // The resize step: the view fills the client area but an 800-twip band; the buttons sit
@@ -140,33 +137,31 @@ TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
         EXPECT_EQ(c[1]->bounds,
                   (PixelRect{px(w->outer.width * 15 - 1215 - 220), px(viewHeight + 220), 81, 25}))
             << "Agree";
-        program.reset();
     }
-    program = std::make_unique<runtime::Program>(backend);
 }
 
 TEST_F(Policy, OuterSizeIsOnePixelMoreThanConfiguredAtAnyFactor) {
-    backend.setTwipsPerPixel(10.0);
+    backend().setTwipsPerPixel(10.0);
     writeIni("[General]\r\nFormCaption=T\r\nPolicyWidth=640\r\nPolicyHeight=480\r\n");
     program->start<frmUsagePolicy>();
-    EXPECT_EQ(backend.visibleWindow("T")->outer, (PixelSize{641, 481}));
+    EXPECT_EQ(backend().visibleWindow("T")->outer, (PixelSize{641, 481}));
 }
 
 TEST_F(Policy, ClientShorterThanTheButtonBandLeavesTheViewAtZeroHeight) {
     writeIni("[General]\r\nFormCaption=T\r\nPolicyHeight=40\r\n");
     program->start<frmUsagePolicy>();
     EXPECT_EQ(form().rtbPolicy.Height(), 0);
-    EXPECT_EQ(backend.visibleWindow("T")->controls[0]->bounds.height, 0);
+    EXPECT_EQ(backend().visibleWindow("T")->controls[0]->bounds.height, 0);
     EXPECT_EQ(form().cmdDisagree.Top(), 220);
 }
 
 TEST_F(Policy, MalformedSizeShowsTheNoticeAndKeepsTheDesignedWidth) {
     writeIni("[General]\r\nFormCaption=T\r\nPolicyWidth=wide\r\nPolicyHeight=40000\r\n");
     program->start<frmUsagePolicy>();
-    ASSERT_EQ(backend.messageBoxes().size(), 2u);
-    EXPECT_NE(backend.messageBoxes()[0].text.find("Key = PolicyWidth"), std::string::npos);
-    EXPECT_NE(backend.messageBoxes()[1].text.find("Overflow"), std::string::npos);
-    const auto* w = backend.visibleWindow("T");
+    ASSERT_EQ(backend().messageBoxes().size(), 2u);
+    EXPECT_NE(backend().messageBoxes()[0].text.find("Key = PolicyWidth"), std::string::npos);
+    EXPECT_NE(backend().messageBoxes()[1].text.find("Overflow"), std::string::npos);
+    const auto* w = backend().visibleWindow("T");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->client, (PixelSize{313, 319}));
 }
@@ -177,16 +172,11 @@ TEST_F(Policy, CloseSecondsAreReadAsStoredOrRounded) {
         std::int32_t stored;
     } rows[] = {{"", 0}, {"-5", -5}, {"2.5", 2}, {"3.5", 4}, {"&H10", 16}};
     for (const Row& row : rows) {
-        program.reset();
-        runtime::headless::HeadlessBackend b;
-        b.setExecutableDirectory(dir.path());
-        program = std::make_unique<runtime::Program>(b);
+        restart();
         start({.closeInSeconds = row.value});
         EXPECT_EQ(form().lCloseSeconds, row.stored) << row.value;
-        EXPECT_TRUE(b.messageBoxes().empty()) << row.value;
-        program.reset();
+        EXPECT_TRUE(backend().messageBoxes().empty()) << row.value;
     }
-    program = std::make_unique<runtime::Program>(backend);
 }
 
 // What happens after Agree for each combination of the closing settings.
@@ -208,20 +198,20 @@ TEST_P(AgreeCombinations, UnloadNoticeAndEnd) {
     EXPECT_TRUE(form().bAppStarted);
     EXPECT_EQ(!form().Loaded(), c.unloadedAtOnce);
     if (c.unloadTick > 1) {
-        backend.advance(static_cast<std::int64_t>(c.unloadTick - 1) * 1000);
+        backend().advance(static_cast<std::int64_t>(c.unloadTick - 1) * 1000);
         EXPECT_TRUE(form().Loaded()) << "not before its tick";
     }
-    backend.advance(c.unloadTick > 0 ? 1000 : 3'600'000);
+    backend().advance(c.unloadTick > 0 ? 1000 : 3'600'000);
     bool shouldBeUnloaded = c.unloadedAtOnce || c.unloadTick > 0;
     EXPECT_EQ(form().Loaded(), !shouldBeUnloaded);
     EXPECT_EQ(noticeShown(), shouldBeUnloaded && c.notice);
     // Ended once no window is loaded: at once without the notice, after OK with it.
     EXPECT_EQ(program->ended(), shouldBeUnloaded && !c.notice);
     if (noticeShown()) {
-        backend.click("Goodbye", "OK");
+        backend().click("Goodbye", "OK");
         EXPECT_TRUE(program->ended());
     }
-    EXPECT_EQ(backend.activeTimers(), 0) << "the timer never outlives its window";
+    EXPECT_EQ(backend().activeTimers(), 0) << "the timer never outlives its window";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -262,35 +252,31 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Policy, DisagreeAndCloseBoxStartNothingAndEnd) {
     for (bool viaCloseBox : {false, true}) {
         SCOPED_TRACE(viaCloseBox ? "close box" : "Disagree");
-        program.reset();
-        runtime::headless::HeadlessBackend b;
-        b.setExecutableDirectory(dir.path());
-        program = std::make_unique<runtime::Program>(b);
+        restart();
         // A broken Application line would be fatal if it were ever started.
         start({.showCloseDialog = "True", .closeApplication = "True", .application = ""});
-        ASSERT_TRUE(viaCloseBox ? b.requestClose(kTitle) : b.click(kTitle, "Disagree"));
+        ASSERT_TRUE(viaCloseBox ? backend().requestClose(kTitle)
+                                : backend().click(kTitle, "Disagree"));
         EXPECT_FALSE(program->ended()) << "the notice keeps the program alive";
-        ASSERT_NE(b.visibleWindow("Goodbye"), nullptr);
-        ASSERT_TRUE(b.requestClose("Goodbye")) << "its close box acts as OK";
+        ASSERT_NE(backend().visibleWindow("Goodbye"), nullptr);
+        ASSERT_TRUE(backend().requestClose("Goodbye")) << "its close box acts as OK";
         EXPECT_TRUE(program->ended());
         EXPECT_EQ(program->exitStatus(), 0);
-        EXPECT_TRUE(b.processes().empty());
+        EXPECT_TRUE(backend().processes().empty());
         EXPECT_FALSE(program->existing<frmUsagePolicy>()->bAppStarted);
-        program.reset();
     }
-    program = std::make_unique<runtime::Program>(backend);
 }
 
 TEST_F(Policy, TerminationWaitsForTheNoticeAndReadsTheSettingAtTheEnd) {
     start({.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "False"});
     agree();
-    backend.advance(2000);
+    backend().advance(2000);
     ASSERT_TRUE(noticeShown());
     EXPECT_TRUE(app()->running) << "not ended at the timed close";
     // The administrator turns the time limit on while the program runs.
     Settings changed{.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "1"};
     writeIni(changed.text());
-    backend.click("Goodbye", "OK");
+    backend().click("Goodbye", "OK");
     EXPECT_TRUE(program->ended());
     EXPECT_TRUE(app()->terminated);
 }
@@ -308,14 +294,14 @@ TEST_F(Policy, AnApplicationThatEndedIsLeftAloneAndItsReusedIdUntouched) {
     start({.closeInSeconds = "60", .closeApplication = "True"});
     agree();
     std::int64_t pid = app()->pid;
-    backend.exitProcess(pid);
-    backend.spawnUnrelated(pid);  // the system hands the id to another program
-    backend.advance(60'000);
+    backend().exitProcess(pid);
+    backend().spawnUnrelated(pid);  // the system hands the id to another program
+    backend().advance(60'000);
     ASSERT_TRUE(program->ended());
-    ASSERT_EQ(backend.processes().size(), 2u);
-    EXPECT_FALSE(backend.processes()[0].terminated);
-    EXPECT_TRUE(backend.processes()[1].running) << "the unrelated process must survive";
-    EXPECT_FALSE(backend.processes()[1].terminated);
+    ASSERT_EQ(backend().processes().size(), 2u);
+    EXPECT_FALSE(backend().processes()[0].terminated);
+    EXPECT_TRUE(backend().processes()[1].running) << "the unrelated process must survive";
+    EXPECT_FALSE(backend().processes()[1].terminated);
 }
 
 TEST_F(Policy, StartFailureIsFatalAndEndsNothing) {
@@ -327,23 +313,18 @@ TEST_F(Policy, StartFailureIsFatalAndEndsNothing) {
                 {"MissingProgram", "nowhere.exe /x", "Run-time error '53':"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        program.reset();
-        runtime::headless::HeadlessBackend b;
-        b.setExecutableDirectory(dir.path());
-        b.missingPrograms = {"nowhere.exe"};
-        program = std::make_unique<runtime::Program>(b);
+        restart();
+        backend().missingPrograms = {"nowhere.exe"};
         start({.closeInSeconds = "5", .closeApplication = "True", .application = row.application});
-        ASSERT_TRUE(b.click(kTitle, "Agree"));
-        ASSERT_EQ(b.messageBoxes().size(), 1u);
-        EXPECT_TRUE(b.messageBoxes()[0].text.starts_with(row.firstLine));
-        EXPECT_EQ(b.messageBoxes()[0].title, "Porvane");
+        ASSERT_TRUE(backend().click(kTitle, "Agree"));
+        ASSERT_EQ(backend().messageBoxes().size(), 1u);
+        EXPECT_TRUE(backend().messageBoxes()[0].text.starts_with(row.firstLine));
+        EXPECT_EQ(backend().messageBoxes()[0].title, "Porvane");
         EXPECT_TRUE(program->ended());
         EXPECT_EQ(program->exitStatus(), 1);
-        EXPECT_TRUE(b.processes().empty());
+        EXPECT_TRUE(backend().processes().empty());
         EXPECT_FALSE(program->existing<frmUsagePolicy>()->bAppStarted);
-        program.reset();
     }
-    program = std::make_unique<runtime::Program>(backend);
 }
 
 TEST_F(Policy, TickDueWhileANoticeIsOpenIsDeliveredAfterIt) {
@@ -352,11 +333,11 @@ TEST_F(Policy, TickDueWhileANoticeIsOpenIsDeliveredAfterIt) {
     start({.closeInSeconds = "1", .showCloseDialog = "maybe"});
     agree();
     int boxes = 0;
-    backend.onMessageBox = [&](const auto&) {
+    backend().onMessageBox = [&](const auto&) {
         ++boxes;
-        backend.advance(3000);
+        backend().advance(3000);
     };
-    backend.advance(1000);
+    backend().advance(1000);
     EXPECT_EQ(boxes, 1);
     EXPECT_FALSE(form().Loaded());
     EXPECT_TRUE(program->ended());
@@ -366,7 +347,7 @@ TEST_F(Policy, PolicyDocumentIsLoadedFromBesideTheSettings) {
     dir.write("policy.rtf", "{\\rtf1 Be nice.}");
     writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=policy.rtf\r\n");
     program->start<frmUsagePolicy>();
-    EXPECT_EQ(backend.visibleWindow("T")->controls[0]->document, "{\\rtf1 Be nice.}");
+    EXPECT_EQ(backend().visibleWindow("T")->controls[0]->document, "{\\rtf1 Be nice.}");
 }
 
 TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStart) {
@@ -378,19 +359,14 @@ TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStart) {
                 {"Folder", ".", "Run-time error '75':"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        program.reset();
-        runtime::headless::HeadlessBackend b;
-        b.setExecutableDirectory(dir.path());
-        program = std::make_unique<runtime::Program>(b);
+        restart();
         writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=" + row.file + "\r\n");
         program->start<frmUsagePolicy>();
-        ASSERT_EQ(b.messageBoxes().size(), 1u);
-        EXPECT_TRUE(b.messageBoxes()[0].text.starts_with(row.firstLine));
+        ASSERT_EQ(backend().messageBoxes().size(), 1u);
+        EXPECT_TRUE(backend().messageBoxes()[0].text.starts_with(row.firstLine));
         EXPECT_EQ(program->exitStatus(), 1);
-        EXPECT_EQ(b.visibleWindow("T"), nullptr) << "never shown";
-        program.reset();
+        EXPECT_EQ(backend().visibleWindow("T"), nullptr) << "never shown";
     }
-    program = std::make_unique<runtime::Program>(backend);
 }
 
 TEST_F(Policy, KeysUnderTheWrongSectionAreNotFound) {
@@ -398,29 +374,24 @@ TEST_F(Policy, KeysUnderTheWrongSectionAreNotFound) {
         "[General]\r\nFormCaption=T\r\nShowCloseDialog=True\r\nClosePorvaneInSeconds=5\r\n"
         "[Closing]\r\nFormCaption=Wrong\r\n");
     program->start<frmUsagePolicy>();
-    EXPECT_NE(backend.visibleWindow("T"), nullptr);
+    EXPECT_NE(backend().visibleWindow("T"), nullptr);
     EXPECT_EQ(form().lCloseSeconds, 0);
-    backend.requestClose("T");
-    EXPECT_EQ(backend.window("Closing"), nullptr) << "no notice: ShowCloseDialog is not found";
+    backend().requestClose("T");
+    EXPECT_EQ(backend().window("Closing"), nullptr) << "no notice: ShowCloseDialog is not found";
     EXPECT_TRUE(program->ended());
 }
 
 TEST_F(Policy, SignalWhileHiddenEndsTheApplicationWhenConfigured) {
     for (const char* setting : {"True", "False"}) {
         SCOPED_TRACE(setting);
-        program.reset();
-        runtime::headless::HeadlessBackend b;
-        b.setExecutableDirectory(dir.path());
-        program = std::make_unique<runtime::Program>(b);
+        restart();
         start({.showCloseDialog = "True", .closeApplication = setting});
-        b.click(kTitle, "Agree");
+        backend().click(kTitle, "Agree");
         program->endRequested();
         EXPECT_TRUE(program->ended());
         EXPECT_EQ(program->exitStatus(), 0);
-        EXPECT_EQ(b.processes()[0].terminated, std::string(setting) == "True");
-        program.reset();
+        EXPECT_EQ(backend().processes()[0].terminated, std::string(setting) == "True");
     }
-    program = std::make_unique<runtime::Program>(backend);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ class Runtime : public testing_support::ProgramTest {
 TEST_F(Runtime, StartLoadsShowsAndLaysOutTheStartUpForm) {
     startFirst();
     EXPECT_EQ(gLog, (std::vector<std::string>{"First.Load", "First.Resize"}));
-    const auto* w = backend.visibleWindow("First");
+    const auto* w = backend().visibleWindow("First");
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->centred);
     EXPECT_EQ(w->client, (runtime::PixelSize{300, 200}));  // 4500 x 3000 twips at 15
@@ -94,7 +94,7 @@ TEST_F(Runtime, AFormReferredToIsCreatedAndLoadedBeforeTheCallGoesOn) {
         gLog.push_back(second.Loaded() ? "loaded" : "not loaded");
         EXPECT_EQ(&second, &runtime::defaultInstance<Second>());  // one instance only
     };
-    ASSERT_TRUE(backend.click("First", "Go"));
+    ASSERT_TRUE(backend().click("First", "Go"));
     EXPECT_EQ(gLog, (std::vector<std::string>{"First.Load", "First.Resize", "Go", "Second.Load",
                                               "loaded", "Go done"}));
 }
@@ -107,13 +107,13 @@ TEST_F(Runtime, UnloadRunsInsideTheRequestAndFieldsLiveOn) {
         runtime::defaultInstance<Second>().Unload();
         gLog.push_back("after unload");
     };
-    backend.click("First", "Go");
+    backend().click("First", "Go");
     EXPECT_EQ(gLog[gLog.size() - 3], "Second.Unload");
     EXPECT_EQ(gLog[gLog.size() - 2], "after unload");
     Second* second = program->existing<Second>();
     ASSERT_NE(second, nullptr);
     EXPECT_FALSE(second->Loaded());
-    EXPECT_EQ(backend.window("Second"), nullptr);
+    EXPECT_EQ(backend().window("Second"), nullptr);
     EXPECT_EQ(second->field, 42);
 }
 
@@ -124,28 +124,28 @@ TEST_F(Runtime, ProgramEndsWhenNoFormIsLoadedThenDestroysEveryForm) {
         first().Unload();
         gLog.push_back("still in handler");
     };
-    backend.click("First", "Go");
+    backend().click("First", "Go");
     EXPECT_FALSE(program->ended()) << "the second form is still loaded";
     EXPECT_EQ(gLog.back(), "Go done");
-    ASSERT_TRUE(backend.click("Second", "OK"));
+    ASSERT_TRUE(backend().click("Second", "OK"));
     EXPECT_TRUE(program->ended());
-    EXPECT_EQ(backend.quitStatus(), 0);
+    EXPECT_EQ(backend().quitStatus(), 0);
     EXPECT_EQ(std::vector<std::string>(gLog.end() - 3, gLog.end()),
               (std::vector<std::string>{"Second.Unload", "First.Terminate", "Second.Terminate"}));
 }
 
 TEST_F(Runtime, AHiddenLoadedFormKeepsTheProgramAlive) {
     startFirst();
-    backend.click("First", "Hide");
+    backend().click("First", "Hide");
     EXPECT_FALSE(program->ended());
-    EXPECT_EQ(backend.visibleWindow("First"), nullptr);
+    EXPECT_EQ(backend().visibleWindow("First"), nullptr);
     EXPECT_TRUE(first().Loaded());
-    EXPECT_FALSE(backend.click("First", "Go")) << "a hidden window takes no clicks";
+    EXPECT_FALSE(backend().click("First", "Go")) << "a hidden window takes no clicks";
 }
 
 TEST_F(Runtime, CloseBoxUnloadsTheForm) {
     startFirst();
-    ASSERT_TRUE(backend.requestClose("First"));
+    ASSERT_TRUE(backend().requestClose("First"));
     EXPECT_EQ(gLog.back(), "First.Terminate");
     EXPECT_EQ(gLog[gLog.size() - 2], "First.Unload");
     EXPECT_TRUE(program->ended());
@@ -156,49 +156,49 @@ TEST_F(Runtime, TicksDueDuringAModalBoxWaitAndMergeIntoOne) {
     first().tmr.setEnabled(true);
     first().goAction = [&] { runtime::MsgBox("hold on", "Box", MessageIcon::None); };
     // The user takes 3.5 s to dismiss the box: three ticks fall due meanwhile.
-    backend.onMessageBox = [&](const auto&) { backend.advance(3500); };
-    backend.click("First", "Go");
+    backend().onMessageBox = [&](const auto&) { backend().advance(3500); };
+    backend().click("First", "Go");
     auto goDone = std::find(gLog.begin(), gLog.end(), "Go done");
     ASSERT_NE(goDone, gLog.end());
     EXPECT_EQ(std::find(gLog.begin(), goDone, "Tick"), goDone) << "no tick inside the handler";
     EXPECT_EQ(first().ticks, 1) << "the three ticks merge into one, delivered after it";
-    backend.onMessageBox = nullptr;
-    backend.advance(500);
+    backend().onMessageBox = nullptr;
+    backend().advance(500);
     EXPECT_EQ(first().ticks, 2) << "and the timer keeps its rhythm";
 }
 
 TEST_F(Runtime, TimerTicksOncePerIntervalOnlyWhileEnabled) {
     startFirst();
-    backend.advance(5000);
+    backend().advance(5000);
     EXPECT_EQ(first().ticks, 0);
     first().tmr.setEnabled(true);
-    backend.advance(2999);
+    backend().advance(2999);
     EXPECT_EQ(first().ticks, 2);
-    backend.advance(1);
+    backend().advance(1);
     EXPECT_EQ(first().ticks, 3);
     first().tmr.setEnabled(false);
-    backend.advance(10000);
+    backend().advance(10000);
     EXPECT_EQ(first().ticks, 3);
 }
 
 TEST_F(Runtime, UnhandledErrorShowsTheBoxAndEndsWithStatusOneWithoutDestroySteps) {
     startFirst();
     first().goAction = [] { throw runtime::makeError(runtime::kFileNotFound); };
-    backend.click("First", "Go");
-    ASSERT_EQ(backend.messageBoxes().size(), 1u);
-    EXPECT_EQ(backend.messageBoxes()[0].text, "Run-time error '53':\n\nFile not found");
-    EXPECT_EQ(backend.messageBoxes()[0].title, "Porvane");
-    EXPECT_EQ(backend.messageBoxes()[0].icon, MessageIcon::Critical);
+    backend().click("First", "Go");
+    ASSERT_EQ(backend().messageBoxes().size(), 1u);
+    EXPECT_EQ(backend().messageBoxes()[0].text, "Run-time error '53':\n\nFile not found");
+    EXPECT_EQ(backend().messageBoxes()[0].title, "Porvane");
+    EXPECT_EQ(backend().messageBoxes()[0].icon, MessageIcon::Critical);
     EXPECT_TRUE(program->ended());
     EXPECT_EQ(program->exitStatus(), 1);
-    EXPECT_EQ(backend.quitStatus(), 1);
+    EXPECT_EQ(backend().quitStatus(), 1);
     EXPECT_EQ(std::count(gLog.begin(), gLog.end(), "First.Terminate"), 0);
     EXPECT_EQ(gLog.back(), "Go") << "the handler stopped at the error";
 }
 
 TEST_F(Runtime, EndRequestedFromOutsideUnloadsInOrderAndDestroys) {
     startFirst();
-    backend.click("First", "Hide");
+    backend().click("First", "Hide");
     program->endRequested();
     EXPECT_TRUE(program->ended());
     EXPECT_EQ(program->exitStatus(), 0);
@@ -207,14 +207,14 @@ TEST_F(Runtime, EndRequestedFromOutsideUnloadsInOrderAndDestroys) {
 }
 
 TEST_F(Runtime, GeometryFollowsTheScreenFactor) {
-    backend.setTwipsPerPixel(10.0);  // 144 dots per inch
+    backend().setTwipsPerPixel(10.0);  // 144 dots per inch
     startFirst();
-    const auto* w = backend.visibleWindow("First");
+    const auto* w = backend().visibleWindow("First");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->client, (runtime::PixelSize{450, 300}));
     EXPECT_EQ(w->controls[0]->bounds, (runtime::PixelRect{10, 10, 120, 38}));
     EXPECT_EQ(first().ScaleWidth(), 4500);
-    auto frame = backend.frame(runtime::WindowKind::ToolWindow);
+    auto frame = backend().frame(runtime::WindowKind::ToolWindow);
     EXPECT_EQ(first().Width(), (450 + frame.left + frame.right) * 10);
 }
 
@@ -229,7 +229,7 @@ TEST_F(Runtime, ControlsReturnToTheirDesignAfterUnload) {
         EXPECT_EQ(again.ok.Caption(), "OK");
         EXPECT_EQ(again.Caption(), "Second");
     };
-    backend.click("First", "Go");
+    backend().click("First", "Go");
     EXPECT_EQ(gLog.back(), "Go done");
 }
 
@@ -237,7 +237,7 @@ TEST_F(Runtime, NegativeControlSizesStayAtZero) {
     startFirst();
     first().note.setHeight(-500);
     EXPECT_EQ(first().note.Height(), 0);
-    EXPECT_EQ(backend.visibleWindow("First")->controls[2]->bounds.height, 0);
+    EXPECT_EQ(backend().visibleWindow("First")->controls[2]->bounds.height, 0);
 }
 
 }  // namespace

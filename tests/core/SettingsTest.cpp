@@ -14,7 +14,7 @@ using runtime::headless::MessageBoxRecord;
 
 class SettingsReaders : public testing_support::ProgramTest {
   protected:
-    const std::vector<MessageBoxRecord>& notices() const { return backend.messageBoxes(); }
+    const std::vector<MessageBoxRecord>& notices() const { return backend().messageBoxes(); }
 };
 
 TEST_F(SettingsReaders, NoticeTextIsExact) {

@@ -35,9 +35,15 @@ std::string TempDir::write(const std::string& name, std::string_view bytes) cons
 }
 
 ProgramTest::ProgramTest() {
+    restart();
+}
+
+void ProgramTest::restart() {
+    program.reset();
     sIniFile.clear();
-    backend.setExecutableDirectory(dir.path());
-    program = std::make_unique<runtime::Program>(backend);
+    backend_ = std::make_unique<runtime::headless::HeadlessBackend>();
+    backend_->setExecutableDirectory(dir.path());
+    program = std::make_unique<runtime::Program>(*backend_);
 }
 
 ProgramTest::~ProgramTest() {

@@ -32,12 +32,16 @@ class ProgramTest : public ::testing::Test {
     ProgramTest();
     ~ProgramTest() override;
 
+    // A new program on a new backend, as a fresh start of the executable.
+    void restart();
+    runtime::headless::HeadlessBackend& backend() const { return *backend_; }
+
     // Writes Porvane.ini beside the "executable".
     void writeIni(std::string_view text);
     std::string iniPath() const;
 
     TempDir dir;
-    runtime::headless::HeadlessBackend backend;
+    std::unique_ptr<runtime::headless::HeadlessBackend> backend_;
     std::unique_ptr<runtime::Program> program;
 };
 
