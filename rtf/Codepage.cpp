@@ -147,7 +147,11 @@ struct CodepageDecoder::Converter {
             // to the private-use range U+F020..U+F0FF, which keeps them distinct and lossless.
             for (int b = 0; b < 256; ++b) {
                 std::string s;
-                appendUtf8(s, b < 0x20 ? static_cast<char32_t>(b) : 0xF000 + b);
+                // Except the bullet, by far its most used character, which every font has.
+                const char32_t cp = b < 0x20    ? static_cast<char32_t>(b)
+                                    : b == 0xB7 ? 0x2022
+                                                : static_cast<char32_t>(0xF000 + b);
+                appendUtf8(s, cp);
                 table[b] = s;
             }
             return;

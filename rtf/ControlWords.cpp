@@ -359,8 +359,11 @@ void Parser::controlSymbol(char c) {
         case '\t':
             appendCodepoint('\t');
             return;
+        case '-':
+            appendCodepoint(0x00AD);  // optional hyphen: the view breaks there if it must
+            return;
         default:
-            return;  // \- (optional hyphen), \: (index subentry), \| and unknown symbols
+            return;  // \: (index subentry), \| and unknown symbols
     }
 }
 

@@ -281,9 +281,12 @@ void Parser::text(const char* begin, const char* end) {
     if (begin == end) {
         return;
     }
+    if (highSurrogate_ != 0) {
+        dropLoneSurrogate();
+    }
     switch (state().destination) {
         case Destination::Body:
-            if (pending_.empty()) {
+            if (pending_.empty() && codepage() != kSymbolCodepage) {
                 const char* q = begin;
                 while (q < end && static_cast<unsigned char>(*q) < 0x80) {
                     ++q;
@@ -338,6 +341,9 @@ void Parser::text(const char* begin, const char* end) {
 }
 
 void Parser::hexByte(unsigned char byte) {
+    if (highSurrogate_ != 0) {
+        dropLoneSurrogate();
+    }
     switch (state().destination) {
         case Destination::Body:
         case Destination::FieldInstruction:
@@ -378,16 +384,26 @@ void Parser::flushPending() {
     pending_.clear();
 }
 
+// A high surrogate waits for its low half; anything else arriving first shows it was alone.
+void Parser::dropLoneSurrogate() {
+    if (highSurrogate_ != 0) {
+        highSurrogate_ = 0;
+        appendCodepoint(0xFFFD);
+    }
+}
+
 void Parser::appendCodepoint(char32_t cp) {
     flushPending();
+    if (cp >= 0xDC00 && cp <= 0xDFFF && highSurrogate_ != 0) {
+        cp = 0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) + (cp - 0xDC00);
+        highSurrogate_ = 0;
+    } else {
+        dropLoneSurrogate();
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF) {
         highSurrogate_ = static_cast<char16_t>(cp);
         return;
     }
-    if (cp >= 0xDC00 && cp <= 0xDFFF && highSurrogate_ != 0) {
-        cp = 0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) + (cp - 0xDC00);
-    }
-    highSurrogate_ = 0;
     if (std::string* target = textTarget()) {
         appendUtf8(*target, cp);
     } else if (state().destination == Destination::FontTable) {
@@ -454,6 +470,9 @@ void Parser::finishFontEntry() {
     }
     while (!name.empty() && name.front() == ' ') {
         name.erase(name.begin());
+    }
+    if (fontEntry_.codepage == 0 && (name == "Symbol" || name == "Wingdings")) {
+        fontEntry_.codepage = kSymbolCodepage;  // older writers name the font but no charset
     }
     fontEntry_.name = std::move(name);
     fonts_[fontEntryNumber_] = fontEntry_;

@@ -111,6 +111,7 @@ class Parser {
     // Text output.
     void flushPending();
     void appendCodepoint(char32_t cp);
+    void dropLoneSurrogate();
     std::string* textTarget();
     std::string& bodyRun();
     int codepage() const;

@@ -1,0 +1,94 @@
+// Hostile and broken input: the reader must return, with bounded work and memory, and keep
+// whatever text it can.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "Support.h"
+
+namespace rtf::test {
+namespace {
+
+TEST(BadInput, VeryDeepNestingDoesNotRecurse) {
+    const std::size_t depth = 100000;
+    std::string rtf = "{\\rtf1 start";
+    rtf += std::string(depth, '{') + "deep" + std::string(depth, '}') + " end}";
+    EXPECT_EQ(textOf(rtf), "startdeep end\n");
+}
+
+TEST(BadInput, VeryDeepNestingUnclosed) {
+    std::string rtf = "{\\rtf1 " + std::string(200000, '{') + "x";
+    EXPECT_EQ(textOf(rtf), "x\n");
+}
+
+TEST(BadInput, BinLongerThanFile) {
+    EXPECT_EQ(textOf("{\\rtf1 a\\bin999999999 xyz}"), "a\n");
+    const Document doc = parse("{\\rtf1{\\pict\\pngblip\\bin2147483647 \x89PNG");
+    EXPECT_EQ(dumpModel(doc).find("bytes") != std::string::npos, true);
+}
+
+TEST(BadInput, NegativeBinIgnored) {
+    EXPECT_EQ(textOf("{\\rtf1 a\\bin-5 b}"), "ab\n");
+}
+
+TEST(BadInput, HugeParametersAreClamped) {
+    const Document doc = parse(
+        "{\\rtf1\\fs99999999999999999999\\li-99999999999999 "
+        "{\\uc99999999999 \\u99999999999999999 abc}\\itap99999999 \\intbl y\\cell\\row}");
+    EXPECT_EQ(plainText(doc), "\xEF\xBF\xBDy\n");
+    EXPECT_NE(dumpModel(doc).find("size=3276"), std::string::npos);
+}
+
+TEST(BadInput, OverlongControlWord) {
+    EXPECT_EQ(textOf("{\\rtf1 \\" + std::string(100000, 'a') + " x}"), "x\n");
+}
+
+struct TruncationCase {
+    const char* name;
+    const char* rtf;
+};
+
+class Truncated : public ::testing::TestWithParam<TruncationCase> {};
+
+TEST_P(Truncated, KeepsTextSoFar) {
+    const std::string text = textOf(GetParam().rtf);
+    EXPECT_NE(text.find("kept"), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, Truncated,
+    ::testing::Values(TruncationCase{"AfterControlWord", "{\\rtf1 kept\\par\\b"},
+                      TruncationCase{"InsideHexEscape", "{\\rtf1 kept\\'4"},
+                      TruncationCase{"AfterBackslash", "{\\rtf1 kept\\"},
+                      TruncationCase{"InsidePicture", "{\\rtf1 kept\\par{\\pict\\pngblip 8950"},
+                      TruncationCase{"InsideFieldInstruction",
+                                     "{\\rtf1 kept\\par{\\field{\\*\\fldinst HYPERLINK \"x"},
+                      TruncationCase{"InsideSkippedGroup", "{\\rtf1 kept\\par{\\*\\zz{{{"},
+                      TruncationCase{"InsideFontTable", "{\\rtf1 kept{\\fonttbl{\\f0 Ari"},
+                      TruncationCase{"InsideNegativeParameter", "{\\rtf1 kept\\li-"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// Every prefix of a document that uses most features, then random bytes after an RTF header:
+// none may crash (the sanitizer build turns any memory fault into a failure here).
+TEST(BadInput, EveryPrefixAndRandomBytes) {
+    const std::string full =
+        R"({\rtf1\ansi\ansicpg932{\fonttbl{\f0\fcharset128 M;}}{\colortbl;\red1\green2\blue3;})"
+        R"({\listtext 1.\tab}\ls1 \'82\'a0\u8364?{\field{\*\fldinst HYPERLINK "u"}{\fldrslt l}})"
+        R"(\trowd\cellx10\intbl a\cell\itap2 b\nestcell{\*\nesttableprops\trowd\cellx5\nestrow})"
+        "\\cell\\row{\\pict\\pngblip\\bin2 ab}{\\upr{x}{\\*\\ud{y}}}}";
+    for (std::size_t n = 0; n <= full.size(); ++n) {
+        (void)textOf(std::string_view(full).substr(0, n));
+    }
+    std::mt19937 random(12345);
+    for (int i = 0; i < 200; ++i) {
+        std::string input = "{\\rtf1 ";
+        for (int k = 0; k < 400; ++k) {
+            input.push_back("{}\\'ab01 \x82\xff"[random() % 12]);
+        }
+        (void)dumpModel(parse(input));
+    }
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace rtf::test
