@@ -14,6 +14,7 @@ foreach(sample Porvane.ini policy.rtf)
   endif()
 endforeach()
 
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
 file(CREATE_LINK /${porvane_home}/porvane ${CMAKE_BINARY_DIR}/packaging/porvane SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/porvane DESTINATION usr/bin)
 
