@@ -245,6 +245,22 @@ class Gate:
         self.started_pids.append(pid)
         return pid, lines[1:]
 
+    def applications_alive(self):
+        """Live processes whose command line names our record file: the started application,
+        whether or not it got as far as writing its record."""
+        alive = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as f:
+                    args = f.read().split(b"\0")
+            except OSError:
+                continue
+            if self.pid_file.encode() in args and is_running(int(entry)):
+                alive.append(int(entry))
+        return alive
+
     def check_nothing_started(self):
         check(not os.path.exists(self.pid_file), "an application was started")
 
