@@ -34,11 +34,13 @@ set(CPACK_PACKAGE_NAME porvane)
 set(CPACK_PACKAGE_VENDOR "Porvane")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Usage policy gate in front of another application")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Shows a usage policy with Agree and Disagree buttons. Agree starts the configured \
-application; the gate can close itself after a set number of seconds, show a closing notice \
-and end the application it started. Configured by /opt/porvane/Porvane.ini.")
+    "Shows a usage policy with Agree and Disagree buttons. Agree starts the\n\
+configured application; the gate can close itself after a set number of\n\
+seconds, show a closing notice and end the application it started.\n\
+Configured by /opt/porvane/Porvane.ini.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)  # the build keeps its debugging information; the package need not
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Porvane developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
