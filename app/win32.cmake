@@ -1,0 +1,31 @@
+# The Windows program: Porvane.exe, a GUI-subsystem executable linked statically (no MinGW
+# runtime DLLs), with its icon, version information and manifest.
+enable_language(RC)
+
+add_executable(Porvane WIN32 main_win32.cpp ${PROJECT_SOURCE_DIR}/resources/porvane.rc)
+target_link_libraries(Porvane PRIVATE porvane_policy porvane_runtime_win32)
+set_target_properties(Porvane PROPERTIES OUTPUT_NAME Porvane
+                                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The manifest and the icon are read by windres; rebuild the resources when they change.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/porvane.rc PROPERTIES
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/resources/Porvane.exe.manifest;${PROJECT_SOURCE_DIR}/resources/icons/porvane.ico")
+target_link_options(Porvane PRIVATE -static -static-libgcc -static-libstdc++ -s
+                    -Wl,--gc-sections)
+
+# The Windows zip: the program, its sample settings and the sample policy.
+set(PORVANE_ZIP ${CMAKE_BINARY_DIR}/Porvane-1.00.0001-win32.zip)
+set(_zip_stage ${CMAKE_BINARY_DIR}/zip)
+add_custom_target(package-zip
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${_zip_stage}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_zip_stage}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Porvane> ${_zip_stage}/Porvane.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/windows/Porvane.ini
+          ${_zip_stage}/Porvane.ini
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/policy.rtf
+          ${_zip_stage}/policy.rtf
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${PORVANE_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${_zip_stage}
+          ${CMAKE_COMMAND} -E tar cf ${PORVANE_ZIP} --format=zip Porvane.exe Porvane.ini policy.rtf
+  DEPENDS Porvane
+  COMMENT "Packing ${PORVANE_ZIP}"
+  VERBATIM)
