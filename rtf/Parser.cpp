@@ -20,6 +20,18 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Bytes that end a stretch of plain text; looked up rather than compared one by one because
+// this loop sees every byte of the document.
+struct TextStops {
+    bool stop[256] = {};
+    constexpr TextStops() {
+        for (unsigned char c : {'\\', '{', '}', '\r', '\n'}) {
+            stop[c] = true;
+        }
+    }
+};
+constexpr TextStops kTextStops;
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -73,11 +85,12 @@ Document Parser::run() {
                 break;
             default: {
                 const char* begin = p_;
-                while (p_ < end_ && *p_ != '\\' && *p_ != '{' && *p_ != '}' && *p_ != '\r' &&
-                       *p_ != '\n') {
+                unsigned char seen = 0;
+                while (p_ < end_ && !kTextStops.stop[static_cast<unsigned char>(*p_)]) {
+                    seen |= static_cast<unsigned char>(*p_);
                     ++p_;
                 }
-                text(begin, p_);
+                text(begin, p_, seen < 0x80);
                 break;
             }
         }
@@ -273,7 +286,7 @@ void Parser::binary(int length) {
     }
 }
 
-void Parser::text(const char* begin, const char* end) {
+void Parser::text(const char* begin, const char* end, bool ascii) {
     while (skipUnits_ > 0 && begin < end) {
         ++begin;
         --skipUnits_;
@@ -286,15 +299,9 @@ void Parser::text(const char* begin, const char* end) {
     }
     switch (state().destination) {
         case Destination::Body:
-            if (pending_.empty() && codepage() != kSymbolCodepage) {
-                const char* q = begin;
-                while (q < end && static_cast<unsigned char>(*q) < 0x80) {
-                    ++q;
-                }
-                if (q == end) {
-                    bodyRun().append(begin, end);
-                    return;
-                }
+            if (ascii && pending_.empty() && codepage() != kSymbolCodepage) {
+                bodyRun().append(begin, end);
+                return;
             }
             pending_.append(begin, end);
             return;
@@ -423,14 +430,18 @@ std::string& Parser::bodyRun() {
                                                      : kNoLink);
 }
 
-int Parser::codepage() const {
+int Parser::codepage() {
     const int font = state().chr.font;
-    if (font >= 0) {
-        if (auto it = fonts_.find(font); it != fonts_.end() && it->second.codepage != 0) {
-            return it->second.codepage;
-        }
+    if (font == codepageFont_ && documentCodepage_ == codepageDocument_) {
+        return codepage_;
     }
-    return documentCodepage_;
+    codepageFont_ = font;
+    codepageDocument_ = documentCodepage_;
+    codepage_ = documentCodepage_;
+    if (auto it = fonts_.find(font); it != fonts_.end() && it->second.codepage != 0) {
+        codepage_ = it->second.codepage;
+    }
+    return codepage_;
 }
 
 std::optional<Colour> Parser::colourAt(int index) const {
@@ -476,6 +487,7 @@ void Parser::finishFontEntry() {
     }
     fontEntry_.name = std::move(name);
     fonts_[fontEntryNumber_] = fontEntry_;
+    codepageFont_ = kNoFont;  // the cached code page may belong to a redefined font
     fontEntryNumber_ = -1;
     fontEntry_ = FontEntry{};
     fontNameBytes_.clear();

@@ -103,7 +103,8 @@ class Parser {
     void controlSymbolOrWord();
     void controlWord(std::string_view name, bool hasParam, int param);
     void controlSymbol(char c);
-    void text(const char* begin, const char* end);
+    // `ascii`: the caller knows all bytes are below 0x80 (false is always safe).
+    void text(const char* begin, const char* end, bool ascii = false);
     void hexByte(unsigned char byte);
     void binary(int length);
     void skipGroup();
@@ -114,7 +115,7 @@ class Parser {
     void dropLoneSurrogate();
     std::string* textTarget();
     std::string& bodyRun();
-    int codepage() const;
+    int codepage();
     CharFormat resolve(const CharState& chr) const;
     std::optional<Colour> colourAt(int index) const;
 
@@ -146,6 +147,10 @@ class Parser {
     CodepageDecoder decoder_;
     std::string pending_;  // undecoded bytes in the current code page
     int documentCodepage_ = 1252;
+    static constexpr int kNoFont = -2;
+    int codepageFont_ = kNoFont;  // codepage() remembers its last answer
+    int codepageDocument_ = 0;
+    int codepage_ = 1252;
     int defaultFont_ = -1;
     std::unordered_map<int, FontEntry> fonts_;
     int fontEntryNumber_ = -1;
