@@ -29,10 +29,13 @@ class XServer:
         self.env = dict(os.environ, DISPLAY=":" + number.decode())
         for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
             self.env.pop(var, None)
+        self.runtime_dir = tempfile.mkdtemp(prefix="porvane-xdg-")  # Qt wants one, private
+        self.env["XDG_RUNTIME_DIR"] = self.runtime_dir
 
     def stop(self):
         self.proc.terminate()
         self.proc.wait()
+        shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
 
 class Watcher:

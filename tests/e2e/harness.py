@@ -166,12 +166,17 @@ class Gate:
         with open(os.path.join(self.folder, "Porvane.ini"), "w", encoding="utf-8") as f:
             f.write(text)
 
+    def remove_settings(self):
+        os.remove(os.path.join(self.folder, "Porvane.ini"))
+
     def start(self):
         self.x = XServer()
         env = dict(os.environ)
         env["DISPLAY"] = self.x.display
         for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
             env.pop(var, None)
+        env["XDG_RUNTIME_DIR"] = os.path.join(self.root, "xdg")  # Qt wants a private one
+        os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
         self.env = env
         with open(self.log, "wb") as log:
             # Started from another folder: the program must find its settings beside itself.

@@ -5,7 +5,8 @@ import sys
 from harness import check, main, open_gate, settings
 
 # The designed client area, 4695 x 4785 twips, at the 15 twips per pixel of a 96 dpi screen.
-DESIGNED_WIDTH = 313
+DESIGNED_SIZE = (313, 319)
+DESIGNED_WIDTH = DESIGNED_SIZE[0]
 
 
 def malformed_width():
@@ -24,6 +25,19 @@ def malformed_width():
     status = gate.wait_exit()
     check(status == 0, f"exit status {status}")
     gate.check_nothing_started()
+
+
+def no_settings_file():
+    gate = open_gate("no-settings", "")
+    gate.remove_settings()
+    gate.start()
+    # No title, blank buttons, the designed size, and the buttons still work.
+    window = gate.window("")
+    size = gate.geometry(window)
+    check(size == DESIGNED_SIZE, f"the policy window is {size}, not the designed {DESIGNED_SIZE}")
+    gate.press(window, "Tab", "Return")
+    status = gate.wait_exit()
+    check(status == 0, f"exit status {status}")
 
 
 def missing_policy_file():
@@ -57,6 +71,7 @@ def missing_program():
 
 CASES = {
     "malformed_width": malformed_width,
+    "no_settings_file": no_settings_file,
     "missing_policy_file": missing_policy_file,
     "missing_program": missing_program,
 }

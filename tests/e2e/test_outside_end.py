@@ -5,31 +5,38 @@ import sys
 
 from harness import check, is_running, main, open_gate, settings
 
-# name: (agree first, CloseApplicationOnClose, ShowCloseDialog, application ended afterwards)
+# name: (agree first, CloseApplicationOnClose at start, and after Agree, ShowCloseDialog,
+#        application ended afterwards)
 ROWS = {
-    "sigterm_hidden_ends_application": (True, "True", "False", True),
-    "sigterm_hidden_leaves_application": (True, "False", "False", False),
+    "sigterm_hidden_ends_application": (True, "True", "True", "False", True),
+    "sigterm_hidden_leaves_application": (True, "False", "False", "False", False),
     # The notice that unloading shows must not keep a program that is told to end alive.
-    "sigterm_hidden_with_notice": (True, "True", "True", True),
-    "sigterm_shown_starts_nothing": (False, "True", "False", None),
+    "sigterm_hidden_with_notice": (True, "True", "True", "True", True),
+    "sigterm_shown_starts_nothing": (False, "True", "True", "False", None),
+    # The setting is read when the program ends, not when it starts.
+    "sigterm_reads_setting_at_end": (True, "False", "True", "False", True),
 }
 
 
-def sigterm(name):
-    agree, close_app, show_notice, app_ended = ROWS[name]
-    text = settings(
+def sigterm_settings(close_app, show_notice):
+    return settings(
         General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf",
                  "Application": "{application}"},
         Application={"CloseApplicationOnClose": close_app},
         Closing={"ShowCloseDialog": show_notice, "CloseTitle": "Bye"},
     )
-    gate = open_gate(name, text).start()
+
+
+def sigterm(name):
+    agree, close_app, close_app_later, show_notice, app_ended = ROWS[name]
+    gate = open_gate(name, sigterm_settings(close_app, show_notice)).start()
     window = gate.window(gate.caption)
     pid = None
     if agree:
         gate.press(window, "Return")
         gate.wait_hidden(gate.caption)
         pid, _ = gate.started()
+        gate.write_settings(sigterm_settings(close_app_later, show_notice))
     gate.signal(signal.SIGTERM)
     status = gate.wait_exit()
     check(status == 0, f"exit status {status}, not 0 after an orderly end")
