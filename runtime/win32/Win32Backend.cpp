@@ -307,6 +307,17 @@ public:
     HWND hwnd() const { return hwnd_; }
     void forget(Control* control) { std::erase(controls_, control); }
 
+    // Keeps the default-button style on the focused push button.
+    void focusChanged() {
+        HWND focus = ::GetFocus();
+        for (Control* control : controls_) {
+            if (control->hwnd() == focus && control->kind() == ControlKind::Button) {
+                makeDefault(focus);
+                return;
+            }
+        }
+    }
+
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCCREATE) {
             auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -645,6 +656,14 @@ void Win32Backend::dispatch(MSG& msg) {
         for (Window* window : windows_) {
             if (window->hwnd() == root) {
                 if (::IsDialogMessageW(root, &msg)) {
+                    // The dialog manager may have moved the focus (Tab, arrows) and reset the
+                    // buttons' styles on the way: the focused button is the default one.
+                    // (`window` may be gone if a click unloaded its form.)
+                    for (Window* still : windows_) {
+                        if (still->hwnd() == root) {
+                            still->focusChanged();
+                        }
+                    }
                     return;
                 }
                 break;

@@ -1,0 +1,335 @@
+// The Win32 backend on its own: windows, frames and sizes, controls and their events, timers,
+// the RichEdit view, the event loop and the session end.
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Win32TestSupport.h"
+#include "runtime/win32/Win32Backend.h"
+#include "runtime/win32/WideText.h"
+
+namespace {
+
+using runtime::ControlKind;
+using runtime::PixelSize;
+using runtime::WindowKind;
+using runtime::win32::controlHandle;
+using runtime::win32::Win32Backend;
+using runtime::win32::windowHandle;
+
+struct Recorder : runtime::WindowEvents {
+    std::vector<int> clicks;
+    int closes = 0;
+    int resizes = 0;
+    void clicked(int id) override { clicks.push_back(id); }
+    void closeRequested() override { ++closes; }
+    void resized() override { ++resizes; }
+};
+
+struct Ticks : runtime::TimerEvents {
+    int count = 0;
+    std::function<void()> onTick;
+    void ticked() override {
+        ++count;
+        if (onTick) {
+            onTick();
+        }
+    }
+};
+
+class Win32BackendTest : public ::testing::Test {
+protected:
+    std::unique_ptr<runtime::NativeWindow> window(WindowKind kind, PixelSize client) {
+        return backend.createWindow({kind, "Test window", client}, events);
+    }
+    std::unique_ptr<runtime::NativeControl> button(runtime::NativeWindow& w, int id,
+                                                   const char* text, int tab) {
+        return w.createControl({ControlKind::Button, id, text, {10, 10, 80, 25}, tab});
+    }
+
+    Win32Backend backend;
+    Recorder events;
+};
+
+std::wstring richText(HWND edit) {
+    int length = ::GetWindowTextLengthW(edit);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GETTEXTEX gt{};
+    gt.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    gt.flags = GT_DEFAULT;
+    gt.codepage = 1200;
+    LRESULT n = ::SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                               reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+TEST_F(Win32BackendTest, ToolWindowHasAFixedToolFrameAroundTheClientSize) {
+    auto w = window(WindowKind::ToolWindow, {400, 300});
+    HWND h = windowHandle(*w);
+    ASSERT_NE(h, nullptr);
+    LONG style = ::GetWindowLongW(h, GWL_STYLE);
+    LONG ex = ::GetWindowLongW(h, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(ex & WS_EX_APPWINDOW);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+
+    EXPECT_EQ(w->clientSize(), (PixelSize{400, 300}));
+    RECT rc{0, 0, 400, 300};
+    ::AdjustWindowRectEx(&rc, static_cast<DWORD>(style), FALSE, static_cast<DWORD>(ex));
+    EXPECT_EQ(w->outerSize(), (PixelSize{rc.right - rc.left, rc.bottom - rc.top}));
+    EXPECT_GT(w->outerSize().width, 400);
+    EXPECT_GT(w->outerSize().height, 300);
+}
+
+TEST_F(Win32BackendTest, DialogHasAFixedDialogFrameAndStaysOffTheTaskbar) {
+    auto w = window(WindowKind::Dialog, {402, 115});
+    HWND h = windowHandle(*w);
+    LONG style = ::GetWindowLongW(h, GWL_STYLE);
+    LONG ex = ::GetWindowLongW(h, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_DLGMODALFRAME);
+    EXPECT_TRUE(style & WS_DLGFRAME);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_FALSE(ex & WS_EX_APPWINDOW);
+    // Owned by the hidden window: owned windows get no taskbar button.
+    EXPECT_EQ(::GetWindow(h, GW_OWNER), backend.messageWindow());
+    EXPECT_EQ(w->clientSize(), (PixelSize{402, 115}));
+}
+
+TEST_F(Win32BackendTest, WindowsCarryTheTitleAndTheIconOfTheClass) {
+    auto w = window(WindowKind::ToolWindow, {200, 100});
+    w->setTitle("Usage Policy \xE2\x80\x93 caf\xC3\xA9");
+    wchar_t title[64];
+    ::GetWindowTextW(windowHandle(*w), title, 64);
+    EXPECT_EQ(std::wstring(title), L"Usage Policy \u2013 caf\u00E9");
+}
+
+TEST_F(Win32BackendTest, OwnSizeChangesAreNotReportedAsResizes) {
+    auto w = window(WindowKind::ToolWindow, {400, 300});
+    PixelSize frame{w->outerSize().width - 400, w->outerSize().height - 300};
+    w->setOuterSize({641, 481});
+    EXPECT_EQ(w->outerSize(), (PixelSize{641, 481}));
+    EXPECT_EQ(w->clientSize(), (PixelSize{641 - frame.width, 481 - frame.height}));
+    win32_test::pumpFor(50);
+    EXPECT_EQ(events.resizes, 0);
+
+    // A change of the platform's own is.
+    ::SetWindowPos(windowHandle(*w), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+    win32_test::pumpFor(50);
+    EXPECT_EQ(events.resizes, 1);
+}
+
+TEST_F(Win32BackendTest, ShowCentresTheWindowOnce) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    w->show(0);
+    RECT rc;
+    ::GetWindowRect(windowHandle(*w), &rc);
+    RECT work;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+    EXPECT_TRUE(::IsWindowVisible(windowHandle(*w)));
+    w->hide();
+    EXPECT_FALSE(::IsWindowVisible(windowHandle(*w)));
+}
+
+TEST_F(Win32BackendTest, ButtonClickReachesClicked) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto b = button(*w, 7, "Agree", 0);
+    w->show(7);
+    ::SendMessageW(controlHandle(*b), BM_CLICK, 0, 0);
+    win32_test::pumpFor(20);
+    EXPECT_EQ(events.clicks, std::vector<int>{7});
+}
+
+TEST_F(Win32BackendTest, ControlsGetTheGuiFontAndTheirStyles) {
+    auto w = window(WindowKind::Dialog, {400, 120});
+    auto label = w->createControl({ControlKind::Label, 1, "Some text", {8, 8, 385, 65}, 1});
+    auto ok = button(*w, 2, "OK", 0);
+    auto rich = w->createControl({ControlKind::RichText, 3, "", {0, 0, 100, 100}, 2});
+    for (auto* c : {label.get(), ok.get()}) {
+        EXPECT_NE(::SendMessageW(controlHandle(*c), WM_GETFONT, 0, 0), 0);
+    }
+    LONG ls = ::GetWindowLongW(controlHandle(*label), GWL_STYLE);
+    EXPECT_EQ(ls & SS_TYPEMASK, SS_LEFT);  // left-aligned, word-wrapped
+    LONG rs = ::GetWindowLongW(controlHandle(*rich), GWL_STYLE);
+    EXPECT_TRUE(rs & ES_READONLY);
+    EXPECT_TRUE(rs & ES_MULTILINE);
+    EXPECT_FALSE(rs & WS_HSCROLL);
+    wchar_t cls[64];
+    ::GetClassNameW(controlHandle(*rich), cls, 64);
+    EXPECT_EQ(::lstrcmpiW(cls, MSFTEDIT_CLASS), 0) << cls;
+    // The vertical scroll bar shows once the text is longer than the view.
+    std::string lines;
+    for (int i = 0; i < 50; ++i) {
+        lines += "line\r\n";
+    }
+    rich->setDocument(lines);
+    EXPECT_TRUE(::GetWindowLongW(controlHandle(*rich), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_FALSE(::GetWindowLongW(controlHandle(*rich), GWL_STYLE) & WS_HSCROLL);
+}
+
+TEST_F(Win32BackendTest, CloseBoxAsksAndLeavesTheWindowAlone) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    w->show(0);
+    HWND h = windowHandle(*w);
+    ::SendMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+    win32_test::pumpFor(20);
+    EXPECT_EQ(events.closes, 1);
+    EXPECT_TRUE(::IsWindow(h));
+    w.reset();  // the runtime unloads the form: the window object destroys the native window
+    EXPECT_FALSE(::IsWindow(h));
+}
+
+TEST_F(Win32BackendTest, KeyboardEnterClicksTheFocusedButtonEscapeClicksNothing) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto agree = button(*w, 2, "Agree", 0);
+    auto disagree = w->createControl({ControlKind::Button, 3, "Disagree", {100, 10, 80, 25}, 1});
+    w->show(2);
+    HWND a = controlHandle(*agree);
+    HWND d = controlHandle(*disagree);
+    ASSERT_EQ(::GetFocus(), a);
+    EXPECT_EQ(::GetWindowLongW(a, GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+
+    auto key = [&](HWND to, WPARAM vk) {
+        MSG msg{to, WM_KEYDOWN, vk, 0, 0, {}};
+        backend.dispatch(msg);
+        MSG up{to, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001), 0, {}};
+        backend.dispatch(up);
+        win32_test::pumpFor(20);
+    };
+    // Escape sends IDCANCEL (2) to the window: no control has that native id.
+    key(a, VK_ESCAPE);
+    EXPECT_TRUE(events.clicks.empty());
+    key(a, VK_RETURN);
+    EXPECT_EQ(events.clicks, std::vector<int>{2});
+    // Tab moves the focus, and the default button with it.
+    key(a, VK_TAB);
+    EXPECT_EQ(::GetFocus(), d);
+    EXPECT_EQ(::GetWindowLongW(d, GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(::GetWindowLongW(a, GWL_STYLE) & 0x0F, BS_PUSHBUTTON);
+    key(d, VK_RETURN);
+    EXPECT_EQ(events.clicks, (std::vector<int>{2, 3}));
+}
+
+TEST_F(Win32BackendTest, TimerTicksUntilStopped) {
+    Ticks ticks;
+    auto t = backend.createTimer(ticks);
+    t->start(30);
+    EXPECT_TRUE(win32_test::pumpUntil([&] { return ticks.count >= 2; }, 3000));
+    t->stop();
+    int after = ticks.count;
+    win32_test::pumpFor(150);
+    EXPECT_EQ(ticks.count, after);
+}
+
+TEST_F(Win32BackendTest, RichEditShowsRtf) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    rich->setDocument("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}Hello \\b bold\\b0  caf\\'e9\\par}");
+    EXPECT_EQ(richText(controlHandle(*rich)), L"Hello bold caf\u00E9");
+}
+
+TEST_F(Win32BackendTest, RichEditTakesRtfAfterLeadingBlanks) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    rich->setDocument(" \r\n\t{\\rtf1\\ansi X\\par}");
+    EXPECT_EQ(richText(controlHandle(*rich)), L"X");
+}
+
+TEST_F(Win32BackendTest, RichEditShowsUtf8PlainText) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    rich->setDocument("Plain caf\xC3\xA9 \xE2\x82\xAC\r\nline {\\rtf 2}");
+    EXPECT_EQ(richText(controlHandle(*rich)), L"Plain caf\u00E9 \u20AC\rline {\\rtf 2}");
+}
+
+TEST_F(Win32BackendTest, RichEditShowsAnsiPlainText) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    rich->setDocument("caf\xE9 \x80");  // not UTF-8: the ANSI code page (1252 here)
+    EXPECT_EQ(richText(controlHandle(*rich)), L"caf\u00E9 \u20AC");
+}
+
+TEST_F(Win32BackendTest, RichEditEmptyAndReplaced) {
+    auto w = window(WindowKind::ToolWindow, {300, 200});
+    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    rich->setDocument("first");
+    rich->setDocument("");
+    EXPECT_EQ(::GetWindowTextLengthW(controlHandle(*rich)), 0);
+    std::string big;
+    for (int i = 0; i < 5000; ++i) {
+        big += "line line\r\n";  // 11 bytes a line: 55000 in all
+    }
+    rich->setDocument(big);  // past RichEdit's default limit of 32767 characters
+    EXPECT_GT(::GetWindowTextLengthW(controlHandle(*rich)), 50000);
+}
+
+TEST_F(Win32BackendTest, EnvironmentAtNinetySixDpi) {
+    EXPECT_DOUBLE_EQ(backend.twipsPerPixelX(), 15.0);
+    std::wstring dir = win32_test::exeFolder();
+    EXPECT_EQ(backend.executableDirectory().wstring(), dir);
+}
+
+struct LoopEvents : runtime::ProgramEvents {
+    Win32Backend* backend = nullptr;
+    int endRequests = 0;
+    void endRequested() override {
+        ++endRequests;
+        backend->quit(0);
+    }
+};
+
+TEST_F(Win32BackendTest, EventLoopRunsUntilQuitWithItsStatus) {
+    Ticks ticks;
+    auto t = backend.createTimer(ticks);
+    ticks.onTick = [&] {
+        if (ticks.count == 2) {
+            backend.quit(3);
+        }
+    };
+    t->start(20);
+    LoopEvents program;
+    program.backend = &backend;
+    EXPECT_EQ(backend.runEventLoop(program), 3);
+}
+
+TEST_F(Win32BackendTest, QuitBeforeTheLoopReturnsAtOnce) {
+    backend.quit(1);
+    LoopEvents program;
+    program.backend = &backend;
+    EXPECT_EQ(backend.runEventLoop(program), 1);
+}
+
+TEST_F(Win32BackendTest, SessionEndUnloadsThroughTheProgram) {
+    HWND hidden = backend.messageWindow();
+    EXPECT_EQ(::SendMessageW(hidden, WM_QUERYENDSESSION, 0, 0), TRUE);
+    LoopEvents program;
+    program.backend = &backend;
+    Ticks ticks;
+    auto t = backend.createTimer(ticks);
+    ticks.onTick = [&] {
+        if (ticks.count == 1) {
+            ::SendMessageW(hidden, WM_ENDSESSION, TRUE, 0);
+        }
+    };
+    t->start(20);
+    EXPECT_EQ(backend.runEventLoop(program), 0);
+    EXPECT_EQ(program.endRequests, 1);
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// Started programs: CreateProcessW with the kept process handle, terminate() through that
+// handle only, and the error numbers of the failures.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Win32TestSupport.h"
+#include "runtime/Error.h"
+#include "runtime/win32/Win32Backend.h"
+#include "runtime/win32/WideText.h"
+
+namespace {
+
+using runtime::win32::narrow;
+using runtime::win32::Win32Backend;
+
+class ProcessTest : public ::testing::Test {
+protected:
+    std::string helperLine(const std::wstring& extra = L"") {
+        std::wstring line = L"\"" + win32_test::exeFolder() + L"\\helper.exe\" \"" + pidFile +
+                            L"\" \"" + beatFile + L"\"" + extra;
+        return narrow(line);
+    }
+    bool waitForPid() {
+        return win32_test::pumpUntil([&] { return !win32_test::readFile(pidFile).empty(); },
+                                     10000);
+    }
+    // True when the heartbeat file stops changing for a while.
+    bool heartbeatStopped() {
+        std::string before = win32_test::readFile(beatFile);
+        ::Sleep(400);
+        return win32_test::readFile(beatFile) == before;
+    }
+    int errorOf(const std::string& line, int style = 1) {
+        try {
+            backend.startProgram(line, style);
+        } catch (const runtime::Error& e) {
+            return e.number;
+        }
+        return 0;
+    }
+
+    Win32Backend backend;
+    win32_test::TempFolder dir;
+    std::wstring pidFile = dir.path() + L"\\pid.txt";
+    std::wstring beatFile = dir.path() + L"\\beat.txt";
+};
+
+TEST_F(ProcessTest, StartsTheProgramAndTerminatesItThroughTheKeptHandle) {
+    auto started = backend.startProgram(helperLine(), 1);
+    ASSERT_TRUE(waitForPid());
+    EXPECT_EQ(std::to_string(started->processId()), win32_test::readFile(pidFile));
+    EXPECT_FALSE(heartbeatStopped());
+
+    started->terminate();
+    EXPECT_TRUE(heartbeatStopped());
+    // Its exit status is the one TerminateProcess gives, not the helper's own.
+    HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                             static_cast<DWORD>(started->processId()));
+    ASSERT_NE(h, nullptr);  // the kept handle keeps the process object alive
+    EXPECT_EQ(::WaitForSingleObject(h, 5000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    ::GetExitCodeProcess(h, &code);
+    EXPECT_EQ(code, 0u);
+    ::CloseHandle(h);
+}
+
+TEST_F(ProcessTest, AProgramThatEndedIsLeftAlone) {
+    auto started = backend.startProgram(helperLine(L" 0 7"), 1);
+    ASSERT_TRUE(waitForPid());
+    HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                             static_cast<DWORD>(started->processId()));
+    ASSERT_NE(h, nullptr);
+    ASSERT_EQ(::WaitForSingleObject(h, 5000), WAIT_OBJECT_0);
+    started->terminate();  // silently nothing
+    DWORD code = 0;
+    ::GetExitCodeProcess(h, &code);
+    EXPECT_EQ(code, 7u);
+    ::CloseHandle(h);
+}
+
+TEST_F(ProcessTest, DestroyingTheObjectNeverEndsTheProgram) {
+    auto started = backend.startProgram(helperLine(), 1);
+    ASSERT_TRUE(waitForPid());
+    DWORD pid = static_cast<DWORD>(started->processId());
+    started.reset();
+    EXPECT_FALSE(heartbeatStopped());
+    HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    ASSERT_NE(h, nullptr);
+    ::TerminateProcess(h, 0);  // the test's own clean-up
+    ::WaitForSingleObject(h, 5000);
+    ::CloseHandle(h);
+}
+
+TEST_F(ProcessTest, AMissingProgramIsError53) {
+    EXPECT_EQ(errorOf("porvane-no-such-program.exe"), runtime::kFileNotFound);
+    EXPECT_EQ(errorOf(narrow(dir.path()) + "\\none\\x.exe"), runtime::kFileNotFound);
+    EXPECT_EQ(errorOf("\"" + narrow(dir.path()) + "\\no such.exe\" arg"), runtime::kFileNotFound);
+}
+
+TEST_F(ProcessTest, AnEmptyLineIsError5) {
+    EXPECT_EQ(errorOf(""), runtime::kInvalidProcedureCall);
+    EXPECT_EQ(errorOf("   \t "), runtime::kInvalidProcedureCall);
+}
+
+TEST_F(ProcessTest, AnUnknownWindowStyleIsError5) {
+    EXPECT_EQ(errorOf(helperLine(L" 0"), 5), runtime::kInvalidProcedureCall);
+}
+
+TEST_F(ProcessTest, AFileThatIsNoProgramIsError70) {
+    std::wstring fake = dir.write(L"fake.exe", "this is no program\r\n");
+    EXPECT_EQ(errorOf("\"" + narrow(fake) + "\""), runtime::kPermissionDenied);
+}
+
+TEST(StartFailureMapping, EveryListedErrorHasItsNumber) {
+    using runtime::win32::errorNumberForStartFailure;
+    for (DWORD e : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_PATHNAME,
+                    ERROR_INVALID_NAME}) {
+        EXPECT_EQ(errorNumberForStartFailure(e), runtime::kFileNotFound) << e;
+    }
+    for (DWORD e : {ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT, ERROR_EXE_MACHINE_TYPE_MISMATCH}) {
+        EXPECT_EQ(errorNumberForStartFailure(e), runtime::kPermissionDenied) << e;
+    }
+    EXPECT_EQ(errorNumberForStartFailure(ERROR_NOT_ENOUGH_MEMORY), runtime::kInvalidProcedureCall);
+}
+
+TEST(RtfDetection, BlanksThenTheRtfHeader) {
+    using runtime::win32::looksLikeRtf;
+    EXPECT_TRUE(looksLikeRtf("{\\rtf1}"));
+    EXPECT_TRUE(looksLikeRtf(" \r\n\t{\\rtf1}"));
+    EXPECT_FALSE(looksLikeRtf("x{\\rtf1}"));
+    EXPECT_FALSE(looksLikeRtf("{\\rt"));
+    EXPECT_FALSE(looksLikeRtf(""));
+}
+
+}  // namespace
