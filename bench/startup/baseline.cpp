@@ -2,12 +2,17 @@
 // read-only text view holding the policy and two push buttons. It sets the bar that the start-up
 // time and the memory of the real program are measured against (tools/measure-startup).
 //
-//   bench_startup_baseline TITLE DOCUMENT [WIDTH HEIGHT]
+//   bench_startup_baseline [--icon-files DIR | --icon-pixmaps DIR] TITLE DOCUMENT [WIDTH HEIGHT]
 //
-// DOCUMENT is shown as HTML when it ends in .html, otherwise as plain text.
+// DOCUMENT is shown as HTML when it ends in .html, otherwise as plain text. With an icon option
+// the window carries the traffic light from DIR/porvane-N.png: --icon-files hands QIcon the file
+// names (Qt then works out their format itself), --icon-pixmaps decodes them as PNG first; so the
+// cost of the program's icon can be told apart from the rest.
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
@@ -16,26 +21,51 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+void setIcon(const QString& option, const QString& dir) {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QString path = dir + QStringLiteral("/porvane-%1.png").arg(size);
+        if (option == QLatin1String("--icon-files")) {
+            icon.addFile(path, QSize(size, size));
+        } else {
+            icon.addPixmap(QPixmap(path, "PNG"));
+        }
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 3 && argc != 5) {
-        std::fprintf(stderr, "usage: %s TITLE DOCUMENT [WIDTH HEIGHT]\n", argv[0]);
+    int first = 1;  // TITLE
+    if (argc > 2 && argv[1][0] == '-') {
+        setIcon(QString::fromLatin1(argv[1]), QString::fromLocal8Bit(argv[2]));
+        first = 3;
+    }
+    int rest = argc - first;
+    if (rest != 2 && rest != 4) {
+        std::fprintf(stderr,
+                     "usage: bench_startup_baseline [--icon-files DIR | --icon-pixmaps DIR] "
+                     "TITLE DOCUMENT [WIDTH HEIGHT]\n");
         return 2;
     }
-    QString path = QString::fromLocal8Bit(argv[2]);
+    QString path = QString::fromLocal8Bit(argv[first + 1]);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[2]);
+        std::fprintf(stderr, "bench_startup_baseline: cannot read %s\n", argv[first + 1]);
         return 1;
     }
     QString text = QString::fromUtf8(file.readAll());
 
     // The gate's designed client area, 4695 x 4785 twips, at 96 dpi.
-    int width = argc == 5 ? std::atoi(argv[3]) : 313;
-    int height = argc == 5 ? std::atoi(argv[4]) : 319;
+    int width = rest == 4 ? std::atoi(argv[first + 2]) : 313;
+    int height = rest == 4 ? std::atoi(argv[first + 3]) : 319;
 
     QWidget window(nullptr, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
-    window.setWindowTitle(QString::fromLocal8Bit(argv[1]));
+    window.setWindowTitle(QString::fromLocal8Bit(argv[first]));
     window.setFixedSize(width, height);
 
     QTextEdit view(&window);

@@ -91,14 +91,16 @@ def read_ini_value(path, section, key):
     return ""
 
 
-def gate_folder(build, source, settings_edit=None):
-    """A temporary folder with a copy of the program, the sample policy and sample settings
-    (changed by settings_edit(text) -> text when given). Returns (folder, program path)."""
+def gate_folder(build, source, settings_edit=None, policy=None):
+    """A temporary folder with a copy of the program, the sample policy (or `policy`, copied
+    under the sample's name) and the sample settings (changed by settings_edit(text) -> text
+    when given). Returns (folder, program path)."""
     folder = tempfile.mkdtemp(prefix="porvane-measure-")
     exe = os.path.join(folder, "porvane")
     shutil.copy2(os.path.join(build, "porvane"), exe)
     examples = os.path.join(source, "examples")
-    shutil.copy2(os.path.join(examples, "policy.rtf"), folder)
+    shutil.copy2(policy or os.path.join(examples, "policy.rtf"),
+                 os.path.join(folder, "policy.rtf"))
     with open(os.path.join(examples, "Porvane.ini"), encoding="utf-8") as f:
         text = f.read()
     if settings_edit is not None:
