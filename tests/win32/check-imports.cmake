@@ -1,4 +1,5 @@
 # Fails unless the executable EXE imports system DLLs only (objdump -p's "DLL Name" lines).
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")

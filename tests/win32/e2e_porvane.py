@@ -1,0 +1,366 @@
+#!/usr/bin/env python3
+"""Whole-program tests of Porvane.exe under Wine on the X display, driven with xdotool.
+
+Each scenario runs in a temporary folder of its own with a copy of Porvane.exe, its own
+Porvane.ini, the policy file and the helper program (which records its process id and writes a
+heartbeat file every 100 ms while it runs).
+
+Wine's windows are X windows. With no window manager (as under Xvfb here) Wine draws the frame
+and the title bar itself, inside the X toplevel, so the X window's size *is* the Windows outer
+size: `xdotool getwindowgeometry` on the toplevel found by its title reads it directly.
+
+Usage: e2e_porvane.py --exe Porvane.exe --helper helper.exe --policy policy.rtf SCENARIO
+"""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+TIMEOUT = 20.0
+
+
+def fail(message):
+    print("FAIL: " + message, flush=True)
+    sys.exit(1)
+
+
+def log(message):
+    print(message, flush=True)
+
+
+def xdotool(*args, check=False):
+    r = subprocess.run(["xdotool", *args], capture_output=True, text=True)
+    if check and r.returncode != 0:
+        fail("xdotool %s: %s" % (" ".join(args), r.stderr.strip()))
+    return r.stdout.strip()
+
+
+def find_window(title, timeout=TIMEOUT, visible=True):
+    """The X window whose name is exactly `title`, once it exists (and is mapped)."""
+    deadline = time.time() + timeout
+    pattern = "^" + re.escape(title) + "$"
+    while time.time() < deadline:
+        args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", pattern]
+        ids = xdotool(*args).split()
+        if ids:
+            return ids[0]
+        time.sleep(0.1)
+    return None
+
+
+def window_gone(title, timeout=TIMEOUT):
+    deadline = time.time() + timeout
+    pattern = "^" + re.escape(title) + "$"
+    while time.time() < deadline:
+        if not xdotool("search", "--onlyvisible", "--name", pattern).split():
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def geometry(window):
+    out = xdotool("getwindowgeometry", window)
+    m = re.search(r"Geometry:\s*(\d+)x(\d+)", out)
+    if not m:
+        fail("no geometry for window %s: %r" % (window, out))
+    return int(m.group(1)), int(m.group(2))
+
+
+def click(window, x, y):
+    """A real pointer click (XTEST) at window-relative coordinates."""
+    xdotool("mousemove", "--window", window, str(x), str(y), check=True)
+    time.sleep(0.1)
+    xdotool("click", "1", check=True)
+
+
+def press(window, key):
+    """A real key press (XTEST) with the input focus on the window."""
+    xdotool("windowfocus", window)
+    time.sleep(0.2)
+    xdotool("key", key, check=True)
+
+
+class Run:
+    """Porvane.exe in a folder of its own."""
+
+    def __init__(self, args, ini, policy=True):
+        self.dir = tempfile.mkdtemp(prefix="porvane-e2e-")
+        self.exe = os.path.join(self.dir, "Porvane.exe")
+        shutil.copy(args.exe, self.exe)
+        shutil.copy(args.helper, os.path.join(self.dir, "helper.exe"))
+        if policy:
+            shutil.copy(args.policy, os.path.join(self.dir, "policy.rtf"))
+        self.pid_file = os.path.join(self.dir, "pid.txt")
+        self.beat_file = os.path.join(self.dir, "beat.txt")
+        # The program's path in quotes, the arguments without: a value that both starts and
+        # ends with a quote loses that pair when the profile is read.
+        ini = ini.replace("@HELPER@", '"%s" %s %s' % (
+            self.windows_path("helper.exe"), self.windows_path("pid.txt"),
+            self.windows_path("beat.txt")))
+        with open(os.path.join(self.dir, "Porvane.ini"), "w", newline="\r\n") as f:
+            f.write(ini)
+        self.proc = None
+
+    def windows_path(self, name):
+        # Wine's drive Z: is the Unix root.
+        return "Z:" + os.path.join(self.dir, name).replace("/", "\\")
+
+    def start(self):
+        env = dict(os.environ)
+        env.setdefault("WINEDEBUG", "-all")
+        self.proc = subprocess.Popen(["wine", self.exe], cwd=self.dir, env=env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wait_exit(self, timeout=TIMEOUT):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def helper_pid(self, timeout=TIMEOUT):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if os.path.exists(self.pid_file):
+                with open(self.pid_file) as f:
+                    text = f.read().strip()
+                if text:
+                    return int(text)
+            time.sleep(0.1)
+        return None
+
+    def heartbeat(self):
+        try:
+            with open(self.beat_file) as f:
+                return f.read().strip()
+        except OSError:
+            return None
+
+    def helper_running(self):
+        """True while the heartbeat changes (it is rewritten every 100 ms)."""
+        before = self.heartbeat()
+        time.sleep(0.6)
+        return self.heartbeat() != before
+
+    def cleanup(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        # A helper that a failed run left behind, by its own process id.
+        pid = self.helper_pid(timeout=0) if os.path.exists(self.pid_file) else None
+        if pid is not None and self.helper_running():
+            subprocess.run(["wine", "taskkill", "/f", "/pid", str(pid)], capture_output=True)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def ini(**overrides):
+    values = {
+        "FormCaption": "Usage Policy",
+        "AgreeCaption": "Agree",
+        "DisagreeCaption": "Disagree",
+        "PolicyFile": "policy.rtf",
+        "PolicyWidth": "640",
+        "PolicyHeight": "480",
+        "Application": "@HELPER@",
+        "ClosePorvaneAfterAgree": "False",
+        "ClosePorvaneInSeconds": "0",
+        "CloseApplicationOnClose": "False",
+        "ShowCloseDialog": "False",
+        "CloseTitle": "Session over",
+        "CloseText": "Your session has ended.",
+    }
+    values.update(overrides)
+    v = values
+    return (
+        "[General]\n"
+        "FormCaption={FormCaption}\nAgreeCaption={AgreeCaption}\n"
+        "DisagreeCaption={DisagreeCaption}\nPolicyFile={PolicyFile}\n"
+        "PolicyWidth={PolicyWidth}\nPolicyHeight={PolicyHeight}\nApplication={Application}\n"
+        "[Application]\n"
+        "ClosePorvaneAfterAgree={ClosePorvaneAfterAgree}\n"
+        "ClosePorvaneInSeconds={ClosePorvaneInSeconds}\n"
+        "CloseApplicationOnClose={CloseApplicationOnClose}\n"
+        "[Closing]\n"
+        "ShowCloseDialog={ShowCloseDialog}\nCloseTitle={CloseTitle}\nCloseText={CloseText}\n"
+    ).format(**v)
+
+
+# The buttons of the policy window, from the form's layout (twips at 15 per pixel): both sit
+# 26 pixels above the client area's bottom edge; Disagree's centre 48 pixels from its left
+# edge, Agree's 55 pixels from its right edge. The frame is a few pixels wide.
+def agree_point(window):
+    w, h = geometry(window)
+    return w - 58, h - 29
+
+
+def disagree_point(window):
+    w, h = geometry(window)
+    return 51, h - 29
+
+
+def policy_window():
+    window = find_window("Usage Policy")
+    if window is None:
+        fail("the policy window did not appear")
+    time.sleep(0.5)  # let it paint and take the focus
+    return window
+
+
+def scenario_typical(args):
+    run = Run(args, ini(ClosePorvaneInSeconds="2", CloseApplicationOnClose="True",
+                        ShowCloseDialog="True"))
+    try:
+        run.start()
+        window = policy_window()
+        click(window, *agree_point(window))
+        if not window_gone("Usage Policy"):
+            fail("Agree did not hide the policy window")
+        pid = run.helper_pid()
+        if pid is None:
+            fail("the application was not started")
+        log("application started, pid %d" % pid)
+        if not run.helper_running():
+            fail("the application is not running")
+        started = time.time()
+        notice = find_window("Session over", timeout=15)
+        if notice is None:
+            fail("no closing notice")
+        waited = time.time() - started
+        log("closing notice after %.1f s" % waited)
+        if run.proc.poll() is not None:
+            fail("Porvane ended before the notice was dismissed")
+        time.sleep(0.3)
+        press(notice, "Return")
+        status = run.wait_exit()
+        if status is None:
+            fail("Porvane did not end after OK")
+        if status != 0:
+            fail("exit status %s, expected 0" % status)
+        if run.helper_running():
+            fail("the application still runs after Porvane ended")
+        log("PASS: typical run; the application was ended")
+    finally:
+        run.cleanup()
+
+
+def scenario_disagree(args):
+    run = Run(args, ini())
+    try:
+        run.start()
+        window = policy_window()
+        click(window, *disagree_point(window))
+        status = run.wait_exit()
+        if status is None:
+            fail("Porvane did not end after Disagree")
+        if status != 0:
+            fail("exit status %s, expected 0" % status)
+        time.sleep(0.5)
+        if os.path.exists(run.pid_file):
+            fail("Disagree started the application")
+        log("PASS: Disagree ends with status 0 and starts nothing")
+    finally:
+        run.cleanup()
+
+
+def scenario_ini_error(args):
+    run = Run(args, ini(PolicyWidth="wide"))
+    try:
+        run.start()
+        box = find_window("Ini RW Class")
+        if box is None:
+            fail("no 'Ini RW Class' notice for a malformed PolicyWidth")
+        time.sleep(0.3)
+        press(box, "Return")
+        if not window_gone("Ini RW Class"):
+            fail("the notice did not go away on Return")
+        window = policy_window()
+        w, h = geometry(window)
+        log("policy window after the notice: %dx%d" % (w, h))
+        click(window, *disagree_point(window))
+        status = run.wait_exit()
+        if status != 0:
+            fail("exit status %s, expected 0" % status)
+        log("PASS: the notice, then the window, then an orderly end")
+    finally:
+        run.cleanup()
+
+
+def scenario_missing_policy(args):
+    run = Run(args, ini(PolicyFile="missing.rtf"), policy=False)
+    try:
+        run.start()
+        box = find_window("Porvane")
+        if box is None:
+            fail("no fatal error box for a missing policy file")
+        if find_window("Usage Policy", timeout=0.5) is not None:
+            fail("the policy window showed despite the fatal error")
+        time.sleep(0.3)
+        press(box, "Return")
+        status = run.wait_exit()
+        if status is None:
+            fail("Porvane did not end after the fatal error box")
+        if status != 1:
+            fail("exit status %s, expected 1" % status)
+        log("PASS: a missing policy file is fatal, status 1")
+    finally:
+        run.cleanup()
+
+
+def scenario_outer_size(args):
+    run = Run(args, ini(PolicyWidth="640", PolicyHeight="480"))
+    try:
+        run.start()
+        window = policy_window()
+        w, h = geometry(window)
+        log("outer size %dx%d" % (w, h))
+        if (w, h) != (641, 481):
+            fail("outer size %dx%d, expected 641x481 at 96 DPI" % (w, h))
+        click(window, *disagree_point(window))
+        if run.wait_exit() != 0:
+            fail("no orderly end")
+        log("PASS: 641x481 for 640 x 480")
+    finally:
+        run.cleanup()
+
+
+def scenario_keyboard(args):
+    # Tab from Agree (focused first) to Disagree, then Space: the keyboard path of the dialog
+    # manager in the event loop.
+    run = Run(args, ini())
+    try:
+        run.start()
+        window = policy_window()
+        press(window, "Tab")
+        time.sleep(0.2)
+        xdotool("key", "space", check=True)
+        status = run.wait_exit()
+        if status is None:
+            fail("Tab, Space did not reach Disagree")
+        if status != 0 or os.path.exists(run.pid_file):
+            fail("Tab, Space did not act as Disagree (status %s)" % status)
+        log("PASS: keyboard Tab, Space on Disagree")
+    finally:
+        run.cleanup()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--helper", required=True)
+    parser.add_argument("--policy", required=True)
+    parser.add_argument("scenario")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        fail("no X display (run under xvfb-run)")
+    scenario = globals().get("scenario_" + args.scenario)
+    if scenario is None:
+        fail("unknown scenario " + args.scenario)
+    scenario(args)
+
+
+if __name__ == "__main__":
+    main()
