@@ -49,6 +49,14 @@ std::optional<std::u16string_view> sectionName(std::u16string_view line) {
     return trim(line.substr(1, close - 1));
 }
 
+// The default as Windows uses it: without its trailing spaces (leading blanks and tabs stay).
+std::u16string_view trimDefault(std::u16string_view s) {
+    while (!s.empty() && s.back() == u' ') {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
 std::u16string_view unquote(std::u16string_view value) {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front()) {
@@ -115,7 +123,7 @@ std::size_t GetPrivateProfileString(std::u16string_view section, std::u16string_
     if (auto bytes = tryReadWholeFile(utf8File)) {
         value = findProfileValue(decodeProfileBytes(*bytes), section, key);
     }
-    std::u16string_view result = value ? std::u16string_view(*value) : trim(defaultValue);
+    std::u16string_view result = value ? std::u16string_view(*value) : trimDefault(defaultValue);
     std::size_t n = std::min(result.size(), size - 1);
     if (n < result.size() && n > 0 && result[n - 1] >= 0xD800 && result[n - 1] <= 0xDBFF) {
         --n;  // never keep the first half of a pair whose second half was cut off

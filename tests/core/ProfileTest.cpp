@@ -138,3 +138,20 @@ TEST_F(ProfileRead, CuttingNeverSplitsASurrogatePair) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProfileDefault, LosesTrailingSpacesOnlyAsWindowsDoes) {
+    testing_support::TempDir dir;
+    std::string file = dir.write("a.ini", "[S]\n");
+    std::u16string buffer(500, u' ');
+    auto read = [&](std::u16string_view def) {
+        std::size_t n = runtime::GetPrivateProfileString(u"S", u"key", def, buffer.data(), 500, file);
+        return buffer.substr(0, n);
+    };
+    EXPECT_EQ(read(u"d   "), u"d");
+    EXPECT_EQ(read(u"   d"), u"   d");
+    EXPECT_EQ(read(u"d\t"), u"d\t");
+}
+
+}  // namespace
