@@ -255,6 +255,8 @@ public:
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.font_), FALSE);
         if (spec.kind == ControlKind::RichText) {
             ::SendMessageW(child, EM_SETEVENTMASK, 0, 0);
+            // A little room between the text and the border.
+            ::SendMessageW(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 4));
         }
         auto control = std::make_unique<Control>(*this, child, spec.kind, spec.id, spec.tabIndex);
         placeInTabOrder(*control);

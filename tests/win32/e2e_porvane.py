@@ -5,9 +5,13 @@ Each scenario runs in a temporary folder of its own with a copy of Porvane.exe, 
 Porvane.ini, the policy file and the helper program (which records its process id and writes a
 heartbeat file every 100 ms while it runs).
 
-Wine's windows are X windows. With no window manager (as under Xvfb here) Wine draws the frame
-and the title bar itself, inside the X toplevel, so the X window's size *is* the Windows outer
-size: `xdotool getwindowgeometry` on the toplevel found by its title reads it directly.
+Wine's windows are X windows. Wine does not hand a tool window (WS_EX_TOOLWINDOW, the policy
+window) to the window manager: it draws its frame and title bar itself, inside the X toplevel,
+so that X window's size *is* the Windows outer size (GetWindowRect), with or without a window
+manager. `xdotool getwindowgeometry` on the toplevel found by its title reads it directly; no
+test-only mode is involved. (A managed window, such as the closing notice, is different: its
+X window is the client area and a window manager would add the frame; under Xvfb there is none,
+so the notice shows without a title bar there. Its title is still the X window's name.)
 
 Usage: e2e_porvane.py --exe Porvane.exe --helper helper.exe --policy policy.rtf SCENARIO
 """
