@@ -1,61 +1,71 @@
 #include "runtime/Files.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <cerrno>
+#include <memory>
 
 #include "runtime/Error.h"
+#include "runtime/NativeFiles.h"
 
 namespace runtime {
+namespace {
 
-std::filesystem::path pathFromUtf8(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
 
-std::optional<std::string> tryReadWholeFile(std::string_view utf8Path) {
-    std::filesystem::path path = pathFromUtf8(utf8Path);
-    std::error_code ec;
-    if (utf8Path.empty() || std::filesystem::is_directory(path, ec)) {
+// The bytes, or the errno of what failed.
+std::optional<std::string> readAll(std::string_view utf8Path, int& error) {
+    error = 0;
+    if (utf8Path.empty()) {
+        error = ENOENT;
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::unique_ptr<std::FILE, FileCloser> file(openForReading(utf8Path));
+    if (!file) {
+        error = errno;
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    std::string bytes;
+    char chunk[64 * 1024];
+    for (;;) {
+        std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
+        bytes.append(chunk, n);
+        if (n < sizeof chunk) {
+            break;
+        }
+    }
+    if (std::ferror(file.get())) {
+        // A folder opens on some systems but gives a read error.
+        error = EIO;
         return std::nullopt;
     }
     return bytes;
 }
 
-std::string readWholeFile(std::string_view utf8Path) {
-    if (auto bytes = tryReadWholeFile(utf8Path)) {
-        return *std::move(bytes);
-    }
-    std::filesystem::path path = pathFromUtf8(utf8Path);
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) {
-        throw makeError(kPathFileAccessError);
-    }
-    std::filesystem::path parent = path.parent_path();
-    if (!parent.empty() && !std::filesystem::exists(parent, ec)) {
-        throw makeError(kPathNotFound);
-    }
-    throw makeError(kFileNotFound);
+}  // namespace
+
+std::optional<std::string> tryReadWholeFile(std::string_view utf8Path) {
+    int error = 0;
+    return readAll(utf8Path, error);
 }
 
-}  // namespace runtime
-
-namespace runtime {
+std::string readWholeFile(std::string_view utf8Path) {
+    int error = 0;
+    if (auto bytes = readAll(utf8Path, error)) {
+        return *std::move(bytes);
+    }
+    throw makeError(error == ENOENT ? kFileNotFound : kPathFileAccessError);
+}
 
 std::string resolvePath(std::string_view base, std::string_view path) {
-    std::filesystem::path p = pathFromUtf8(path);
-    if (path.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory()) {
+    if (path.empty() || isAbsolutePath(path) || base.empty()) {
         return std::string(path);
     }
-    std::u8string joined = (pathFromUtf8(base) / p).u8string();
-    return {joined.begin(), joined.end()};
+    std::string joined(base);
+    if (joined.back() != pathSeparator() && joined.back() != '/') {
+        joined += pathSeparator();
+    }
+    return joined += path;
 }
 
 }  // namespace runtime

@@ -1,26 +1,18 @@
 #pragma once
 // Reading whole files by UTF-8 path, with failures as runtime errors.
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace runtime {
 
-// A UTF-8 path as a filesystem path (wide on Windows, bytes elsewhere).
-std::filesystem::path pathFromUtf8(std::string_view utf8);
-
-// The file's bytes. Throws runtime::Error: 53 when it does not exist, 76 when its folder does
-// not, 75 when it exists but cannot be read (a folder, no permission).
+// The file's bytes. Throws runtime::Error: 53 when it does not exist, 75 when it exists but
+// cannot be read (a folder, no permission, a read error).
 std::string readWholeFile(std::string_view utf8Path);
 
 // The file's bytes, or nothing when it cannot be read for any reason.
 std::optional<std::string> tryReadWholeFile(std::string_view utf8Path);
-
-}  // namespace runtime
-
-namespace runtime {
 
 // `path` when it is absolute or empty, else `path` taken relative to the folder `base`.
 std::string resolvePath(std::string_view base, std::string_view path);

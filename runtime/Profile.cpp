@@ -113,7 +113,7 @@ std::optional<std::u16string> findProfileValue(std::u16string_view text,
     return std::nullopt;
 }
 
-std::size_t GetPrivateProfileString(std::u16string_view section, std::u16string_view key,
+std::size_t readProfileString(std::u16string_view section, std::u16string_view key,
                                     std::u16string_view defaultValue, char16_t* buffer,
                                     std::size_t size, std::string_view utf8File) {
     if (buffer == nullptr || size == 0) {

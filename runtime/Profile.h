@@ -27,7 +27,7 @@ std::u16string decodeProfileBytes(std::string_view bytes);
 // the number of units copied. A missing or unreadable file, section or key copies
 // `defaultValue` instead, without its trailing spaces (as Windows does; leading blanks and
 // trailing tabs stay).
-std::size_t GetPrivateProfileString(std::u16string_view section, std::u16string_view key,
+std::size_t readProfileString(std::u16string_view section, std::u16string_view key,
                                     std::u16string_view defaultValue, char16_t* buffer,
                                     std::size_t size, std::string_view utf8File);
 

@@ -12,14 +12,6 @@ std::string AppPath() {
     return {dir.begin(), dir.end()};
 }
 
-char pathSeparator() {
-#ifdef _WIN32
-    return '\\';
-#else
-    return '/';
-#endif
-}
-
 double TwipsPerPixelX() {
     return Program::current().backend().twipsPerPixelX();
 }

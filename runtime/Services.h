@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "runtime/Backend.h"
+#include "runtime/NativeFiles.h"
 
 namespace runtime {
 
@@ -14,9 +15,6 @@ inline constexpr int kNormalFocus = 1;
 
 // The running executable's directory, UTF-8, without a trailing separator.
 std::string AppPath();
-
-// The separator between a directory and a file name on this platform.
-char pathSeparator();
 
 // The screen's horizontal twips-per-pixel factor.
 double TwipsPerPixelX();

@@ -40,7 +40,7 @@ std::string GetIniString(std::string_view sFile, std::string_view sSection, std:
                          std::string_view sDefault) {
     return guarded<std::string>(sSection, sKey, {}, [&] {
         std::u16string buffer(kBufferSize, u' ');
-        std::size_t n = runtime::GetPrivateProfileString(
+        std::size_t n = runtime::readProfileString(
             runtime::utf8ToUtf16(sSection), runtime::utf8ToUtf16(sKey),
             runtime::utf8ToUtf16(sDefault), buffer.data(), buffer.size(), sFile);
         return runtime::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));

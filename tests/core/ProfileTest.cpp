@@ -104,7 +104,7 @@ class ProfileRead : public ::testing::Test {
     std::u16string read(const std::string& file, std::u16string_view def = u"") {
         std::u16string buffer(500, u' ');
         std::size_t n =
-            runtime::GetPrivateProfileString(u"S", u"key", def, buffer.data(), 500, file);
+            runtime::readProfileString(u"S", u"key", def, buffer.data(), 500, file);
         EXPECT_EQ(buffer[n], u'\0');
         return buffer.substr(0, n);
     }
@@ -146,7 +146,7 @@ TEST(ProfileDefault, LosesTrailingSpacesOnlyAsWindowsDoes) {
     std::string file = dir.write("a.ini", "[S]\n");
     std::u16string buffer(500, u' ');
     auto read = [&](std::u16string_view def) {
-        std::size_t n = runtime::GetPrivateProfileString(u"S", u"key", def, buffer.data(), 500, file);
+        std::size_t n = runtime::readProfileString(u"S", u"key", def, buffer.data(), 500, file);
         return buffer.substr(0, n);
     };
     EXPECT_EQ(read(u"d   "), u"d");

@@ -3,8 +3,6 @@
 // here (Wine) differs deliberately, its value too: docs/PROFILE-FORMAT.md lists those.
 
 #include <windows.h>
-// The runtime's reader has the Win32 function's name; keep the macro from renaming it.
-#undef GetPrivateProfileString
 
 #include <gtest/gtest.h>
 
@@ -36,7 +34,7 @@ struct Result {
 
 Result ours(const Case& k, const std::wstring& file) {
     std::u16string buf(kBuffer, u' ');
-    std::size_t n = runtime::GetPrivateProfileString(
+    std::size_t n = runtime::readProfileString(
         runtime::utf8ToUtf16(k.section), runtime::utf8ToUtf16(k.key),
         runtime::utf8ToUtf16(k.defaultValue), buf.data(), kBuffer, narrow(file));
     return {runtime::utf16ToUtf8(buf.substr(0, n)), n};

@@ -1,0 +1,19 @@
+#pragma once
+// The few file operations that differ between systems, one implementation per system
+// (runtime/posix/NativeFiles.cpp, runtime/win32/NativeFiles.cpp). Paths are UTF-8.
+
+#include <cstdio>
+#include <string_view>
+
+namespace runtime {
+
+// Opens the file for reading bytes; null with errno set when it cannot be opened.
+std::FILE* openForReading(std::string_view utf8Path);
+
+// True when the path names the same file from any current folder.
+bool isAbsolutePath(std::string_view utf8Path);
+
+// The separator between a folder and a name.
+char pathSeparator();
+
+}  // namespace runtime
