@@ -438,9 +438,9 @@ public:
             timer_->stop();
         }
     }
+    QPointer<QTimer> timer_;
 
 private:
-    QPointer<QTimer> timer_;
     QMetaObject::Connection connection_;
 };
 
@@ -531,6 +531,11 @@ QWidget* QtBackend::widgetOf(NativeControl& control) {
     return c != nullptr ? c->widget_.data() : nullptr;
 }
 
+QTimer* QtBackend::timerOf(NativeTimer& timer) {
+    auto* t = dynamic_cast<Timer*>(&timer);
+    return t != nullptr ? t->timer_.data() : nullptr;
+}
+
 void QtBackend::retire(QWidget* window) {
     std::erase_if(retired_, [](const QPointer<QWidget>& w) { return w.isNull(); });
     retired_.emplace_back(window);
@@ -583,7 +588,9 @@ int QtBackend::runEventLoop(ProgramEvents& events) {
     }
     programEvents_ = &events;
     signalNotifier_->setEnabled(true);
+    looping_ = true;
     int status = QApplication::exec();
+    looping_ = false;
     signalNotifier_->setEnabled(false);
     programEvents_ = nullptr;
     return quitStatus_.value_or(status);
@@ -593,7 +600,11 @@ void QtBackend::quit(int status) {
     if (!quitStatus_) {
         quitStatus_ = status;
     }
-    QCoreApplication::exit(status);
+    // Only a running loop is told: QCoreApplication::exit() outside exec() leaves Qt's
+    // quit flag set, and the next modal loop (a message box) would return at once.
+    if (looping_) {
+        QCoreApplication::exit(status);
+    }
 }
 
 }  // namespace runtime::qt

@@ -17,6 +17,7 @@
 class QMessageBox;
 class QSocketNotifier;
 class QTextEdit;
+class QTimer;
 class QWidget;
 
 namespace runtime::posix {
@@ -41,6 +42,8 @@ public:
     // The top-level widget of a window made by this backend, and the widget of a control.
     static QWidget* widgetOf(NativeWindow& window);
     static QWidget* widgetOf(NativeControl& control);
+    // The QTimer behind a timer made by this backend.
+    static QTimer* timerOf(NativeTimer& timer);
 
     // ---- Backend ----
     std::filesystem::path executableDirectory() override;
@@ -66,6 +69,7 @@ private:
     QSocketNotifier* signalNotifier_ = nullptr;
     ProgramEvents* programEvents_ = nullptr;
     std::optional<int> quitStatus_;
+    bool looping_ = false;
 };
 
 }  // namespace runtime::qt

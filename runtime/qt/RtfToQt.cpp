@@ -251,7 +251,9 @@ private:
 
         if (fresh) {
             cursor.setBlockFormat(format);
-            cursor.setBlockCharFormat(markFormat);
+            // Merged, not set: in a table cell this character format also carries the
+            // cell's own format (its column span).
+            cursor.mergeBlockCharFormat(markFormat);
             fresh = false;
         } else {
             cursor.insertBlock(format, markFormat);
@@ -381,6 +383,13 @@ private:
         QTextTable* table = cursor.insertTable(rowCount, columnCount, format);
         list_ = nullptr;
 
+        // Where each cell goes: its first column, and how many it covers.
+        struct Placement {
+            int row;
+            int column;
+            const rtf::TableCell* cell;
+        };
+        std::vector<Placement> placements;
         for (int r = 0; r < rowCount; ++r) {
             const auto& cells = model.rows[static_cast<std::size_t>(r)].cells;
             const auto& edges = rowEdges[static_cast<std::size_t>(r)];
@@ -397,12 +406,14 @@ private:
                 if (last > first) {
                     table->mergeCells(r, first, 1, last - first + 1);
                 }
-                QTextTableCell cell = table->cellAt(r, first);
-                QTextCursor inCell = cell.firstCursorPosition();
-                bool fresh = true;
-                list_ = nullptr;
-                writeBlocks(inCell, cells[c].blocks, fresh);
+                placements.push_back({r, first, &cells[c]});
             }
+        }
+        for (const Placement& place : placements) {
+            QTextCursor inCell = table->cellAt(place.row, place.column).firstCursorPosition();
+            bool fresh = true;
+            list_ = nullptr;
+            writeBlocks(inCell, place.cell->blocks, fresh);
         }
         cursor = table->lastCursorPosition();
         cursor.movePosition(QTextCursor::NextBlock);

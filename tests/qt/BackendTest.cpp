@@ -1,0 +1,185 @@
+// The Qt backend's own rules, with a small form: sizes and frames, resize reporting, dialog
+// flags, timers, message boxes and the event loop.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "QtTestSupport.h"
+
+using qt_testing::QtProgramTest;
+using qt_testing::settle;
+using qt_testing::waitUntil;
+
+namespace {
+
+class Probe : public runtime::Form {
+public:
+    Probe() : Form({runtime::WindowKind::Dialog, "Probe", 3000, 1500}) {
+        OK.Click = [this] { ++clicks; };
+        tick.OnTimer = [this] { ++ticks; };
+    }
+    runtime::Label note{*this, "A note that is long enough to wrap over more than one line.",
+                        {150, 150, 1500, 600}, 2};
+    runtime::CommandButton OK{*this, "OK", {1500, 900, 1200, 375}, 0};
+    runtime::CommandButton Other{*this, "Other", {150, 900, 1200, 375}, 1};
+    runtime::Timer tick{*this, 0, false};
+    int clicks = 0;
+    int ticks = 0;
+    int resizes = 0;
+    using Form::setWidth;
+
+protected:
+    void Form_Resize() override { ++resizes; }
+};
+
+class Backend : public QtProgramTest {
+protected:
+    Probe& probe() { return program->defaultInstance<Probe>(); }
+};
+
+TEST_F(Backend, ExecutableDirectoryIsTheTestProgramsFolder) {
+    backend->executableDirectoryOverride.reset();
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
+    EXPECT_EQ(backend->executableDirectory(), exe.parent_path());
+}
+
+TEST_F(Backend, DialogIsFixedWithACloseBoxAndCentredOnFirstShowOnly) {
+    program->post([this] { probe().Show(); });
+    QWidget* w = widget(probe());
+    ASSERT_TRUE(waitUntil([&] { return w->isVisible(); }));
+    EXPECT_EQ(w->windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(w->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(w->size(), QSize(200, 100));
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_EQ(w->focusWidget(), widget(probe().OK));
+    // Hidden and shown again: it stays where it was.
+    w->move(10, 20);
+    program->post([this] { probe().Hide(); });
+    program->post([this] { probe().Show(); });
+    settle();
+    EXPECT_EQ(w->pos(), QPoint(10, 20));
+}
+
+TEST_F(Backend, OwnSizeChangesAreNotReportedAsResizes) {
+    program->post([this] { probe().Show(); });
+    settle();
+    int before = probe().resizes;  // the first show ran the resize step once
+    EXPECT_EQ(before, 1);
+    program->post([this] { probe().setWidth(4500); });
+    settle();
+    // The runtime ran its resize step itself; the backend reported nothing on top.
+    EXPECT_EQ(probe().resizes, before + 1);
+    QMargins m = frame(widget(probe()));
+    EXPECT_EQ(widget(probe())->width(), 300 - m.left() - m.right());
+    EXPECT_EQ(probe().native()->outerSize(),
+              (runtime::PixelSize{300, 100 + m.top() + m.bottom()}));
+}
+
+TEST_F(Backend, ButtonClicksReachTheHandler) {
+    program->post([this] { probe().Show(); });
+    settle();
+    qobject_cast<QPushButton*>(widget(probe().OK))->click();
+    EXPECT_EQ(probe().clicks, 1);
+}
+
+TEST_F(Backend, LabelIsPlainWrappedAndTopLeft) {
+    program->post([this] { probe().Show(); });
+    settle();
+    auto* label = qobject_cast<QLabel*>(widget(probe().note));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+    program->post([this] { probe().note.setCaption("<b>not bold</b>"); });
+    EXPECT_EQ(label->text(), QStringLiteral("<b>not bold</b>"));
+}
+
+TEST_F(Backend, TimerTicksEveryIntervalAndStops) {
+    program->post([this] {
+        probe().tick.setInterval(20);
+        probe().tick.setEnabled(true);
+    });
+    ASSERT_TRUE(waitUntil([&] { return probe().ticks >= 5; }, 3000));
+    program->post([this] { probe().tick.setEnabled(false); });
+    int stopped = probe().ticks;
+    settle(100);
+    EXPECT_EQ(probe().ticks, stopped);
+}
+
+TEST_F(Backend, TimerIsPreciseAndReleasedSafely) {
+    struct Sink : runtime::TimerEvents {
+        int n = 0;
+        void ticked() override { ++n; }
+    } sink;
+    auto native = backend->createTimer(sink);
+    QTimer* timer = runtime::qt::QtBackend::timerOf(*native);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->timerType(), Qt::PreciseTimer);
+    native->start(10);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(waitUntil([&] { return sink.n >= 10; }, 3000));
+    EXPECT_GE(clock.elapsed(), 95);
+    native.reset();  // deleted later, never ticks again
+    int n = sink.n;
+    settle(50);
+    EXPECT_EQ(sink.n, n);
+}
+
+TEST_F(Backend, MessageBoxTurnsCrLfIntoLineBreaks) {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    backend->onMessageBox = [&](QMessageBox& box) {
+        text = box.text();
+        title = box.windowTitle();
+        icon = box.icon();
+        box.accept();
+    };
+    backend->messageBox("one\r\ntwo\r\n\r\nfour", "Title", runtime::MessageIcon::None);
+    EXPECT_EQ(text, QStringLiteral("one\ntwo\n\nfour"));
+    EXPECT_EQ(title, QStringLiteral("Title"));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+TEST_F(Backend, QuitBeforeTheLoopReturnsAtOnce) {
+    struct Events : runtime::ProgramEvents {
+        void endRequested() override {}
+    } events;
+    backend->quit(3);
+    EXPECT_EQ(backend->runEventLoop(events), 3);
+}
+
+TEST_F(Backend, QuitFromAHandlerEndsTheLoopWithItsStatus) {
+    struct Events : runtime::ProgramEvents {
+        void endRequested() override {}
+    } events;
+    QTimer::singleShot(50, &scope, [this] { backend->quit(7); });
+    EXPECT_EQ(backend->runEventLoop(events), 7);
+}
+
+TEST_F(Backend, OnlyTheRuntimeEndsTheLoop) {
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+    // A hidden form that is still loaded keeps the program running with no window shown.
+    program->post([this] {
+        probe().Show();
+        probe().Hide();
+    });
+    struct Events : runtime::ProgramEvents {
+        void endRequested() override {}
+    } events;
+    bool running = false;
+    QTimer::singleShot(200, &scope, [&] {
+        running = !program->ended();
+        program->post([this] { probe().Unload(); });  // the last form goes: the program ends
+    });
+    EXPECT_EQ(backend->runEventLoop(events), 0);
+    EXPECT_TRUE(running);
+    EXPECT_TRUE(program->ended());
+}
+
+}  // namespace

@@ -1,0 +1,324 @@
+// The policy window and the closing notice on the Qt backend (offscreen): texts, sizes, layout,
+// focus, keyboard activation, the close box, the timer, message boxes and the event loop.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
+
+#include <signal.h>
+
+#include <cmath>
+
+#include "QtTestSupport.h"
+#include "closing/dlgClosing.h"
+#include "policy/frmUsagePolicy.h"
+
+using qt_testing::QtProgramTest;
+using qt_testing::settle;
+using qt_testing::waitUntil;
+
+namespace {
+
+constexpr const char* kIni =
+    "[General]\r\n"
+    "FormCaption=Lab Usage Policy\r\n"
+    "DisagreeCaption=I Disagree\r\n"
+    "AgreeCaption=I Agree\r\n"
+    "PolicyFile=policy.rtf\r\n";
+
+int px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+
+bool processAlive(pid_t pid) {
+    // Alive and not a zombie.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return false;
+    }
+    auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+class PolicyWindow : public QtProgramTest {
+protected:
+    frmUsagePolicy& form() { return *program->existing<frmUsagePolicy>(); }
+    QWidget* window() { return widget(form()); }
+    QPushButton* agree() { return qobject_cast<QPushButton*>(widget(form().cmdAgree)); }
+    QPushButton* disagree() { return qobject_cast<QPushButton*>(widget(form().cmdDisagree)); }
+    QTextEdit* view() { return qobject_cast<QTextEdit*>(widget(form().rtbPolicy)); }
+    PolicyWindow() { dir.write("policy.rtf", "{\\rtf1\\ansi Be kind to the machines.\\par}"); }
+    void start() {
+        program->start<frmUsagePolicy>();
+        ASSERT_NE(window(), nullptr);
+        ASSERT_TRUE(waitUntil([this] { return window()->isVisible(); }));
+        settle();
+    }
+};
+
+TEST_F(PolicyWindow, ScreenFactorIsFifteenTwipsPerPixelAtNinetySixDpi) {
+    EXPECT_DOUBLE_EQ(backend->twipsPerPixelX(),
+                     1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX());
+    EXPECT_DOUBLE_EQ(backend->twipsPerPixelX(), 15.0);  // the offscreen screen is 96 DPI
+}
+
+TEST_F(PolicyWindow, TextsAndDesignSizeFromTheSettings) {
+    writeIni(kIni);
+    start();
+    EXPECT_EQ(window()->windowTitle(), QStringLiteral("Lab Usage Policy"));
+    EXPECT_EQ(agree()->text(), QStringLiteral("I Agree"));
+    EXPECT_EQ(disagree()->text(), QStringLiteral("I Disagree"));
+    // Design client 4695 x 4785 twips; the outer size adds the frame the platform reports.
+    EXPECT_EQ(window()->size(), QSize(313, 319));
+    QMargins m = frame(window());
+    EXPECT_EQ(form().native()->outerSize(),
+              (runtime::PixelSize{313 + m.left() + m.right(), 319 + m.top() + m.bottom()}));
+    EXPECT_EQ(form().ScaleWidth(), 313 * 15);
+    EXPECT_EQ(window()->minimumSize(), window()->maximumSize());  // fixed size
+    EXPECT_TRUE(view()->isReadOnly());
+    EXPECT_EQ(view()->toPlainText(), QStringLiteral("Be kind to the machines."));
+    EXPECT_EQ(view()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(view()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+TEST_F(PolicyWindow, WindowIsACentredToolWindowWithOnlyACloseBox) {
+    writeIni(kIni);
+    start();
+    Qt::WindowFlags flags = window()->windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    QRect area = window()->screen()->availableGeometry();
+    QRect frame = window()->frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
+}
+
+TEST_F(PolicyWindow, ConfiguredSizeIsOnePixelMoreAndTheResizeStepLaysOut) {
+    writeIni(std::string(kIni) + "PolicyWidth=640\r\nPolicyHeight=480\r\n");
+    start();
+    // Set before the window was mapped; once the frame is known the outer size still holds
+    // and the client gave way to the frame (offscreen reports 2 px on each side).
+    ASSERT_TRUE(waitUntil([&] {
+        return form().native()->outerSize() == runtime::PixelSize{641, 481};
+    }));
+    QMargins m = frame(window());
+    const QSize client(641 - m.left() - m.right(), 481 - m.top() - m.bottom());
+    EXPECT_EQ(window()->size(), client);
+    // The resize step ran again for the new client: view across the top, the buttons 220
+    // twips under it, Agree 220 twips from the outer right edge.
+    const int viewHeight = client.height() * 15 - 800;
+    EXPECT_EQ(view()->geometry(), QRect(0, 0, client.width(), px(viewHeight)));
+    EXPECT_EQ(disagree()->geometry(), QRect(px(120), px(viewHeight + 220), px(1215), px(375)));
+    EXPECT_EQ(agree()->geometry(),
+              QRect(px(641 * 15 - 1215 - 220), px(viewHeight + 220), px(1215), px(375)));
+}
+
+TEST_F(PolicyWindow, AgreeHasTheFocusAtStartAndTabGoesToDisagree) {
+    writeIni(kIni);
+    start();
+    EXPECT_EQ(window()->focusWidget(), agree());
+    EXPECT_TRUE(agree()->autoDefault());
+    QWidget* next = agree()->nextInFocusChain();
+    while (next != nullptr && next->focusPolicy() == Qt::NoFocus) {
+        next = next->nextInFocusChain();
+    }
+    EXPECT_EQ(next, disagree());
+}
+
+TEST_F(PolicyWindow, EnterOnAgreeStartsTheApplicationAndTheEndTerminatesIt) {
+    writeIni(std::string(kIni) +
+             "Application=sh -c 'echo $$ > started.pid; exec sleep 30'\r\n"
+             "[Application]\r\nCloseApplicationOnClose=True\r\n");
+    start();
+    // Run with cwd = the temporary folder so the child writes there.
+    std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    QTest::keyClick(agree(), Qt::Key_Return);
+    std::filesystem::current_path(saved);
+    ASSERT_TRUE(form().bAppStarted);
+    EXPECT_FALSE(window()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !dir.read("started.pid").empty(); }));
+    pid_t pid = std::stoi(dir.read("started.pid"));
+    EXPECT_EQ(static_cast<double>(pid), *form().vTaskId);
+    EXPECT_TRUE(processAlive(pid));
+    // The policy window unloads (hidden, so through the runtime); the program ends and its
+    // destroy step ends the application through the pidfd.
+    program->post([this] { form().Unload(); });
+    EXPECT_TRUE(program->ended());
+    EXPECT_EQ(program->exitStatus(), 0);
+    EXPECT_TRUE(waitUntil([&] { return !processAlive(pid); }));
+}
+
+TEST_F(PolicyWindow, SpaceOnDisagreeEndsTheProgram) {
+    writeIni(kIni);
+    start();
+    disagree()->setFocus();
+    QTest::keyClick(disagree(), Qt::Key_Space);
+    EXPECT_TRUE(program->ended());
+    EXPECT_FALSE(form().Loaded());
+}
+
+TEST_F(PolicyWindow, CloseBoxActsLikeDisagreeAndTheRuntimeDestroysTheWindow) {
+    writeIni(kIni + std::string("[Closing]\r\nShowCloseDialog=True\r\nCloseTitle=Bye\r\n"
+                                "CloseText=Your session is over. Please log off.\r\n"));
+    start();
+    QPointer<QWidget> policy = window();
+    EXPECT_FALSE(policy->close());  // the close event is ignored: the runtime decides
+    EXPECT_FALSE(form().Loaded());
+    settle();
+    EXPECT_TRUE(policy.isNull());  // released by the runtime's unload
+    // The unload step showed the closing notice: a fixed dialog with the label at the top.
+    dlgClosing* notice = program->existing<dlgClosing>();
+    ASSERT_NE(notice, nullptr);
+    QWidget* dialog = widget(*notice);
+    ASSERT_TRUE(waitUntil([&] { return dialog->isVisible(); }));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Bye"));
+    EXPECT_EQ(dialog->windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_EQ(dialog->size(), QSize(px(6030), px(1725)));
+    auto* label = qobject_cast<QLabel*>(widget(notice->lblText));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("Your session is over. Please log off."));
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    EXPECT_EQ(label->geometry(), QRect(px(120), px(120), px(5775), px(975)));
+    EXPECT_EQ(dialog->focusWidget(), widget(notice->OKButton));
+    EXPECT_FALSE(program->ended());
+    QTest::keyClick(widget(notice->OKButton), Qt::Key_Return);
+    EXPECT_TRUE(program->ended());
+}
+
+TEST_F(PolicyWindow, ResizeByThePlatformRunsTheResizeStep) {
+    writeIni(kIni);
+    start();
+    // As a window manager would: a size the program did not ask for.
+    window()->setMinimumSize(0, 0);
+    window()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window()->resize(400, 300);
+    ASSERT_TRUE(waitUntil([&] { return view()->width() == 400; }));
+    EXPECT_EQ(view()->height(), px(300 * 15 - 800));
+    EXPECT_EQ(form().ScaleWidth(), 400 * 15);
+}
+
+TEST_F(PolicyWindow, TimedCloseTicksThroughQTimer) {
+    writeIni(std::string(kIni) + "Application=true\r\n[Application]\r\nClosePorvaneInSeconds=1\r\n");
+    start();
+    agree()->click();
+    EXPECT_TRUE(form().bAppStarted);
+    EXPECT_TRUE(form().Loaded());
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(waitUntil([&] { return program->ended(); }, 5000));
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_EQ(form().lTicks, 1);
+}
+
+TEST_F(PolicyWindow, BadSettingShowsACriticalMessageBoxWithLineBreaks) {
+    writeIni(std::string(kIni) + "PolicyWidth=wide\r\n");
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    backend->onMessageBox = [&](QMessageBox& box) {
+        text = box.text();
+        title = box.windowTitle();
+        icon = box.icon();
+        buttons = static_cast<int>(box.buttons().size());
+        EXPECT_TRUE(box.isModal());
+        box.accept();
+    };
+    start();
+    EXPECT_EQ(title, QStringLiteral("Ini RW Class"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, 1);
+    EXPECT_EQ(text, QStringLiteral("Error Number: 13\nType mismatch\n\n"
+                                   "Error getting Section = General - Key = PolicyWidth"));
+    EXPECT_EQ(window()->size(), QSize(313, 319));  // the width read as 0: design size
+    EXPECT_TRUE(messages.empty());  // the test's own hook saw the box
+}
+
+TEST_F(PolicyWindow, MessageBoxClosedFromOutsideItsLoop) {
+    // Without the hook: a test closes the active modal widget, as a user would.
+    writeIni(std::string(kIni) + "PolicyHeight=40000\r\n");
+    backend->onMessageBox = nullptr;
+    bool seen = false;
+    QTimer::singleShot(100, &scope, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        seen = modal != nullptr;
+        if (modal != nullptr) {
+            modal->close();
+        }
+    });
+    start();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(window()->size(), QSize(313, 319));
+}
+
+TEST_F(PolicyWindow, ClicksDuringAModalBoxWaitForTheRunningHandler) {
+    // Agree with a bad ClosePorvaneAfterAgree: the handler shows a box; a Disagree click
+    // delivered inside the box's loop must wait until the Agree handler returns.
+    writeIni(std::string(kIni) + "Application=true\r\n[Application]\r\nClosePorvaneAfterAgree=maybe\r\n");
+    start();
+    bool unloadedDuringBox = true;
+    backend->onMessageBox = [&](QMessageBox& box) {
+        window()->close();  // a close request, as the window manager sends it
+        unloadedDuringBox = !form().Loaded();
+        box.accept();
+    };
+    agree()->click();
+    EXPECT_FALSE(unloadedDuringBox);
+    EXPECT_TRUE(form().bAppStarted);
+    EXPECT_FALSE(form().Loaded());  // the request ran once the Agree handler had returned
+    EXPECT_TRUE(program->ended());
+}
+
+TEST_F(PolicyWindow, RunReturnsZeroAfterDisagreeThroughTheEventLoop) {
+    writeIni(kIni);
+    QTimer::singleShot(200, &scope, [this] {
+        ASSERT_NE(disagree(), nullptr);
+        disagree()->click();
+    });
+    EXPECT_EQ(program->run<frmUsagePolicy>(), 0);
+}
+
+TEST_F(PolicyWindow, FatalErrorShowsTheRuntimeBoxAndRunReturnsOne) {
+    writeIni(std::string(kIni) + "Application=no-such-program-porvane\r\n");
+    QString text;
+    backend->onMessageBox = [&](QMessageBox& box) {
+        text = box.text();
+        box.accept();
+    };
+    QTimer::singleShot(200, &scope, [this] { agree()->click(); });
+    EXPECT_EQ(program->run<frmUsagePolicy>(), 1);
+    EXPECT_EQ(text, QStringLiteral("Run-time error '53':\n\nFile not found"));
+}
+
+TEST_F(PolicyWindow, SigtermEndsTheProgramInOrderAndEndsTheApplication) {
+    writeIni(std::string(kIni) +
+             "Application=sleep 30\r\n"
+             "[Application]\r\nCloseApplicationOnClose=True\r\n"
+             "[Closing]\r\nShowCloseDialog=True\r\nCloseTitle=Bye\r\n");
+    pid_t child = 0;
+    QTimer::singleShot(200, &scope, [&] {
+        agree()->click();
+        child = static_cast<pid_t>(*form().vTaskId);
+        ::raise(SIGTERM);
+    });
+    EXPECT_EQ(program->run<frmUsagePolicy>(), 0);
+    EXPECT_FALSE(form().Loaded());
+    EXPECT_FALSE(program->existing<dlgClosing>()->Loaded());
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(waitUntil([&] { return !processAlive(child); }));
+}
+
+TEST_F(PolicyWindow, TitlePlaceholderIsShownLiterally) {
+    writeIni("[General]\r\nFormCaption=Policy [*] v2\r\n");
+    start();
+    EXPECT_EQ(window()->windowHandle()->title(), QStringLiteral("Policy [*] v2"));
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// The POSIX process layer: command-line splitting, start errors, the pidfd, termination that
+// reaches only our child, and reaping children that exit on their own.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "QtTestSupport.h"
+#include "runtime/Error.h"
+#include "runtime/posix/Process.h"
+
+using qt_testing::TempDir;
+using qt_testing::waitUntil;
+using runtime::posix::ChildProcess;
+using runtime::posix::splitCommandLine;
+
+extern char** environ;
+
+namespace {
+
+// 'R', 'S', 'Z'... or 0 when there is no such process.
+char processState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return 0;
+    }
+    auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() ? line[close + 2] : 0;
+}
+
+bool running(pid_t pid) {
+    char s = processState(pid);
+    return s != 0 && s != 'Z';
+}
+
+int startError(const std::string& line) {
+    try {
+        ChildProcess::start(line);
+    } catch (const runtime::Error& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+// Runs a command line through a test folder and returns what it wrote to out.txt.
+class Process : public ::testing::Test {
+protected:
+    std::string runAndRead(const std::string& line) {
+        std::filesystem::path saved = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        auto child = ChildProcess::start(line);
+        std::filesystem::current_path(saved);
+        EXPECT_TRUE(waitUntil([&] { return child->reap(); }));
+        return dir.read("out.txt");
+    }
+    TempDir dir;
+};
+
+TEST_F(Process, SplitsByShellQuotingWithoutExpansion) {
+    EXPECT_EQ(splitCommandLine("prog a 'b c' \"d e\" f\\ g"),
+              (std::vector<std::string>{"prog", "a", "b c", "d e", "f g"}));
+    EXPECT_EQ(splitCommandLine("  echo   $HOME  *  ~ "),
+              (std::vector<std::string>{"echo", "$HOME", "*", "~"}));
+    EXPECT_EQ(splitCommandLine("xmessage -center \"It's fine\""),
+              (std::vector<std::string>{"xmessage", "-center", "It's fine"}));
+}
+
+TEST_F(Process, QuotingReachesTheChildAsArguments) {
+    std::string out = runAndRead(
+        "sh -c 'printf \"%s|\" \"$@\" > out.txt' sh \"a b\" 'c  d' e\\ f '$HOME' \"*\"");
+    EXPECT_EQ(out, "a b|c  d|e f|$HOME|*|");
+}
+
+TEST_F(Process, EmptyBlankAndBadlyQuotedLinesAreError5) {
+    EXPECT_EQ(startError(""), runtime::kInvalidProcedureCall);
+    EXPECT_EQ(startError("   \t "), runtime::kInvalidProcedureCall);
+    EXPECT_EQ(startError("sh -c 'unterminated"), runtime::kInvalidProcedureCall);
+    EXPECT_EQ(startError("\"\""), runtime::kInvalidProcedureCall);  // an empty program name
+}
+
+TEST_F(Process, MissingProgramIsError53) {
+    EXPECT_EQ(startError("porvane-no-such-program-here --flag"), runtime::kFileNotFound);
+    EXPECT_EQ(startError(dir.file("missing")), runtime::kFileNotFound);
+    EXPECT_EQ(startError(dir.file("no-folder/prog")), runtime::kFileNotFound);
+}
+
+TEST_F(Process, ProgramThatMayNotRunIsError70) {
+    std::string plain = dir.write("not-executable", "#!/bin/sh\nexit 0\n");
+    ::chmod(plain.c_str(), 0644);
+    EXPECT_EQ(startError(plain), runtime::kPermissionDenied);
+    std::string garbage = dir.write("garbage", "\x01\x02\x03 not a program\n");
+    ::chmod(garbage.c_str(), 0755);
+    EXPECT_EQ(startError(garbage), runtime::kPermissionDenied);  // ENOEXEC
+    EXPECT_EQ(startError(dir.path().string()), runtime::kPermissionDenied);  // a folder
+}
+
+TEST_F(Process, PosixSpawnpReportsExecFailureThroughItsResult) {
+    // What start() relies on: glibc's posix_spawnp (CLONE_VFORK) returns the child's exec
+    // error instead of a pid of a child that exits with 127.
+    pid_t pid = 0;
+    char name[] = "porvane-no-such-program-here";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(::posix_spawnp(&pid, name, nullptr, nullptr, argv, environ), ENOENT);
+    std::string plain = dir.write("not-executable", "#!/bin/sh\nexit 0\n");
+    ::chmod(plain.c_str(), 0644);
+    char* argv2[] = {plain.data(), nullptr};
+    EXPECT_EQ(::posix_spawnp(&pid, plain.c_str(), nullptr, nullptr, argv2, environ), EACCES);
+}
+
+TEST_F(Process, StartKeepsAPidfdAndTheRightPid) {
+    std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    auto child = ChildProcess::start("sh -c 'echo $$ > child.pid; exec sleep 30'");
+    std::filesystem::current_path(saved);
+    ASSERT_GE(child->pidfd(), 0);
+    EXPECT_TRUE(::fcntl(child->pidfd(), F_GETFD) & FD_CLOEXEC);
+    ASSERT_TRUE(waitUntil([&] { return !dir.read("child.pid").empty(); }));
+    EXPECT_EQ(std::stoi(dir.read("child.pid")), child->pid());
+    EXPECT_TRUE(running(child->pid()));
+    child->terminate();
+    ASSERT_TRUE(waitUntil([&] { return child->reap(); }));
+    EXPECT_EQ(processState(child->pid()), 0);  // killed and reaped
+}
+
+TEST_F(Process, ChildKeepsRunningWhenTheObjectGoes) {
+    auto child = ChildProcess::start("sleep 30");
+    pid_t pid = child->pid();
+    child.reset();
+    EXPECT_TRUE(running(pid));
+    ::kill(pid, SIGKILL);  // test clean-up: still our unreaped child, so the pid is its own
+    ::waitpid(pid, nullptr, 0);
+}
+
+TEST_F(Process, TerminateLeavesAnEndedChildAlone) {
+    auto child = ChildProcess::start("true");
+    ASSERT_TRUE(waitUntil([&] { return child->reap(); }));
+    EXPECT_TRUE(child->reaped());
+    child->terminate();  // ESRCH through the pidfd, ignored
+    child->terminate();
+    EXPECT_TRUE(child->reap());
+}
+
+TEST_F(Process, ChildGetsNoneOfOurDescriptors) {
+    int fd = ::open("/dev/null", O_RDONLY);  // no O_CLOEXEC on purpose
+    int high = ::fcntl(fd, F_DUPFD, 60);
+    ::close(fd);
+    ASSERT_GE(high, 60);
+    std::string out = runAndRead("sh -c 'if [ -e /proc/self/fd/" + std::to_string(high) +
+                                 " ]; then echo open; else echo closed; fi > out.txt'");
+    ::close(high);
+    EXPECT_EQ(out, "closed\n");
+}
+
+TEST_F(Process, ChildStartsWithDefaultSignals) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction old {};
+    ::sigaction(SIGPIPE, &ignore, &old);
+    std::string out = runAndRead("sh -c 'grep SigIgn /proc/self/status > out.txt'");
+    ::sigaction(SIGPIPE, &old, nullptr);
+    // SIGPIPE is bit 13 (value 0x1000) of the ignored mask; the child must not inherit it.
+    ASSERT_FALSE(out.empty());
+    unsigned long long mask = std::stoull(out.substr(out.find(':') + 1), nullptr, 16);
+    EXPECT_EQ(mask & 0x1000ULL, 0ULL);
+}
+
+TEST(ExecutableDirectory, IsTheFolderOfProcSelfExe) {
+    EXPECT_EQ(runtime::posix::executableDirectory(),
+              std::filesystem::read_symlink("/proc/self/exe").parent_path());
+}
+
+TEST(StartErrors, Mapping) {
+    EXPECT_EQ(runtime::posix::startErrorNumber(ENOENT), 53);
+    EXPECT_EQ(runtime::posix::startErrorNumber(EACCES), 70);
+    EXPECT_EQ(runtime::posix::startErrorNumber(EPERM), 70);
+    EXPECT_EQ(runtime::posix::startErrorNumber(ENOEXEC), 70);
+    EXPECT_EQ(runtime::posix::startErrorNumber(E2BIG), 5);
+}
+
+// ---- through the Qt backend: the pidfd watched by a QSocketNotifier ------------------------
+
+class BackendProcess : public ::testing::Test {
+protected:
+    runtime::qt::QtBackend backend;
+};
+
+TEST_F(BackendProcess, ExitedChildIsReapedWhileWeRun) {
+    auto started = backend.startProgram("sh -c 'exit 3'", 1);
+    pid_t pid = static_cast<pid_t>(started->processId());
+    ASSERT_GT(pid, 0);
+    // No zombie left: the notifier fires when the child exits and it is reaped then.
+    EXPECT_TRUE(waitUntil([&] { return processState(pid) == 0; }));
+    started->terminate();  // ended already: nothing happens, silently
+}
+
+TEST_F(BackendProcess, TerminateEndsExactlyOurChild) {
+    auto started = backend.startProgram("sleep 30", 1);
+    auto other = backend.startProgram("sleep 30", 1);
+    pid_t pid = static_cast<pid_t>(started->processId());
+    pid_t otherPid = static_cast<pid_t>(other->processId());
+    ASSERT_TRUE(running(pid));
+    started->terminate();
+    EXPECT_TRUE(waitUntil([&] { return processState(pid) == 0; }));  // killed and reaped
+    EXPECT_TRUE(running(otherPid));
+    other->terminate();
+    EXPECT_TRUE(waitUntil([&] { return processState(otherPid) == 0; }));
+}
+
+TEST_F(BackendProcess, StartErrorsAreRuntimeErrors) {
+    EXPECT_THROW(backend.startProgram("", 1), runtime::Error);
+    try {
+        backend.startProgram("porvane-no-such-program-here", 1);
+        FAIL() << "no error";
+    } catch (const runtime::Error& e) {
+        EXPECT_EQ(e.number, 53);
+        EXPECT_EQ(e.description, "File not found");
+    }
+}
+
+}  // namespace

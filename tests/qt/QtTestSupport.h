@@ -1,0 +1,133 @@
+#pragma once
+// Shared helpers of the Qt tests: a temporary folder per test, waiting on the event loop with
+// a deadline, and a Program on the Qt backend whose "executable directory" is that folder.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QWindow>
+#include <QThread>
+#include <QWidget>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/Form.h"
+#include "runtime/Program.h"
+#include "runtime/qt/QtBackend.h"
+#include "settings/mdlGlobals.h"
+
+namespace qt_testing {
+
+class TempDir {
+public:
+    TempDir() {
+        static std::atomic<int> counter{0};
+        auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            path_ = base / ("porvane-qt-test-" + std::to_string(::getpid()) + "-" +
+                            std::to_string(counter++));
+            if (std::filesystem::create_directories(path_)) {
+                break;
+            }
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string write(const std::string& name, std::string_view bytes) const {
+        std::ofstream out(path_ / name, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return file(name);
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Processes events until `done` holds or `ms` pass; returns whether it held.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// Lets pending events (and deferred deletes) run for a moment.
+inline void settle(int ms = 50) {
+    waitUntil([] { return false; }, ms);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A Program on the Qt backend, its executable directory a fresh temporary folder.
+class QtProgramTest : public ::testing::Test {
+protected:
+    QtProgramTest() {
+        backend = std::make_unique<runtime::qt::QtBackend>();
+        backend->executableDirectoryOverride = dir.path();
+        program = std::make_unique<runtime::Program>(*backend);
+        // No test waits for ever on a box: each is recorded and dismissed unless a test
+        // installs its own hook.
+        backend->onMessageBox = [this](QMessageBox& box) {
+            messages.push_back(box.text().toStdString());
+            box.accept();
+        };
+    }
+    ~QtProgramTest() override {
+        program.reset();
+        settle(10);
+        backend.reset();
+        sIniFile.clear();
+    }
+
+    void writeIni(std::string_view text) { dir.write("Porvane.ini", text); }
+
+    static QWidget* widget(runtime::Form& form) {
+        return form.native() != nullptr ? runtime::qt::QtBackend::widgetOf(*form.native())
+                                        : nullptr;
+    }
+    static QWidget* widget(runtime::Control& control) {
+        return control.native() != nullptr ? runtime::qt::QtBackend::widgetOf(*control.native())
+                                           : nullptr;
+    }
+
+    // The frame the platform reports around a mapped window (offscreen: 2 px on each side).
+    static QMargins frame(QWidget* window) {
+        return window->windowHandle() != nullptr ? window->windowHandle()->frameMargins()
+                                                 : QMargins();
+    }
+
+    TempDir dir;
+    std::vector<std::string> messages;
+    // Context of the test's single-shot timers: one that has not fired dies with the test.
+    QObject scope;
+    std::unique_ptr<runtime::qt::QtBackend> backend;
+    std::unique_ptr<runtime::Program> program;
+};
+
+}  // namespace qt_testing

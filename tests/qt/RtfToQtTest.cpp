@@ -1,0 +1,258 @@
+// The RTF model rendered into a QTextDocument: formats, lists, tables (nested), pictures and
+// links, walked back out of the document.
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPalette>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+
+#include "QtTestSupport.h"
+#include "rtf/Reader.h"
+#include "runtime/qt/QtBackend.h"
+#include "runtime/qt/RtfToQt.h"
+
+namespace {
+
+// A small PNG, written as RTF hex.
+std::string pngHex(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(0, 128, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toHex().toStdString();
+}
+
+std::string fixture() {
+    return std::string(R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}{\f1\fcharset2 Symbol;}})"
+                       R"({\colortbl;\red192\green0\blue0;\red255\green255\blue0;})"
+                       R"(\pard\qc\sb120\sa120\b\fs32 Computer Lab Rules\b0\fs24\par)"
+                       R"(\pard\li360\ri360\sa60 Plain, {\b bold}, {\i italic}, {\ul under}, )"
+                       R"({\strike gone}, {\cf1 red}, {\highlight2 marked}, x{\super 2} and )"
+                       R"(H{\sub 2}O.\par)"
+                       R"(\pard{\listtext\f1 \'b7\tab}\fi-360\li720 First rule\par)"
+                       R"(\pard{\listtext\f1 \'b7\tab}\fi-360\li720 Second rule\par)"
+                       R"(\pard{\listtext 1.\tab}\fi-360\li720 Step one\par)"
+                       R"(\pard{\listtext 2.\tab}\fi-360\li720 Step two\par)"
+                       R"(\pard See {\field{\*\fldinst HYPERLINK "https://example.org/rules"})"
+                       R"({\fldrslt the rules}} online.\par)"
+                       R"(\trowd\cellx2000\cellx5000 \pard\intbl Day\cell Hours\cell\row)"
+                       R"(\trowd\cellx2000\cellx5000 \pard\intbl Monday\cell 8-20\cell\row)"
+                       R"(\pard Picture: {\pict\pngblip\picw4\pich2\picwgoal600\pichgoal300 )") +
+           pngHex(4, 2) + R"(}\par})";
+}
+
+struct Rendered {
+    mutable QTextDocument document;
+    explicit Rendered(const std::string& rtf) {
+        runtime::qt::fillDocument(document, rtf::parse(rtf), 15.0);
+    }
+    explicit Rendered(const rtf::Document& model) {
+        runtime::qt::fillDocument(document, model, 15.0);
+    }
+    QTextBlock blockStarting(const QString& text) const {
+        for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+            if (b.text().startsWith(text)) {
+                return b;
+            }
+        }
+        return {};
+    }
+    // The character format at the first occurrence of `text`.
+    QTextCharFormat formatOf(const QString& text) const {
+        QTextCursor found = document.find(text);
+        EXPECT_FALSE(found.isNull()) << text.toStdString();
+        QTextCursor at(&document);
+        at.setPosition(found.selectionStart() + 1);
+        return at.charFormat();
+    }
+};
+
+TEST(RtfToQt, CharacterFormats) {
+    Rendered r(fixture());
+    EXPECT_TRUE(r.formatOf("bold").fontWeight() == QFont::Bold);
+    EXPECT_TRUE(r.formatOf("Plain").fontWeight() == QFont::Normal);
+    EXPECT_TRUE(r.formatOf("italic").fontItalic());
+    EXPECT_TRUE(r.formatOf("under").fontUnderline());
+    EXPECT_TRUE(r.formatOf("gone").fontStrikeOut());
+    EXPECT_EQ(r.formatOf("red").foreground().color(), QColor(192, 0, 0));
+    EXPECT_EQ(r.formatOf("marked").background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(r.formatOf("Plain").fontFamilies().toStringList(), QStringList{"Arial"});
+    EXPECT_DOUBLE_EQ(r.formatOf("Plain").fontPointSize(), 12.0);
+    EXPECT_DOUBLE_EQ(r.formatOf("Lab").fontPointSize(), 16.0);
+    QTextCursor two = r.document.find("x2");
+    ASSERT_FALSE(two.isNull());
+    QTextCursor at(&r.document);
+    at.setPosition(two.selectionEnd());
+    EXPECT_EQ(at.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QTextCursor h2o = r.document.find("H2O");
+    at.setPosition(h2o.selectionStart() + 2);
+    EXPECT_EQ(at.charFormat().verticalAlignment(), QTextCharFormat::AlignSubScript);
+}
+
+TEST(RtfToQt, ParagraphFormats) {
+    Rendered r(fixture());
+    QTextBlock heading = r.blockStarting("Computer Lab Rules");
+    ASSERT_TRUE(heading.isValid());
+    EXPECT_TRUE(heading.blockFormat().alignment() & Qt::AlignHCenter);
+    EXPECT_DOUBLE_EQ(heading.blockFormat().topMargin(), 8.0);     // 120 twips
+    EXPECT_DOUBLE_EQ(heading.blockFormat().bottomMargin(), 8.0);
+    QTextBlock body = r.blockStarting("Plain");
+    EXPECT_DOUBLE_EQ(body.blockFormat().leftMargin(), 24.0);  // 360 twips
+    EXPECT_DOUBLE_EQ(body.blockFormat().rightMargin(), 24.0);
+    EXPECT_DOUBLE_EQ(body.blockFormat().bottomMargin(), 4.0);
+}
+
+TEST(RtfToQt, ListsBecomeQtLists) {
+    Rendered r(fixture());
+    QTextBlock first = r.blockStarting("First rule");
+    QTextBlock second = r.blockStarting("Second rule");
+    ASSERT_NE(first.textList(), nullptr);
+    EXPECT_EQ(first.textList(), second.textList());
+    EXPECT_EQ(first.textList()->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(first.textList()->count(), 2);
+    QTextBlock step = r.blockStarting("Step one");
+    ASSERT_NE(step.textList(), nullptr);
+    EXPECT_NE(step.textList(), first.textList());
+    EXPECT_EQ(step.textList()->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_EQ(step.textList()->itemText(r.blockStarting("Step two")), QStringLiteral("2."));
+    // The item text starts at the paragraph's left indent (720 twips = 48 px).
+    EXPECT_DOUBLE_EQ(step.blockFormat().leftMargin() + r.document.indentWidth(), 48.0);
+    EXPECT_EQ(r.document.toPlainText().count(QStringLiteral("\u2022")), 0);  // no text bullets
+}
+
+TEST(RtfToQt, MarkerQtCannotNumberStaysAsText) {
+    rtf::Document model;
+    rtf::Paragraph p;
+    p.format.listMarker = "4.";  // a list that starts at four
+    p.format.leftIndent = 720;
+    p.format.firstLineIndent = -360;
+    p.inlines.push_back(rtf::Run{"Fourth", {}, {}});
+    model.blocks.emplace_back(p);
+    Rendered r(model);
+    EXPECT_EQ(r.document.toPlainText(), QStringLiteral("4.\tFourth"));
+    EXPECT_EQ(r.document.begin().textList(), nullptr);
+}
+
+TEST(RtfToQt, TablesBecomeQtTables) {
+    Rendered r(fixture());
+    QTextCursor day = r.document.find("Day");
+    ASSERT_FALSE(day.isNull());
+    QTextTable* table = day.currentTable();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_EQ(table->cellAt(1, 0).firstCursorPosition().block().text(), QStringLiteral("Monday"));
+    EXPECT_EQ(table->cellAt(1, 1).firstCursorPosition().block().text(), QStringLiteral("8-20"));
+    QList<QTextLength> widths = table->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 2);
+    EXPECT_DOUBLE_EQ(widths[0].rawValue(), 2000 / 15.0);
+    EXPECT_DOUBLE_EQ(widths[1].rawValue(), 3000 / 15.0);
+    // The paragraph after the table is outside it.
+    QTextCursor after = r.document.find("Picture:");
+    ASSERT_FALSE(after.isNull());
+    EXPECT_EQ(after.currentTable(), nullptr);
+}
+
+TEST(RtfToQt, NestedTablesAndMergedWidths) {
+    rtf::Paragraph inner;
+    inner.inlines.push_back(rtf::Run{"inner", {}, {}});
+    rtf::Table nested;
+    nested.rows.push_back(rtf::TableRow{{rtf::TableCell{1000, {rtf::Block(inner)}}}});
+    rtf::Paragraph a;
+    a.inlines.push_back(rtf::Run{"a", {}, {}});
+    rtf::Paragraph b;
+    b.inlines.push_back(rtf::Run{"b", {}, {}});
+    rtf::Table outer;
+    // Row one: two cells; row two: one cell spanning both.
+    outer.rows.push_back(rtf::TableRow{{rtf::TableCell{1500, {rtf::Block(a)}},
+                                        rtf::TableCell{3000, {rtf::Block(nested)}}}});
+    outer.rows.push_back(rtf::TableRow{{rtf::TableCell{3000, {rtf::Block(b)}}}});
+    rtf::Document model;
+    model.blocks.emplace_back(outer);
+    Rendered r(model);
+    QTextTable* table = r.document.find("a").currentTable();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_EQ(table->cellAt(1, 0).columnSpan(), 2);
+    QTextCursor in = r.document.find("inner");
+    ASSERT_FALSE(in.isNull());
+    QTextTable* innerTable = in.currentTable();
+    ASSERT_NE(innerTable, nullptr);
+    EXPECT_NE(innerTable, table);
+    EXPECT_EQ(innerTable->parentFrame(), table);
+}
+
+TEST(RtfToQt, PicturesAreImagesAtTheirSize) {
+    Rendered r(fixture());
+    bool found = false;
+    for (QTextBlock b = r.document.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            QTextCharFormat f = it.fragment().charFormat();
+            if (f.isImageFormat()) {
+                QTextImageFormat image = f.toImageFormat();
+                EXPECT_DOUBLE_EQ(image.width(), 40.0);  // 600 twips
+                EXPECT_DOUBLE_EQ(image.height(), 20.0);
+                QVariant resource =
+                    r.document.resource(QTextDocument::ImageResource, QUrl(image.name()));
+                ASSERT_TRUE(resource.isValid());
+                EXPECT_EQ(resource.value<QImage>().size(), QSize(4, 2));
+                found = true;
+            }
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(RtfToQt, LinksAreStyledButNotOpened) {
+    Rendered r(fixture());
+    QTextCharFormat link = r.formatOf("the rules");
+    EXPECT_TRUE(link.isAnchor());
+    EXPECT_EQ(link.anchorHref(), QStringLiteral("https://example.org/rules"));
+    EXPECT_TRUE(link.fontUnderline());
+    EXPECT_EQ(link.foreground().color(), QGuiApplication::palette().color(QPalette::Link));
+    EXPECT_FALSE(r.formatOf("online").isAnchor());
+}
+
+TEST(RtfToQt, LineBreaksStayInTheirParagraph) {
+    Rendered r(std::string(R"({\rtf1 one\line two\par three\par})"));
+    EXPECT_EQ(r.document.blockCount(), 2);
+    EXPECT_EQ(r.document.begin().text(), QStringLiteral("one\u2028two"));
+}
+
+TEST(RtfToQt, HiddenTextIsLeftOut) {
+    Rendered r(std::string(R"({\rtf1 shown{\v  hidden} too\par})"));
+    EXPECT_EQ(r.document.toPlainText(), QStringLiteral("shown too"));
+}
+
+// ---- through the control --------------------------------------------------------------------
+
+struct NoEvents : runtime::WindowEvents {
+    void clicked(int) override {}
+    void closeRequested() override {}
+    void resized() override {}
+};
+
+TEST(RichTextControl, EmptyPlainAndRtfBytes) {
+    runtime::qt::QtBackend backend;
+    NoEvents events;
+    auto window = backend.createWindow({runtime::WindowKind::Dialog, "t", {200, 200}}, events);
+    auto control = window->createControl(
+        {runtime::ControlKind::RichText, 1, "", {0, 0, 200, 150}, 0});
+    auto* view = qobject_cast<QTextEdit*>(runtime::qt::QtBackend::widgetOf(*control));
+    ASSERT_NE(view, nullptr);
+    control->setDocument(R"({\rtf1 {\b Bold} words\par})");
+    EXPECT_EQ(view->toPlainText(), QStringLiteral("Bold words"));
+    control->setDocument("Just text.\nSecond line.");
+    EXPECT_EQ(view->toPlainText(), QStringLiteral("Just text.\nSecond line."));
+    control->setDocument("");
+    EXPECT_TRUE(view->document()->isEmpty());
+}
+
+}  // namespace
