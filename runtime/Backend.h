@@ -5,7 +5,6 @@
 // through the sinks below. All geometry here is in pixels, all text UTF-8.
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -93,7 +92,7 @@ class NativeControl {
 class NativeWindow {
   public:
     virtual ~NativeWindow() = default;
-    virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) = 0;
+    virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& params) = 0;
     virtual void setTitle(std::string_view title) = 0;
     // Shows the window (centred the first time) and gives the focus to the control with this id.
     virtual void show(int focusControlId) = 0;
@@ -133,12 +132,13 @@ class Backend {
     virtual ~Backend() = default;
 
     // environment
-    virtual std::filesystem::path executableDirectory() = 0;
+    // The running executable's folder, UTF-8.
+    virtual std::string executableDirectory() = 0;
     // 1440 divided by the screen's logical dots per inch, horizontally.
     virtual double twipsPerPixelX() = 0;
 
     // windows and timers
-    virtual std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+    virtual std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                        WindowEvents& events) = 0;
     virtual std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) = 0;
 

@@ -5,11 +5,11 @@
 namespace runtime {
 
 std::string AppPath() {
-    std::u8string dir = Program::current().backend().executableDirectory().u8string();
-    while (dir.size() > 1 && (dir.back() == u8'/' || dir.back() == u8'\\')) {
+    std::string dir = Program::current().backend().executableDirectory();
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) {
         dir.pop_back();
     }
-    return {dir.begin(), dir.end()};
+    return dir;
 }
 
 double TwipsPerPixelX() {

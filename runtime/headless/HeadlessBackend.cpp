@@ -12,8 +12,8 @@ namespace runtime::headless {
 
 class HeadlessBackend::Control : public NativeControl {
   public:
-    explicit Control(const ControlSpec& spec)
-        : state_{spec.kind, spec.id, spec.tabIndex, spec.text, spec.bounds, {}} {}
+    explicit Control(const ControlSpec& params)
+        : state_{params.kind, params.id, params.tabIndex, params.text, params.bounds, {}} {}
     void setText(std::string_view text) override { state_.text = text; }
     void setBounds(const PixelRect& bounds) override { state_.bounds = bounds; }
     void setDocument(std::string_view bytes) override { state_.document = bytes; }
@@ -22,20 +22,20 @@ class HeadlessBackend::Control : public NativeControl {
 
 class HeadlessBackend::Window : public NativeWindow {
   public:
-    Window(HeadlessBackend& backend, const WindowSpec& spec, WindowEvents& events)
+    Window(HeadlessBackend& backend, const WindowSpec& params, WindowEvents& events)
         : backend_(backend), events_(events) {
-        state_.kind = spec.kind;
-        state_.title = spec.title;
-        state_.client = spec.client;
-        Frame f = backend_.frame(spec.kind);
-        state_.outer = {spec.client.width + f.left + f.right,
-                        spec.client.height + f.top + f.bottom};
+        state_.kind = params.kind;
+        state_.title = params.title;
+        state_.client = params.client;
+        Frame f = backend_.frame(params.kind);
+        state_.outer = {params.client.width + f.left + f.right,
+                        params.client.height + f.top + f.bottom};
         backend_.windows_.push_back(this);
     }
     ~Window() override { std::erase(backend_.windows_, this); }
 
-    std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) override {
-        auto control = std::make_unique<Control>(spec);
+    std::unique_ptr<NativeControl> createControl(const ControlSpec& params) override {
+        auto control = std::make_unique<Control>(params);
         controls_.push_back(control.get());
         state_.controls.push_back(&control->state_);
         return control;
@@ -115,9 +115,9 @@ class HeadlessBackend::Started : public StartedProgram {
 HeadlessBackend::HeadlessBackend() = default;
 HeadlessBackend::~HeadlessBackend() = default;
 
-std::unique_ptr<NativeWindow> HeadlessBackend::createWindow(const WindowSpec& spec,
+std::unique_ptr<NativeWindow> HeadlessBackend::createWindow(const WindowSpec& params,
                                                             WindowEvents& events) {
-    return std::make_unique<Window>(*this, spec, events);
+    return std::make_unique<Window>(*this, params, events);
 }
 
 std::unique_ptr<NativeTimer> HeadlessBackend::createTimer(TimerEvents& events) {

@@ -60,7 +60,7 @@ class HeadlessBackend : public Backend {
     ~HeadlessBackend() override;
 
     // ---- set-up ----
-    void setExecutableDirectory(std::filesystem::path dir) { exeDir_ = std::move(dir); }
+    void setExecutableDirectory(std::string dir) { exeDir_ = std::move(dir); }
     void setTwipsPerPixel(double tpp) { twipsPerPixel_ = tpp; }
     // The frame a window of this kind gets around its client area, in pixels.
     struct Frame {
@@ -101,9 +101,9 @@ class HeadlessBackend : public Backend {
     void spawnUnrelated(std::int64_t pid);
 
     // ---- Backend ----
-    std::filesystem::path executableDirectory() override { return exeDir_; }
+    std::string executableDirectory() override { return exeDir_; }
     double twipsPerPixelX() override { return twipsPerPixel_; }
-    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
@@ -124,7 +124,7 @@ class HeadlessBackend : public Backend {
     Window* findVisible(const std::string& title) const;
     ProcessRecord* processById(std::int64_t pid, std::int64_t generation);
 
-    std::filesystem::path exeDir_ = "/porvane";
+    std::string exeDir_ = "/porvane";
     double twipsPerPixel_ = 15.0;
     Frame frames_[2] = {{3, 20, 3, 3}, {3, 26, 3, 3}};
     std::int64_t now_ = 0;

@@ -78,7 +78,7 @@ struct SpawnSetup {
 
 }  // namespace
 
-std::filesystem::path executableDirectory() {
+std::string executableDirectory() {
     std::string buffer(PATH_MAX, '\0');
     for (;;) {
         ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -91,7 +91,8 @@ std::filesystem::path executableDirectory() {
         }
         buffer.resize(buffer.size() * 2);  // cut short: try a bigger buffer
     }
-    return std::filesystem::path(buffer).parent_path();
+    std::size_t slash = buffer.rfind('/');
+    return slash == std::string::npos ? std::string() : buffer.substr(0, slash == 0 ? 1 : slash);
 }
 
 std::vector<std::string> splitCommandLine(std::string_view commandLine) {

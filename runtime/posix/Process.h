@@ -6,7 +6,6 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,7 +14,7 @@
 namespace runtime::posix {
 
 // The running executable's folder, from /proc/self/exe. Empty when it cannot be read.
-std::filesystem::path executableDirectory();
+std::string executableDirectory();
 
 // The command line split by POSIX shell quoting rules (no expansion, no shell), as
 // g_shell_parse_argv does. Throws runtime::Error 5 for an empty or blank line and for a line
@@ -25,7 +24,7 @@ std::vector<std::string> splitCommandLine(std::string_view commandLine);
 // A child process this program started. It keeps a pidfd to the child (Linux 5.3+), reaps the
 // child when asked, and never ends it unless terminate() is called.
 class ChildProcess {
-public:
+  public:
     // Starts the command line: the first word is looked up in PATH; the child gets our
     // environment, standard input, output and error, and none of our other descriptors.
     // Throws runtime::Error: 53 when the program does not exist, 70 when it may not be run,
@@ -47,7 +46,7 @@ public:
     // alone, silently. Without a pidfd this does nothing: a bare pid is never signalled.
     void terminate();
 
-private:
+  private:
     ChildProcess(pid_t pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}
     pid_t pid_;
     int pidfd_;

@@ -26,7 +26,6 @@
 #include "runtime/posix/SignalPipe.h"
 #include "runtime/qt/RtfToQt.h"
 
-
 #ifdef PORVANE_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
@@ -87,8 +86,7 @@ void skipTaskbar(QWidget& window) {
         return;
     }
     auto id = static_cast<xcb_window_t>(window.winId());
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, 2,
-                        atoms);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, 2, atoms);
     xcb_flush(connection);
 #else
     (void)window;
@@ -100,11 +98,11 @@ class Window;
 // The top-level widget of a window. Its owner is cleared when the runtime releases the window,
 // so that a widget waiting for deletion reports nothing more.
 class WindowWidget : public QWidget {
-public:
+  public:
     explicit WindowWidget(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
     Window* owner = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
@@ -112,8 +110,9 @@ protected:
 
 // A control: its widget, deleted with its window or later when released on its own.
 class Control : public NativeControl {
-public:
-    Control(QWidget* widget, double twipsPerPixel) : widget_(widget), twipsPerPixel_(twipsPerPixel) {}
+  public:
+    Control(QWidget* widget, double twipsPerPixel)
+        : widget_(widget), twipsPerPixel_(twipsPerPixel) {}
     ~Control() override {
         for (const QMetaObject::Connection& c : connections_) {
             QObject::disconnect(c);
@@ -157,16 +156,16 @@ public:
 };
 
 class Window : public NativeWindow {
-public:
-    Window(QtBackend& backend, const WindowSpec& spec, WindowEvents& events, double tpp)
+  public:
+    Window(QtBackend& backend, const WindowSpec& params, WindowEvents& events, double tpp)
         : backend_(backend), events_(events), twipsPerPixel_(tpp) {
-        Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowCloseButtonHint;
-        flags |= spec.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
+        Qt::WindowFlags flags =
+            Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        flags |= params.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
         widget_ = new WindowWidget(flags);
         widget_->owner = this;
-        widget_->setWindowTitle(titleText(spec.title));
-        client_ = QSize(std::max(0, spec.client.width), std::max(0, spec.client.height));
+        widget_->setWindowTitle(titleText(params.title));
+        client_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
         widget_->setFixedSize(client_);
     }
 
@@ -178,25 +177,23 @@ public:
         }
     }
 
-    std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) override {
+    std::unique_ptr<NativeControl> createControl(const ControlSpec& params) override {
         QWidget* widget = nullptr;
         auto control = std::make_unique<Control>(nullptr, twipsPerPixel_);
-        switch (spec.kind) {
+        switch (params.kind) {
             case ControlKind::Button: {
-                auto* button = new QPushButton(toQString(spec.text), widget_);
+                auto* button = new QPushButton(toQString(params.text), widget_);
                 // Enter and Space activate the focused button; the first in tab order is the
                 // one focused at start.
                 button->setAutoDefault(true);
-                int id = spec.id;
-                control->connections_.push_back(
-                    QObject::connect(button, &QPushButton::clicked, button, [this, id] {
-                        events_.clicked(id);
-                    }));
+                int id = params.id;
+                control->connections_.push_back(QObject::connect(
+                    button, &QPushButton::clicked, button, [this, id] { events_.clicked(id); }));
                 widget = button;
                 break;
             }
             case ControlKind::Label: {
-                auto* label = new QLabel(toQString(spec.text), widget_);
+                auto* label = new QLabel(toQString(params.text), widget_);
                 label->setTextFormat(Qt::PlainText);
                 label->setWordWrap(true);
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -218,12 +215,12 @@ public:
                 break;
             }
         }
-        widget->setGeometry(spec.bounds.left, spec.bounds.top, std::max(0, spec.bounds.width),
-                            std::max(0, spec.bounds.height));
+        widget->setGeometry(params.bounds.left, params.bounds.top, std::max(0, params.bounds.width),
+                            std::max(0, params.bounds.height));
         widget->show();
         control->widget_ = widget;
-        controls_[spec.id] = widget;
-        tabOrder_.emplace_back(spec.tabIndex, widget);
+        controls_[params.id] = widget;
+        tabOrder_.emplace_back(params.tabIndex, widget);
         applyTabOrder();
         return control;
     }
@@ -339,15 +336,15 @@ public:
     QPointer<WindowWidget> widget_;
     bool centrePending_ = false;
 
-private:
+  private:
     void setClient(const QSize& size) {
         client_ = size;
         widget_->setFixedSize(size);
     }
 
     void centre() {
-        QScreen* screen = widget_->screen() != nullptr ? widget_->screen()
-                                                       : QGuiApplication::primaryScreen();
+        QScreen* screen =
+            widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
         if (screen == nullptr) {
             return;
         }
@@ -415,11 +412,11 @@ bool WindowWidget::event(QEvent* event) {
 }
 
 class Timer : public NativeTimer {
-public:
+  public:
     Timer(QObject* parent, TimerEvents& events) : timer_(new QTimer(parent)) {
         timer_->setTimerType(Qt::PreciseTimer);
-        connection_ = QObject::connect(timer_, &QTimer::timeout, timer_,
-                                       [&events] { events.ticked(); });
+        connection_ =
+            QObject::connect(timer_, &QTimer::timeout, timer_, [&events] { events.ticked(); });
     }
     ~Timer() override {
         QObject::disconnect(connection_);
@@ -440,7 +437,7 @@ public:
     }
     QPointer<QTimer> timer_;
 
-private:
+  private:
     QMetaObject::Connection connection_;
 };
 
@@ -448,7 +445,7 @@ private:
 // while we run hidden for hours. Reaping is safe: the pidfd keeps naming the dead process, and
 // pidfd_send_signal on it then fails with ESRCH, which terminate() ignores.
 class Started : public StartedProgram {
-public:
+  public:
     Started(std::unique_ptr<posix::ChildProcess> child, QObject* parent)
         : child_(std::move(child)) {
         if (child_->pidfd() >= 0) {
@@ -470,7 +467,7 @@ public:
     std::int64_t processId() const override { return child_->pid(); }
     void terminate() override { child_->terminate(); }
 
-private:
+  private:
     void collect() {
         if (child_->reap()) {
             if (notifier_) {
@@ -496,8 +493,10 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
     // count Qt::Tool windows when it decides that the last window has closed.
     QApplication::setQuitOnLastWindowClosed(false);
 #ifdef PORVANE_HAVE_ICON
+    // Title bars and task switchers use the small sizes; each size more costs start-up time
+    // and memory to decode, and the desktop finds the large ones in the icon theme.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 32, 48}) {
         icon.addFile(QStringLiteral(":/icons/porvane-%1.png").arg(size), QSize(size, size));
     }
     QApplication::setWindowIcon(icon);
@@ -542,7 +541,7 @@ void QtBackend::retire(QWidget* window) {
     window->deleteLater();
 }
 
-std::filesystem::path QtBackend::executableDirectory() {
+std::string QtBackend::executableDirectory() {
     if (executableDirectoryOverride) {
         return *executableDirectoryOverride;
     }
@@ -555,9 +554,9 @@ double QtBackend::twipsPerPixelX() {
     return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
 
-std::unique_ptr<NativeWindow> QtBackend::createWindow(const WindowSpec& spec,
+std::unique_ptr<NativeWindow> QtBackend::createWindow(const WindowSpec& params,
                                                       WindowEvents& events) {
-    return std::make_unique<Window>(*this, spec, events, twipsPerPixelX());
+    return std::make_unique<Window>(*this, params, events, twipsPerPixelX());
 }
 
 std::unique_ptr<NativeTimer> QtBackend::createTimer(TimerEvents& events) {

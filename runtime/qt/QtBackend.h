@@ -27,7 +27,7 @@ class SignalPipe;
 namespace runtime::qt {
 
 class QtBackend : public Backend {
-public:
+  public:
     QtBackend();
     ~QtBackend() override;
     QtBackend(const QtBackend&) = delete;
@@ -38,7 +38,7 @@ public:
     // read it and close it. Unset: the box waits for the user.
     std::function<void(QMessageBox&)> onMessageBox;
     // Where executableDirectory() points instead of the running executable's folder.
-    std::optional<std::filesystem::path> executableDirectoryOverride;
+    std::optional<std::string> executableDirectoryOverride;
     // The top-level widget of a window made by this backend, and the widget of a control.
     static QWidget* widgetOf(NativeWindow& window);
     static QWidget* widgetOf(NativeControl& control);
@@ -46,9 +46,9 @@ public:
     static QTimer* timerOf(NativeTimer& timer);
 
     // ---- Backend ----
-    std::filesystem::path executableDirectory() override;
+    std::string executableDirectory() override;
     double twipsPerPixelX() override;
-    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
@@ -61,7 +61,7 @@ public:
     // whatever is left goes with the backend.
     void retire(QWidget* window);
 
-private:
+  private:
     // Parent of timers and notifiers retired with deleteLater; deleted with the backend.
     std::unique_ptr<QObject> root_;
     std::vector<QPointer<QWidget>> retired_;

@@ -31,7 +31,9 @@ constexpr DWORD kEndSessionBudgetMs = 10000;
                              std::to_string(::GetLastError()) + ")");
 }
 
-bool isBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlankByte(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view skipBlanks(std::string_view bytes) {
     while (!bytes.empty() && isBlankByte(bytes.front())) {
@@ -59,13 +61,20 @@ DWORD CALLBACK streamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got)
 int showCommandFor(int windowStyle) {
     // The forms runtime's window styles for a started program.
     switch (windowStyle) {
-        case 0: return SW_HIDE;
-        case 1: return SW_SHOWNORMAL;
-        case 2: return SW_SHOWMINIMIZED;
-        case 3: return SW_SHOWMAXIMIZED;
-        case 4: return SW_SHOWNOACTIVATE;
-        case 6: return SW_SHOWMINNOACTIVE;
-        default: throw makeError(kInvalidProcedureCall);
+        case 0:
+            return SW_HIDE;
+        case 1:
+            return SW_SHOWNORMAL;
+        case 2:
+            return SW_SHOWMINIMIZED;
+        case 3:
+            return SW_SHOWMAXIMIZED;
+        case 4:
+            return SW_SHOWNOACTIVATE;
+        case 6:
+            return SW_SHOWMINNOACTIVE;
+        default:
+            throw makeError(kInvalidProcedureCall);
     }
 }
 
@@ -93,7 +102,9 @@ UINT systemDpi() {
 
 }  // namespace
 
-bool looksLikeRtf(std::string_view bytes) { return skipBlanks(bytes).starts_with("{\\rtf"); }
+bool looksLikeRtf(std::string_view bytes) {
+    return skipBlanks(bytes).starts_with("{\\rtf");
+}
 
 int errorNumberForStartFailure(DWORD win32Error) {
     switch (win32Error) {
@@ -115,7 +126,7 @@ int errorNumberForStartFailure(DWORD win32Error) {
 // ---- windows and controls -------------------------------------------------------------------
 
 class Win32Backend::Control : public NativeControl {
-public:
+  public:
     Control(Window& window, HWND hwnd, ControlKind kind, int id, int tabIndex)
         : window_(&window), hwnd_(hwnd), kind_(kind), id_(id), tabIndex_(tabIndex) {}
     ~Control() override;
@@ -172,7 +183,7 @@ public:
         hwnd_ = nullptr;
     }
 
-private:
+  private:
     Window* window_;
     HWND hwnd_;
     ControlKind kind_;
@@ -181,29 +192,30 @@ private:
 };
 
 class Win32Backend::Window : public NativeWindow {
-public:
-    Window(Win32Backend& backend, const WindowSpec& spec, WindowEvents& events)
-        : backend_(backend), events_(events), kind_(spec.kind) {
-        if (spec.kind == WindowKind::ToolWindow) {
+  public:
+    Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
+        : backend_(backend), events_(events), kind_(params.kind) {
+        if (params.kind == WindowKind::ToolWindow) {
             style_ = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
             exStyle_ = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
         } else {
             style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
             exStyle_ = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
         }
-        RECT rc{0, 0, std::max(0, spec.client.width), std::max(0, spec.client.height)};
+        RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
         ::AdjustWindowRectEx(&rc, style_, FALSE, exStyle_);
         // A dialog is owned by the hidden window: owned windows stay off the taskbar while
         // keeping their ordinary title bar.
-        HWND owner = spec.kind == WindowKind::Dialog ? backend_.hidden_ : nullptr;
-        hwnd_ = ::CreateWindowExW(exStyle_, kWindowClass, widen(spec.title).c_str(), style_,
+        HWND owner = params.kind == WindowKind::Dialog ? backend_.hidden_ : nullptr;
+        hwnd_ = ::CreateWindowExW(exStyle_, kWindowClass, widen(params.title).c_str(), style_,
                                   CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
                                   rc.bottom - rc.top, owner, nullptr, backend_.instance_, this);
         if (hwnd_ == nullptr) {
             fail("CreateWindowExW");
         }
         if (backend_.bigIcon_ != nullptr) {
-            ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(backend_.bigIcon_));
+            ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
+                           reinterpret_cast<LPARAM>(backend_.bigIcon_));
         }
         if (backend_.smallIcon_ != nullptr) {
             ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
@@ -225,11 +237,11 @@ public:
         }
     }
 
-    std::unique_ptr<NativeControl> createControl(const ControlSpec& spec) override {
+    std::unique_ptr<NativeControl> createControl(const ControlSpec& params) override {
         const wchar_t* cls = L"BUTTON";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD exStyle = 0;
-        switch (spec.kind) {
+        switch (params.kind) {
             case ControlKind::Button:
                 style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
                 break;
@@ -243,22 +255,23 @@ public:
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
         }
-        const PixelRect& r = spec.bounds;
+        const PixelRect& r = params.bounds;
         HWND child = ::CreateWindowExW(
-            exStyle, cls, spec.kind == ControlKind::RichText ? L"" : widen(spec.text).c_str(),
+            exStyle, cls, params.kind == ControlKind::RichText ? L"" : widen(params.text).c_str(),
             style, r.left, r.top, std::max(0, r.width), std::max(0, r.height), hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id + kControlIdBase)),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(params.id + kControlIdBase)),
             backend_.instance_, nullptr);
         if (child == nullptr) {
             fail("CreateWindowExW (control)");
         }
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.font_), FALSE);
-        if (spec.kind == ControlKind::RichText) {
+        if (params.kind == ControlKind::RichText) {
             ::SendMessageW(child, EM_SETEVENTMASK, 0, 0);
             // A little room between the text and the border.
             ::SendMessageW(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 4));
         }
-        auto control = std::make_unique<Control>(*this, child, spec.kind, spec.id, spec.tabIndex);
+        auto control =
+            std::make_unique<Control>(*this, child, params.kind, params.id, params.tabIndex);
         placeInTabOrder(*control);
         controls_.push_back(control.get());
         return control;
@@ -334,7 +347,7 @@ public:
         return self->onMessage(msg, wp, lp);
     }
 
-private:
+  private:
     // Note: a handler that the events below run may unload the form, which destroys this
     // object; nothing after an event call touches a member.
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -415,8 +428,7 @@ private:
                 after = other->hwnd();
             }
         }
-        ::SetWindowPos(control.hwnd(), after, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowPos(control.hwnd(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
     void centre() {
@@ -472,7 +484,7 @@ HWND controlHandle(const NativeControl& control) {
 // ---- timers ---------------------------------------------------------------------------------
 
 class Win32Backend::TimerImpl : public NativeTimer {
-public:
+  public:
     TimerImpl(Win32Backend& backend, TimerEvents& events)
         : backend_(backend), events_(events), id_(backend.nextTimerId_++) {
         backend_.timers_[id_] = this;
@@ -494,7 +506,7 @@ public:
     }
     void tick() { events_.ticked(); }
 
-private:
+  private:
     Win32Backend& backend_;
     TimerEvents& events_;
     UINT_PTR id_;
@@ -506,7 +518,7 @@ private:
 namespace {
 
 class Win32Started : public StartedProgram {
-public:
+  public:
     Win32Started(ScopedHandle process, DWORD pid) : process_(std::move(process)), pid_(pid) {}
     std::int64_t processId() const override { return pid_; }
     void terminate() override {
@@ -517,7 +529,7 @@ public:
         }
     }
 
-private:
+  private:
     ScopedHandle process_;
     DWORD pid_;
 };
@@ -543,8 +555,8 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     bigIcon_ = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
                                                ::GetSystemMetrics(SM_CXICON),
                                                ::GetSystemMetrics(SM_CYICON), LR_SHARED));
-    smallIcon_ = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconId),
-                                                 IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+    smallIcon_ = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON),
                                                  ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 
     WNDCLASSEXW wc{};
@@ -572,8 +584,8 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     }
     // A top-level window (not message-only): those alone receive WM_QUERYENDSESSION and
     // WM_ENDSESSION. It is never shown.
-    hidden_ = ::CreateWindowExW(0, kHiddenClass, L"Porvane", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, instance_, this);
+    hidden_ = ::CreateWindowExW(0, kHiddenClass, L"Porvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                instance_, this);
     if (hidden_ == nullptr) {
         fail("CreateWindowExW (hidden)");
     }
@@ -676,7 +688,7 @@ void Win32Backend::dispatch(MSG& msg) {
     ::DispatchMessageW(&msg);
 }
 
-std::filesystem::path Win32Backend::executableDirectory() {
+std::string Win32Backend::executableDirectory() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -689,14 +701,17 @@ std::filesystem::path Win32Backend::executableDirectory() {
         }
         buffer.resize(buffer.size() * 2);
     }
-    return std::filesystem::path(buffer).parent_path();
+    std::size_t sep = buffer.find_last_of(L"\\/");
+    return narrow(std::wstring_view(buffer).substr(0, sep == std::wstring::npos ? 0 : sep));
 }
 
-double Win32Backend::twipsPerPixelX() { return 1440.0 / static_cast<double>(systemDpi()); }
+double Win32Backend::twipsPerPixelX() {
+    return 1440.0 / static_cast<double>(systemDpi());
+}
 
-std::unique_ptr<NativeWindow> Win32Backend::createWindow(const WindowSpec& spec,
+std::unique_ptr<NativeWindow> Win32Backend::createWindow(const WindowSpec& params,
                                                          WindowEvents& events) {
-    return std::make_unique<Window>(*this, spec, events);
+    return std::make_unique<Window>(*this, params, events);
 }
 
 std::unique_ptr<NativeTimer> Win32Backend::createTimer(TimerEvents& events) {
@@ -729,8 +744,8 @@ std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view comm
     si.wShowWindow = static_cast<WORD>(showCommandFor(windowStyle));
     PROCESS_INFORMATION pi{};
     // The platform's own command-line rules: CreateProcessW finds the program in the line.
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &pi)) {
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi)) {
         throw makeError(errorNumberForStartFailure(::GetLastError()));
     }
     ScopedHandle thread(pi.hThread);

@@ -20,16 +20,16 @@ HWND windowHandle(const NativeWindow& window);
 HWND controlHandle(const NativeControl& control);
 
 class Win32Backend : public Backend {
-public:
+  public:
     // `instance` is the module whose resources (icon 1) the windows carry.
     explicit Win32Backend(HINSTANCE instance = ::GetModuleHandleW(nullptr));
     ~Win32Backend() override;
     Win32Backend(const Win32Backend&) = delete;
     Win32Backend& operator=(const Win32Backend&) = delete;
 
-    std::filesystem::path executableDirectory() override;
+    std::string executableDirectory() override;
     double twipsPerPixelX() override;
-    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& spec,
+    std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
@@ -43,7 +43,7 @@ public:
     // Handles one message the way the event loop does (keyboard navigation, then dispatch).
     void dispatch(MSG& msg);
 
-private:
+  private:
     class Window;
     class Control;
     class TimerImpl;

@@ -42,7 +42,8 @@ void ProgramTest::restart() {
     program.reset();
     sIniFile.clear();
     backend_ = std::make_unique<runtime::headless::HeadlessBackend>();
-    backend_->setExecutableDirectory(dir.path());
+    auto u8 = dir.path().u8string();
+    backend_->setExecutableDirectory({u8.begin(), u8.end()});
     program = std::make_unique<runtime::Program>(*backend_);
 }
 

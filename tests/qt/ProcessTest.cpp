@@ -49,7 +49,7 @@ int startError(const std::string& line) {
 
 // Runs a command line through a test folder and returns what it wrote to out.txt.
 class Process : public ::testing::Test {
-protected:
+  protected:
     std::string runAndRead(const std::string& line) {
         std::filesystem::path saved = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
@@ -71,8 +71,8 @@ TEST_F(Process, SplitsByShellQuotingWithoutExpansion) {
 }
 
 TEST_F(Process, QuotingReachesTheChildAsArguments) {
-    std::string out = runAndRead(
-        "sh -c 'printf \"%s|\" \"$@\" > out.txt' sh \"a b\" 'c  d' e\\ f '$HOME' \"*\"");
+    std::string out =
+        runAndRead("sh -c 'printf \"%s|\" \"$@\" > out.txt' sh \"a b\" 'c  d' e\\ f '$HOME' \"*\"");
     EXPECT_EQ(out, "a b|c  d|e f|$HOME|*|");
 }
 
@@ -95,7 +95,7 @@ TEST_F(Process, ProgramThatMayNotRunIsError70) {
     EXPECT_EQ(startError(plain), runtime::kPermissionDenied);
     std::string garbage = dir.write("garbage", "\x01\x02\x03 not a program\n");
     ::chmod(garbage.c_str(), 0755);
-    EXPECT_EQ(startError(garbage), runtime::kPermissionDenied);  // ENOEXEC
+    EXPECT_EQ(startError(garbage), runtime::kPermissionDenied);              // ENOEXEC
     EXPECT_EQ(startError(dir.path().string()), runtime::kPermissionDenied);  // a folder
 }
 
@@ -171,7 +171,7 @@ TEST_F(Process, ChildStartsWithDefaultSignals) {
 
 TEST(ExecutableDirectory, IsTheFolderOfProcSelfExe) {
     EXPECT_EQ(runtime::posix::executableDirectory(),
-              std::filesystem::read_symlink("/proc/self/exe").parent_path());
+              std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
 }
 
 TEST(StartErrors, Mapping) {
@@ -185,7 +185,7 @@ TEST(StartErrors, Mapping) {
 // ---- through the Qt backend: the pidfd watched by a QSocketNotifier ------------------------
 
 class BackendProcess : public ::testing::Test {
-protected:
+  protected:
     runtime::qt::QtBackend backend;
 };
 

@@ -7,9 +7,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QWindow>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include <unistd.h>
 
@@ -30,7 +30,7 @@
 namespace qt_testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::atomic<int> counter{0};
         auto base = std::filesystem::temp_directory_path();
@@ -60,7 +60,7 @@ public:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -86,10 +86,10 @@ inline void settle(int ms = 50) {
 
 // A Program on the Qt backend, its executable directory a fresh temporary folder.
 class QtProgramTest : public ::testing::Test {
-protected:
+  protected:
     QtProgramTest() {
         backend = std::make_unique<runtime::qt::QtBackend>();
-        backend->executableDirectoryOverride = dir.path();
+        backend->executableDirectoryOverride = dir.path().string();
         program = std::make_unique<runtime::Program>(*backend);
         // No test waits for ever on a box: each is recorded and dismissed unless a test
         // installs its own hook.

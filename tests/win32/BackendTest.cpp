@@ -1,8 +1,8 @@
 // The Win32 backend on its own: windows, frames and sizes, controls and their events, timers,
 // the RichEdit view, the event loop and the session end.
 
-#include <windows.h>
 #include <richedit.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "Win32TestSupport.h"
-#include "runtime/win32/Win32Backend.h"
 #include "runtime/win32/WideText.h"
+#include "runtime/win32/Win32Backend.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ struct Ticks : runtime::TimerEvents {
 };
 
 class Win32BackendTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<runtime::NativeWindow> window(WindowKind kind, PixelSize client) {
         return backend.createWindow({kind, "Test window", client}, events);
     }
@@ -240,7 +240,8 @@ TEST_F(Win32BackendTest, TimerTicksUntilStopped) {
 TEST_F(Win32BackendTest, RichEditShowsRtf) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
     auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    rich->setDocument("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}Hello \\b bold\\b0  caf\\'e9\\par}");
+    rich->setDocument(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}Hello \\b bold\\b0  caf\\'e9\\par}");
     EXPECT_EQ(richText(controlHandle(*rich)), L"Hello bold caf\u00E9");
 }
 
@@ -282,7 +283,7 @@ TEST_F(Win32BackendTest, RichEditEmptyAndReplaced) {
 TEST_F(Win32BackendTest, EnvironmentAtNinetySixDpi) {
     EXPECT_DOUBLE_EQ(backend.twipsPerPixelX(), 15.0);
     std::wstring dir = win32_test::exeFolder();
-    EXPECT_EQ(backend.executableDirectory().wstring(), dir);
+    EXPECT_EQ(runtime::win32::widen(backend.executableDirectory()), dir);
 }
 
 struct LoopEvents : runtime::ProgramEvents {
