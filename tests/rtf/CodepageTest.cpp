@@ -6,16 +6,10 @@
 namespace rtf::test {
 namespace {
 
-struct TextCase {
-    const char* name;
-    const char* rtf;
-    const char* text;
-};
-
-class Decoding : public ::testing::TestWithParam<TextCase> {};
+class Decoding : public TextCases {};
 
 TEST_P(Decoding, ReadsAsExpected) {
-    EXPECT_EQ(textOf(GetParam().rtf), GetParam().text);
+    checkText();
 }
 
 INSTANTIATE_TEST_SUITE_P(

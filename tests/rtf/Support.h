@@ -1,6 +1,8 @@
 // Helpers shared by the RTF reader tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,20 @@ namespace rtf::test {
 inline std::string textOf(std::string_view bytes) {
     return plainText(parse(bytes));
 }
+
+// A named RTF snippet and the text the reader must make of it.
+struct TextCase {
+    const char* name;
+    const char* rtf;
+    const char* text;
+};
+
+// Suites of TextCase rows: each derives its own fixture from this and checks the rows with
+// checkText().
+class TextCases : public ::testing::TestWithParam<TextCase> {
+protected:
+    static void checkText() { EXPECT_EQ(textOf(GetParam().rtf), GetParam().text); }
+};
 
 // The paragraphs of the document body, tables left out.
 inline std::vector<Paragraph> paragraphsOf(const Document& document) {

@@ -6,16 +6,10 @@
 namespace rtf::test {
 namespace {
 
-struct TextCase {
-    const char* name;
-    const char* rtf;
-    const char* text;
-};
-
-class TokenText : public ::testing::TestWithParam<TextCase> {};
+class TokenText : public TextCases {};
 
 TEST_P(TokenText, ReadsAsExpected) {
-    EXPECT_EQ(textOf(GetParam().rtf), GetParam().text);
+    checkText();
 }
 
 INSTANTIATE_TEST_SUITE_P(
