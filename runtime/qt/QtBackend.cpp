@@ -495,11 +495,15 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
 #ifdef PORVANE_HAVE_ICON
     // Title bars and task switchers use the small sizes; each size more costs start-up time
     // and memory to decode, and the desktop finds the large ones in the icon theme.
-    QIcon icon;
-    for (int size : {16, 32, 48}) {
-        icon.addFile(QStringLiteral(":/icons/porvane-%1.png").arg(size), QSize(size, size));
-    }
-    QApplication::setWindowIcon(icon);
+    // Decoding them loads Qt's image plugins, so it waits until the event loop runs: the
+    // policy window is on screen first and gets its icon a moment later.
+    QTimer::singleShot(0, root_.get(), [] {
+        QIcon icon;
+        for (int size : {16, 32, 48}) {
+            icon.addFile(QStringLiteral(":/icons/porvane-%1.png").arg(size), QSize(size, size));
+        }
+        QApplication::setWindowIcon(icon);
+    });
 #endif
     signals_ = std::make_unique<posix::SignalPipe>();
     signalNotifier_ = new QSocketNotifier(signals_->readFd(), QSocketNotifier::Read, root_.get());
