@@ -1,5 +1,6 @@
 #include "rtf/DocumentBuilder.h"
 
+#include <limits>
 #include <utility>
 
 namespace rtf {
@@ -101,7 +102,12 @@ void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
     }
     int previous = 0;
     for (std::size_t i = 0; i < table.row.cells.size(); ++i) {
-        int edge = i < cellEdges.size() ? cellEdges[i] : previous + kDefaultCellWidth;
+        // Cells beyond the row's \cellx list get a default width; saturate, as an edge may
+        // already sit at the largest parameter a control word can carry.
+        int edge = i < cellEdges.size() ? cellEdges[i]
+                   : previous > std::numeric_limits<int>::max() - kDefaultCellWidth
+                       ? std::numeric_limits<int>::max()
+                       : previous + kDefaultCellWidth;
         table.row.cells[i].rightEdge = edge;
         previous = edge;
     }

@@ -39,6 +39,15 @@ TEST(BadInput, HugeParametersAreClamped) {
     EXPECT_NE(dumpModel(doc).find("size=3276"), std::string::npos);
 }
 
+TEST(BadInput, CellsPastTheLargestEdgeStayInRange) {
+    // More cells than \cellx words, the last edge already at the largest parameter.
+    Document doc = parse(R"({\rtf1\trowd\cellx2147483647 a\cell b\cell c\cell\row})");
+    const Table* table = std::get_if<Table>(&doc.blocks.at(0));
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rows.at(0).cells.size(), 3u);
+    EXPECT_EQ(table->rows[0].cells[2].rightEdge, 2147483647);
+}
+
 TEST(BadInput, OverlongControlWord) {
     EXPECT_EQ(textOf("{\\rtf1 \\" + std::string(100000, 'a') + " x}"), "x\n");
 }
