@@ -140,14 +140,12 @@ void Program::end() {
 
 void Program::endRequested() {
     post([this] {
-        endingFromOutside_ = true;
         for (int round = 0; round < kMaxUnloadRounds && anyLoaded(); ++round) {
             // By index: an unload step may create another form.
             for (std::size_t i = 0; i < forms_.size(); ++i) {
                 forms_[i].second->Unload();
             }
         }
-        endingFromOutside_ = false;
     });
 }
 

@@ -69,8 +69,6 @@ class Program : public ProgramEvents {
 
     bool ended() const { return ended_; }
     int exitStatus() const { return exitStatus_; }
-    // True while the program unloads its forms because it was asked to end from outside.
-    bool endingFromOutside() const { return endingFromOutside_; }
 
     // Asked from outside to end (a signal, a session end): unloads every form in order, so the
     // unload and destroy steps run as in any orderly end.
@@ -96,7 +94,6 @@ class Program : public ProgramEvents {
     std::deque<std::function<void()>> queue_;
     bool busy_ = false;
     bool ended_ = false;
-    bool endingFromOutside_ = false;
     int exitStatus_ = 0;
 };
 
