@@ -145,6 +145,10 @@ class Backend {
     // A modal message box with one OK button; returns when the user dismissed it.
     virtual void messageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
 
+    // Writes one line about a message box being shown where the session keeps its log; the
+    // Linux program uses standard error, the Windows program has none and ignores it.
+    virtual void log(std::string_view line) { (void)line; }
+
     // Starts a command line with the given window style; throws runtime::Error when the
     // program cannot be started (53 missing, 70 not permitted, 5 empty line).
     virtual std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,

@@ -1,5 +1,7 @@
 #include "runtime/Error.h"
 
+#include <utility>
+
 namespace runtime {
 
 std::string errorDescription(std::int32_t number) {
@@ -27,8 +29,35 @@ std::string errorDescription(std::int32_t number) {
     }
 }
 
-Error makeError(std::int32_t number) {
-    return Error{number, errorDescription(number)};
+Error makeError(std::int32_t number, std::string detail) {
+    return Error{number, errorDescription(number), std::move(detail)};
+}
+
+std::string fatalErrorText(const Error& error) {
+    std::string text =
+        "Run-time error '" + std::to_string(error.number) + "':\n\n" + error.description;
+    if (!error.detail.empty()) {
+        text += "\n\n" + error.detail;
+    }
+    return text;
+}
+
+std::string singleLine(std::string_view text) {
+    std::string line;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        std::string_view part = text.substr(pos, end == std::string_view::npos ? end : end - pos);
+        if (!part.empty()) {
+            line += line.empty() ? "" : "; ";
+            line += part;
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        pos = end + 1;
+    }
+    return line;
 }
 
 }  // namespace runtime

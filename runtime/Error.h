@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace runtime {
 
@@ -22,13 +23,23 @@ enum ErrorNumber : std::int32_t {
 struct Error {
     std::int32_t number = 0;
     std::string description;
+    // What failed, for the person who has to fix it: a file's path as it was resolved, a
+    // program as it was parsed from its command line. Empty when there is nothing to name.
+    std::string detail;
 };
 
 // The runtime's own description of an error number ("Overflow" for 6); a generic text for
 // numbers it does not know.
 std::string errorDescription(std::int32_t number);
 
-// An Error with the runtime's own description for its number.
-Error makeError(std::int32_t number);
+// An Error with the runtime's own description for its number, naming what failed.
+Error makeError(std::int32_t number, std::string detail = {});
+
+// The text of the box that reports an unhandled error: "Run-time error 'N':", an empty line,
+// the description and, when there is one, an empty line and what failed.
+std::string fatalErrorText(const Error& error);
+
+// A message box's text on one line, for a log: its non-empty lines joined by "; ".
+std::string singleLine(std::string_view text);
 
 }  // namespace runtime

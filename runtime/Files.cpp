@@ -54,7 +54,7 @@ std::string readWholeFile(std::string_view utf8Path) {
     if (auto bytes = readAll(utf8Path, error)) {
         return *std::move(bytes);
     }
-    throw makeError(error == ENOENT ? kFileNotFound : kPathFileAccessError);
+    throw makeError(error == ENOENT ? kFileNotFound : kPathFileAccessError, std::string(utf8Path));
 }
 
 std::string resolvePath(std::string_view base, std::string_view path) {

@@ -84,45 +84,57 @@ std::u16string decodeProfileBytes(std::string_view bytes) {
     return isValidUtf8(bytes) ? utf8ToUtf16(bytes) : windows1252ToUtf16(bytes);
 }
 
+void scanProfile(std::u16string_view text, const std::function<bool(const ProfileLine&)>& visit) {
+    std::size_t number = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        ProfileLine line;
+        line.number = ++number;
+        std::u16string_view content = trim(nextLine(text, pos));
+        if (auto name = sectionName(content)) {
+            line.kind = ProfileLine::Section;
+            line.name = *name;
+        } else if (std::size_t eq = content.find(u'='); eq != std::u16string_view::npos) {
+            line.kind = ProfileLine::Key;
+            line.name = trim(content.substr(0, eq));
+            line.written = trim(content.substr(eq + 1));
+            line.value = unquote(line.written);
+        }
+        if (!visit(line)) {
+            return;
+        }
+    }
+}
+
 std::optional<std::u16string> findProfileValue(std::u16string_view text,
                                                std::u16string_view section,
                                                std::u16string_view key) {
     std::u16string_view wantedSection = trim(section);
     std::u16string_view wantedKey = trim(key);
     bool inSection = false;
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::u16string_view line = trim(nextLine(text, pos));
-        if (auto name = sectionName(line)) {
+    std::optional<std::u16string> found;
+    scanProfile(text, [&](const ProfileLine& line) {
+        if (line.kind == ProfileLine::Section) {
             if (inSection) {
-                return std::nullopt;  // only the first matching section counts
+                return false;  // only the first matching section counts
             }
-            inSection = equalsIgnoreCase(*name, wantedSection);
-            continue;
+            inSection = equalsIgnoreCase(line.name, wantedSection);
+        } else if (inSection && line.kind == ProfileLine::Key &&
+                   equalsIgnoreCase(line.name, wantedKey)) {
+            found = std::u16string(line.value);
+            return false;
         }
-        if (!inSection) {
-            continue;
-        }
-        std::size_t eq = line.find(u'=');
-        if (eq == std::u16string_view::npos) {
-            continue;
-        }
-        if (equalsIgnoreCase(trim(line.substr(0, eq)), wantedKey)) {
-            return std::u16string(unquote(trim(line.substr(eq + 1))));
-        }
-    }
-    return std::nullopt;
+        return true;
+    });
+    return found;
 }
 
-std::size_t readProfileString(std::u16string_view section, std::u16string_view key,
-                                    std::u16string_view defaultValue, char16_t* buffer,
-                                    std::size_t size, std::string_view utf8File) {
+std::size_t readProfileText(std::u16string_view text, std::u16string_view section,
+                            std::u16string_view key, std::u16string_view defaultValue,
+                            char16_t* buffer, std::size_t size) {
     if (buffer == nullptr || size == 0) {
         return 0;
     }
-    std::optional<std::u16string> value;
-    if (auto bytes = tryReadWholeFile(utf8File)) {
-        value = findProfileValue(decodeProfileBytes(*bytes), section, key);
-    }
+    std::optional<std::u16string> value = findProfileValue(text, section, key);
     std::u16string_view result = value ? std::u16string_view(*value) : trimDefault(defaultValue);
     std::size_t n = std::min(result.size(), size - 1);
     if (n < result.size() && n > 0 && result[n - 1] >= 0xD800 && result[n - 1] <= 0xDBFF) {
@@ -131,6 +143,15 @@ std::size_t readProfileString(std::u16string_view section, std::u16string_view k
     std::copy_n(result.begin(), n, buffer);
     buffer[n] = u'\0';
     return n;
+}
+
+std::size_t readProfileString(std::u16string_view section, std::u16string_view key,
+                              std::u16string_view defaultValue, char16_t* buffer, std::size_t size,
+                              std::string_view utf8File) {
+    // A missing or unreadable file reads as an empty one: every key takes the default.
+    std::optional<std::string> bytes = tryReadWholeFile(utf8File);
+    std::u16string text = bytes ? decodeProfileBytes(*bytes) : std::u16string();
+    return readProfileText(text, section, key, defaultValue, buffer, size);
 }
 
 }  // namespace runtime

@@ -82,7 +82,7 @@ void Program::handle(const std::function<void()>& handler) {
         return;
     } catch (const std::exception& error) {
         busy_ = false;
-        fatal(Error{kInvalidProcedureCall, error.what()});
+        fatal(Error{kInvalidProcedureCall, error.what(), {}});
         return;
     }
     busy_ = false;
@@ -107,9 +107,9 @@ void Program::fatal(const Error& error) {
     ended_ = true;
     exitStatus_ = 1;
     queue_.clear();
-    std::string text =
-        "Run-time error '" + std::to_string(error.number) + "':\n\n" + error.description;
+    std::string text = fatalErrorText(error);
     try {
+        backend_.log(singleLine(text));
         backend_.messageBox(text, title_, MessageIcon::Critical);
     } catch (...) {
         // Nothing more can be reported; the program still ends with status 1.
@@ -130,7 +130,7 @@ void Program::end() {
             return;
         } catch (const std::exception& error) {
             ended_ = false;
-            fatal(Error{kInvalidProcedureCall, error.what()});
+            fatal(Error{kInvalidProcedureCall, error.what(), {}});
             return;
         }
     }

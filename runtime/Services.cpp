@@ -20,6 +20,10 @@ void MsgBox(std::string_view text, std::string_view title, MessageIcon icon) {
     Program::current().backend().messageBox(text, title, icon);
 }
 
+void Log(std::string_view line) {
+    Program::current().backend().log(line);
+}
+
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle) {
     return Program::current().backend().startProgram(commandLine, windowStyle);
 }

@@ -22,6 +22,9 @@ double TwipsPerPixelX();
 // A modal message box with one OK button; returns when dismissed.
 void MsgBox(std::string_view text, std::string_view title, MessageIcon icon);
 
+// Writes one line to the program's log (see Backend::log).
+void Log(std::string_view line);
+
 // Starts a command line; throws runtime::Error when it cannot be started.
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle);
 

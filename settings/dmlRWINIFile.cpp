@@ -8,6 +8,7 @@
 #include "runtime/Services.h"
 #include "runtime/Text.h"
 #include "settings/Conversions.h"
+#include "settings/mdlGlobals.h"
 
 namespace {
 
@@ -71,11 +72,23 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
     });
 }
 
+std::string settings::iniValue(std::u16string_view text, std::string_view section,
+                               std::string_view key) {
+    std::u16string buffer(kBufferSize, u' ');
+    std::size_t n =
+        runtime::readProfileText(text, runtime::utf8ToUtf16(section), runtime::utf8ToUtf16(key),
+                                 u"", buffer.data(), buffer.size());
+    return runtime::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
+}
+
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext) {
     std::string text =
         "Error Number: " + std::to_string(lNumber) + "\r\n" + std::string(sDescription);
     if (!sContext.empty()) {
         text += "\r\n\r\n" + std::string(sContext);
     }
+    // The log line names the settings file, so that a journal entry alone says where to look.
+    std::string where = sIniFile.empty() ? std::string() : sIniFile + ": ";
+    runtime::Log("Ini RW Class: " + where + runtime::singleLine(text));
     runtime::MsgBox(text, "Ini RW Class", runtime::MessageIcon::Critical);
 }

@@ -26,3 +26,11 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
 
 // Shows the settings error notice: a modal critical message box titled "Ini RW Class".
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext);
+
+namespace settings {
+
+// The value GetIniString would return for the key, read from profile text already decoded and
+// without any notice: the settings checker reads through this.
+std::string iniValue(std::u16string_view text, std::string_view section, std::string_view key);
+
+}  // namespace settings

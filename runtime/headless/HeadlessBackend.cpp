@@ -141,7 +141,7 @@ std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view c
     std::string program = line.substr(first, line.find_first_of(" \t", first) - first);
     if (std::find(missingPrograms.begin(), missingPrograms.end(), program) !=
         missingPrograms.end()) {
-        throw makeError(kFileNotFound);
+        throw makeError(kFileNotFound, program);
     }
     std::int64_t pid = nextPid_++;
     processes_.push_back({pid, line, windowStyle, true, false, ++generation_});

@@ -74,6 +74,8 @@ class HeadlessBackend : public Backend {
     // Programs whose command line names a program that does not exist: startProgram fails
     // with error 53 for a line whose first word is listed here.
     std::vector<std::string> missingPrograms;
+    // The lines the program wrote to its log, oldest first.
+    std::vector<std::string> logLines;
 
     // ---- what a user does ----
     // Advances the virtual clock, delivering every tick that falls due, in time order.
@@ -107,6 +109,7 @@ class HeadlessBackend : public Backend {
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    void log(std::string_view line) override { logLines.emplace_back(line); }
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
     int runEventLoop(ProgramEvents& events) override;

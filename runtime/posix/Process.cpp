@@ -152,7 +152,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(std::string_view commandLine) 
     // check that this holds.
     int rc = ::posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ);
     if (rc != 0) {
-        throw makeError(startErrorNumber(rc));
+        throw makeError(startErrorNumber(rc), words.front());
     }
     // Not reaped yet, so the pid still names our child and cannot have been reused.
     int pidfd = pidfdOpen(pid);

@@ -1,5 +1,7 @@
 #include "runtime/qt/QtBackend.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -577,6 +579,13 @@ void QtBackend::messageBox(std::string_view text, std::string_view title, Messag
         QTimer::singleShot(0, &box, [this, &box] { onMessageBox(box); });
     }
     box.exec();
+}
+
+void QtBackend::log(std::string_view line) {
+    // Standard error reaches the session's journal when the desktop started us.
+    std::string entry = "porvane: " + std::string(line) + "\n";
+    std::fwrite(entry.data(), 1, entry.size(), stderr);
+    std::fflush(stderr);
 }
 
 std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view commandLine,

@@ -52,6 +52,7 @@ class QtBackend : public Backend {
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    void log(std::string_view line) override;
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
     int runEventLoop(ProgramEvents& events) override;

@@ -10,6 +10,7 @@
 
 #include "runtime/Error.h"
 #include "runtime/Text.h"
+#include "runtime/win32/CommandLine.h"
 #include "runtime/win32/WideText.h"
 
 namespace runtime::win32 {
@@ -746,7 +747,8 @@ std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view comm
     // The platform's own command-line rules: CreateProcessW finds the program in the line.
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &pi)) {
-        throw makeError(errorNumberForStartFailure(::GetLastError()));
+        DWORD error = ::GetLastError();
+        throw makeError(errorNumberForStartFailure(error), narrow(programOf(line)));
     }
     ScopedHandle thread(pi.hThread);
     return std::make_unique<Win32Started>(ScopedHandle(pi.hProcess), pi.dwProcessId);

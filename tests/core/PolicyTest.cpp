@@ -304,13 +304,14 @@ TEST_F(Policy, AnApplicationThatEndedIsLeftAloneAndItsReusedIdUntouched) {
     EXPECT_FALSE(backend().processes()[1].terminated);
 }
 
-TEST_F(Policy, StartFailureIsFatalAndEndsNothing) {
+TEST_F(Policy, StartFailureIsFatalNamesTheProgramAndEndsNothing) {
     struct Row {
         const char* name;
         std::string application;
-        std::string firstLine;
-    } rows[] = {{"EmptyLine", "", "Run-time error '5':"},
-                {"MissingProgram", "nowhere.exe /x", "Run-time error '53':"}};
+        std::string text;
+    } rows[] = {{"EmptyLine", "", "Run-time error '5':\n\nInvalid procedure call or argument"},
+                {"MissingProgram", "nowhere.exe /x",
+                 "Run-time error '53':\n\nFile not found\n\nnowhere.exe"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         restart();
@@ -318,8 +319,9 @@ TEST_F(Policy, StartFailureIsFatalAndEndsNothing) {
         start({.closeInSeconds = "5", .closeApplication = "True", .application = row.application});
         ASSERT_TRUE(backend().click(kTitle, "Agree"));
         ASSERT_EQ(backend().messageBoxes().size(), 1u);
-        EXPECT_TRUE(backend().messageBoxes()[0].text.starts_with(row.firstLine));
+        EXPECT_EQ(backend().messageBoxes()[0].text, row.text);
         EXPECT_EQ(backend().messageBoxes()[0].title, "Porvane");
+        EXPECT_EQ(backend().logLines, std::vector{runtime::singleLine(row.text)});
         EXPECT_TRUE(program->ended());
         EXPECT_EQ(program->exitStatus(), 1);
         EXPECT_TRUE(backend().processes().empty());
@@ -350,20 +352,21 @@ TEST_F(Policy, PolicyDocumentIsLoadedFromBesideTheSettings) {
     EXPECT_EQ(backend().visibleWindow("T")->controls[0]->document, "{\\rtf1 Be nice.}");
 }
 
-TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStart) {
+TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStartAndNamesItsPath) {
     struct Row {
         const char* name;
         std::string file;
-        const char* firstLine;
-    } rows[] = {{"Missing", "absent.rtf", "Run-time error '53':"},
-                {"Folder", ".", "Run-time error '75':"}};
+        const char* head;
+    } rows[] = {{"Missing", "absent.rtf", "Run-time error '53':\n\nFile not found\n\n"},
+                {"Folder", ".", "Run-time error '75':\n\nPath/File access error\n\n"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         restart();
         writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=" + row.file + "\r\n");
         program->start<frmUsagePolicy>();
         ASSERT_EQ(backend().messageBoxes().size(), 1u);
-        EXPECT_TRUE(backend().messageBoxes()[0].text.starts_with(row.firstLine));
+        std::string resolved = (dir.path() / row.file).string();
+        EXPECT_EQ(backend().messageBoxes()[0].text, row.head + resolved);
         EXPECT_EQ(program->exitStatus(), 1);
         EXPECT_EQ(backend().visibleWindow("T"), nullptr) << "never shown";
     }

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "settings/dmlRWINIFile.h"
+#include "settings/mdlGlobals.h"
 
 namespace {
 
@@ -17,13 +18,18 @@ class SettingsReaders : public testing_support::ProgramTest {
     const std::vector<MessageBoxRecord>& notices() const { return backend().messageBoxes(); }
 };
 
-TEST_F(SettingsReaders, NoticeTextIsExact) {
+TEST_F(SettingsReaders, NoticeTextIsExactAndItsLogLineNamesTheSettingsFile) {
     writeIni("[General]\r\nPolicyWidth=wide\r\n");
-    EXPECT_EQ(GetIniInteger(iniPath(), "General", "PolicyWidth", 0), 0);
+    sIniFile = iniPath();
+    EXPECT_EQ(GetIniInteger(sIniFile, "General", "PolicyWidth", 0), 0);
     ASSERT_EQ(notices().size(), 1u);
     EXPECT_EQ(notices()[0], (MessageBoxRecord{"Error Number: 13\r\nType mismatch\r\n\r\n"
                                               "Error getting Section = General - Key = PolicyWidth",
                                               "Ini RW Class", MessageIcon::Critical}));
+    EXPECT_EQ(backend().logLines,
+              std::vector<std::string>{"Ini RW Class: " + iniPath() +
+                                       ": Error Number: 13; Type mismatch; Error getting "
+                                       "Section = General - Key = PolicyWidth"});
 }
 
 TEST_F(SettingsReaders, NoticeWithoutContextHasTwoLines) {

@@ -30,7 +30,9 @@ constexpr const char* kIni =
     "AgreeCaption=I Agree\r\n"
     "PolicyFile=policy.rtf\r\n";
 
-int px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+int px(int twips) {
+    return static_cast<int>(std::lround(twips / 15.0));
+}
 
 bool processAlive(pid_t pid) {
     // Alive and not a zombie.
@@ -44,7 +46,7 @@ bool processAlive(pid_t pid) {
 }
 
 class PolicyWindow : public QtProgramTest {
-protected:
+  protected:
     frmUsagePolicy& form() { return *program->existing<frmUsagePolicy>(); }
     QWidget* window() { return widget(form()); }
     QPushButton* agree() { return qobject_cast<QPushButton*>(widget(form().cmdAgree)); }
@@ -205,7 +207,8 @@ TEST_F(PolicyWindow, ResizeByThePlatformRunsTheResizeStep) {
 }
 
 TEST_F(PolicyWindow, TimedCloseTicksThroughQTimer) {
-    writeIni(std::string(kIni) + "Application=true\r\n[Application]\r\nClosePorvaneInSeconds=1\r\n");
+    writeIni(std::string(kIni) +
+             "Application=true\r\n[Application]\r\nClosePorvaneInSeconds=1\r\n");
     start();
     agree()->click();
     EXPECT_TRUE(form().bAppStarted);
@@ -238,7 +241,7 @@ TEST_F(PolicyWindow, BadSettingShowsACriticalMessageBoxWithLineBreaks) {
     EXPECT_EQ(text, QStringLiteral("Error Number: 13\nType mismatch\n\n"
                                    "Error getting Section = General - Key = PolicyWidth"));
     EXPECT_EQ(window()->size(), QSize(313, 319));  // the width read as 0: design size
-    EXPECT_TRUE(messages.empty());  // the test's own hook saw the box
+    EXPECT_TRUE(messages.empty());                 // the test's own hook saw the box
 }
 
 TEST_F(PolicyWindow, MessageBoxClosedFromOutsideItsLoop) {
@@ -261,7 +264,8 @@ TEST_F(PolicyWindow, MessageBoxClosedFromOutsideItsLoop) {
 TEST_F(PolicyWindow, ClicksDuringAModalBoxWaitForTheRunningHandler) {
     // Agree with a bad ClosePorvaneAfterAgree: the handler shows a box; a Disagree click
     // delivered inside the box's loop must wait until the Agree handler returns.
-    writeIni(std::string(kIni) + "Application=true\r\n[Application]\r\nClosePorvaneAfterAgree=maybe\r\n");
+    writeIni(std::string(kIni) +
+             "Application=true\r\n[Application]\r\nClosePorvaneAfterAgree=maybe\r\n");
     start();
     bool unloadedDuringBox = true;
     backend->onMessageBox = [&](QMessageBox& box) {
@@ -294,7 +298,8 @@ TEST_F(PolicyWindow, FatalErrorShowsTheRuntimeBoxAndRunReturnsOne) {
     };
     QTimer::singleShot(200, &scope, [this] { agree()->click(); });
     EXPECT_EQ(program->run<frmUsagePolicy>(), 1);
-    EXPECT_EQ(text, QStringLiteral("Run-time error '53':\n\nFile not found"));
+    EXPECT_EQ(text,
+              QStringLiteral("Run-time error '53':\n\nFile not found\n\nno-such-program-porvane"));
 }
 
 TEST_F(PolicyWindow, SigtermEndsTheProgramInOrderAndEndsTheApplication) {
