@@ -1,0 +1,309 @@
+#include "check/Checker.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include "runtime/Error.h"
+#include "runtime/Files.h"
+#include "runtime/Profile.h"
+#include "runtime/Text.h"
+#include "settings/Conversions.h"
+#include "settings/dmlRWINIFile.h"
+
+namespace check {
+namespace {
+
+// The reader hands out at most this many characters of a value.
+constexpr std::size_t kMaxValue = 499;
+
+std::string lower(std::string_view text) {
+    std::u16string wide = runtime::utf8ToUtf16(text);
+    for (char16_t& c : wide) {
+        c = runtime::foldCase(c);
+    }
+    return runtime::utf16ToUtf8(wide);
+}
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The known name nearest to `name`, when it is near enough to be a slip of the keyboard.
+template <class Names>
+std::string_view nearest(std::string_view name, const Names& names) {
+    std::string wanted = lower(name);
+    std::string_view best;
+    std::size_t bestDistance = std::max<std::size_t>(2, wanted.size() / 3) + 1;
+    for (std::string_view candidate : names) {
+        std::size_t distance = editDistance(wanted, lower(candidate));
+        if (distance < bestDistance) {
+            best = candidate;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string errorText(std::int32_t number) {
+    return "error " + std::to_string(number) + " " + quoted(runtime::errorDescription(number));
+}
+
+std::string encodingOf(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE")) {
+        return "UTF-16LE";
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        return "UTF-8 with BOM";
+    }
+    return runtime::isValidUtf8(bytes) ? "UTF-8" : "Windows-1252";
+}
+
+bool looksLikeRtf(std::string_view bytes) {
+    std::size_t start = bytes.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && bytes.substr(start).starts_with("{\\rtf");
+}
+
+class Checker {
+  public:
+    Checker(std::string_view file, std::string_view bytes, const Environment& env)
+        : env_(env), text_(runtime::decodeProfileBytes(bytes)) {
+        report_.file = file;
+        report_.encoding = encodingOf(bytes);
+    }
+
+    Report run() {
+        runtime::scanProfile(text_, [this](const runtime::ProfileLine& line) {
+            if (line.kind == runtime::ProfileLine::Section) {
+                section(line);
+            } else if (line.kind == runtime::ProfileLine::Key) {
+                key(line);
+            }
+            return true;
+        });
+        for (const KeySpec& spec : knownKeys()) {
+            report_.settings.push_back(read(spec));
+        }
+        policy();
+        application();
+        seconds();
+        std::stable_sort(report_.problems.begin(), report_.problems.end(),
+                         [](const Problem& a, const Problem& b) {
+                             return (a.line == 0 ? SIZE_MAX : a.line) <
+                                    (b.line == 0 ? SIZE_MAX : b.line);
+                         });
+        return std::move(report_);
+    }
+
+  private:
+    void add(std::size_t line, std::string section, std::string key, Severity severity,
+             std::int32_t number, std::string message) {
+        report_.problems.push_back(
+            {line, std::move(section), std::move(key), severity, number, std::move(message)});
+    }
+
+    // ---- the line scan: where keys are written, and what the reader passes over ----
+
+    void section(const runtime::ProfileLine& line) {
+        std::string name = runtime::utf16ToUtf8(line.name);
+        std::string_view known = knownSection(name);
+        section_ = known.empty() ? name : std::string(known);
+        auto [first, isNew] = sectionLines_.emplace(lower(name), line.number);
+        repeatOf_ = isNew ? 0 : first->second;
+        if (known.empty() && isNew) {
+            std::string_view near =
+                nearest(name, std::array<std::string_view, 3>{"General", "Application", "Closing"});
+            add(line.number, section_, "", Severity::Warning, 0,
+                "unknown section" +
+                    (near.empty() ? std::string() : "; did you mean [" + std::string(near) + "]?"));
+        }
+    }
+
+    void key(const runtime::ProfileLine& line) {
+        std::string name = runtime::utf16ToUtf8(line.name);
+        const KeySpec* spec = findKey(name);
+        std::string shown = spec != nullptr ? std::string(spec->name) : name;
+        if (!inSection_()) {
+            add(line.number, "", shown, Severity::Warning, 0,
+                "written before any section; the gate never reads it" +
+                    (spec != nullptr ? "; it belongs in [" + std::string(spec->section) + "]"
+                                     : std::string()));
+            return;
+        }
+        if (spec == nullptr) {
+            std::vector<std::string_view> names;
+            for (const KeySpec& known : knownKeys()) {
+                names.push_back(known.name);
+            }
+            std::string_view near = nearest(name, names);
+            std::string hint;
+            if (!near.empty()) {
+                const KeySpec* guess = findKey(near);
+                hint = "; did you mean " +
+                       (guess->section == section_ ? std::string()
+                                                   : "[" + std::string(guess->section) + "] ") +
+                       std::string(near) + "?";
+            }
+            add(line.number, section_, name, Severity::Warning, 0, "unknown key" + hint);
+            return;
+        }
+        if (spec->section != section_) {
+            add(line.number, section_, shown, Severity::Warning, 0,
+                "belongs in [" + std::string(spec->section) + "]; here the gate ignores it");
+            return;
+        }
+        if (repeatOf_ != 0) {
+            add(line.number, section_, shown, Severity::Warning, 0,
+                "the gate reads only the first [" + section_ + "] section, at line " +
+                    std::to_string(repeatOf_) + "; this key is ignored");
+            return;
+        }
+        auto [first, isNew] = keyLines_.emplace(spec, line.number);
+        if (!isNew) {
+            add(line.number, section_, shown, Severity::Warning, 0,
+                "duplicate of line " + std::to_string(first->second) +
+                    "; the gate reads that one and ignores this one");
+            return;
+        }
+        if (line.value.size() > kMaxValue) {
+            add(line.number, section_, shown, Severity::Warning, 0,
+                "the value is " + std::to_string(line.value.size()) +
+                    " characters long; the gate reads only the first " + std::to_string(kMaxValue));
+        }
+        if (line.value.size() != line.written.size()) {
+            std::string message = "the reader strips the outer quotes; the gate reads " +
+                                  runtime::utf16ToUtf8(line.value);
+            if (spec->name == "Application") {
+                message += " (to keep them, put one more pair of quotes around the whole value)";
+            }
+            add(line.number, section_, shown, Severity::Warning, 0, std::move(message));
+        }
+    }
+
+    bool inSection_() const { return !sectionLines_.empty(); }
+
+    // ---- the values, read as the gate reads them ----
+
+    Setting read(const KeySpec& spec) {
+        Setting setting;
+        setting.spec = &spec;
+        auto line = keyLines_.find(&spec);
+        setting.line = line == keyLines_.end() ? 0 : line->second;
+        setting.text = settings::iniValue(text_, spec.section, spec.name);
+        if (setting.text.empty() || spec.type == KeyType::String) {
+            return setting;
+        }
+        try {
+            switch (spec.type) {
+                case KeyType::Boolean:
+                    setting.flag = settings::toBoolean(setting.text);
+                    break;
+                case KeyType::Long:
+                    setting.number = settings::toLong(setting.text);
+                    break;
+                case KeyType::Integer:
+                    setting.number = settings::toInteger(setting.text);
+                    break;
+                case KeyType::String:
+                    break;
+            }
+        } catch (const runtime::Error& error) {
+            add(setting.line, std::string(spec.section), std::string(spec.name), Severity::Error,
+                error.number,
+                errorText(error.number) + ": the gate shows the \"Ini RW Class\" notice for " +
+                    quoted(setting.text) + " and then uses " +
+                    (spec.type == KeyType::Boolean ? "False" : "0"));
+        }
+        return setting;
+    }
+
+    void policy() {
+        const Setting& file = report_.setting("PolicyFile");
+        if (file.text.empty()) {
+            return;
+        }
+        report_.policyPath = runtime::resolvePath(env_.folder, file.text);
+        try {
+            if (!looksLikeRtf(env_.readFile(report_.policyPath))) {
+                add(file.line, "General", "PolicyFile", Severity::Warning, 0,
+                    report_.policyPath + " is not RTF; it will be shown as plain text");
+            }
+        } catch (const runtime::Error& error) {
+            add(file.line, "General", "PolicyFile", Severity::Error, error.number,
+                errorText(error.number) + ": the gate ends at start with this error for " +
+                    report_.policyPath);
+        }
+    }
+
+    void application() {
+        const Setting& line = report_.setting("Application");
+        try {
+            report_.program = env_.lookUpProgram(line.text);
+        } catch (const runtime::Error& error) {
+            std::string what = line.text.find_first_not_of(" \t") == std::string::npos
+                                   ? "the command line is empty"
+                                   : "the program " + quoted(error.detail) + " cannot be started";
+            add(line.line, "General", "Application", Severity::Error, error.number,
+                errorText(error.number) + ": " + what + "; Agree ends the gate with this error");
+        }
+    }
+
+    void seconds() {
+        const Setting& seconds = report_.setting("ClosePorvaneInSeconds");
+        if (seconds.number < 0) {
+            add(seconds.line, "Application", "ClosePorvaneInSeconds", Severity::Warning, 0,
+                "negative, so the policy window closes on the first tick, one second after "
+                "Agree");
+        }
+    }
+
+    const Environment& env_;
+    std::u16string text_;
+    Report report_;
+    std::string section_;
+    std::size_t repeatOf_ = 0;  // the first line of this section's name when it is a repeat
+    std::map<std::string, std::size_t> sectionLines_;
+    std::map<const KeySpec*, std::size_t> keyLines_;
+};
+
+}  // namespace
+
+const Setting& Report::setting(std::string_view key) const {
+    const KeySpec* spec = findKey(key);
+    for (const Setting& s : settings) {
+        if (s.spec == spec) {
+            return s;
+        }
+    }
+    static const Setting none;
+    return none;
+}
+
+Environment systemEnvironment(std::string folder) {
+    return {std::move(folder), [](std::string_view path) { return runtime::readWholeFile(path); },
+            [](std::string_view line) { return runtime::lookUpProgram(line); }};
+}
+
+Report checkSettings(std::string_view file, std::string_view bytes, const Environment& env) {
+    return Checker(file, bytes, env).run();
+}
+
+}  // namespace check

@@ -1,0 +1,73 @@
+#pragma once
+// The settings checker: what the gate will make of a Porvane.ini, found out before rollout. It
+// reads the file through the gate's own profile reader and conversions; the line scan only
+// adds where each key is written.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/Keys.h"
+#include "runtime/CommandLine.h"
+
+namespace check {
+
+enum class Severity {
+    Error,    // the gate shows an error: a notice, or a fatal box that ends it
+    Warning,  // the gate silently does something other than the file seems to say
+};
+
+struct Problem {
+    std::size_t line = 0;  // counted from 1; 0 when the key is not written in the file
+    std::string section;   // as the table spells it when known, else as written
+    std::string key;
+    Severity severity = Severity::Warning;
+    std::int32_t errorNumber = 0;  // the error the gate shows; 0 for none
+    std::string message;
+};
+
+// A key's value as the gate will use it.
+struct Setting {
+    const KeySpec* spec = nullptr;
+    std::size_t line = 0;     // where the gate reads it; 0 when it is not in the file
+    std::string text;         // the value as the reader returns it
+    bool flag = false;        // Boolean keys
+    std::int32_t number = 0;  // integer keys
+};
+
+struct Report {
+    std::string file;
+    std::string encoding;
+    std::vector<Problem> problems;  // in the order of their lines; those without a line last
+    std::vector<Setting> settings;  // one per known key, in the table's order
+    std::string policyPath;         // as the gate resolves it; empty for none
+    std::optional<runtime::ProgramLookup> program;  // what Agree starts, when it can
+
+    const Setting& setting(std::string_view key) const;
+};
+
+// What the checker may ask of the system. The real one reads files and searches for programs;
+// the fuzz target gives harmless stand-ins.
+struct Environment {
+    std::string folder;  // the gate's folder: a relative policy path is taken from here
+    std::function<std::string(std::string_view path)> readFile;  // throws runtime::Error
+    std::function<runtime::ProgramLookup(std::string_view commandLine)> lookUpProgram;
+};
+
+// The system's own files and program search, with the gate's folder.
+Environment systemEnvironment(std::string folder);
+
+// Checks the settings file's bytes; `file` is the name its reports carry.
+Report checkSettings(std::string_view file, std::string_view bytes, const Environment& env);
+
+// The problems, one line each as FILE:LINE: [Section] Key: message, then what the gate will do.
+std::string formatText(const Report& report);
+
+// One JSON object with the file, its encoding, the problems and the effective settings.
+std::string formatJson(const Report& report);
+
+}  // namespace check

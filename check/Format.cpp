@@ -1,0 +1,183 @@
+#include <cstdio>
+#include <string>
+
+#include "check/Checker.h"
+
+namespace check {
+namespace {
+
+// The designed client area of the policy window, 4695 x 4785 twips, at 96 dots per inch.
+constexpr int kDesignedWidth = 313;
+constexpr int kDesignedHeight = 319;
+
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string location(const Report& report, const Problem& problem) {
+    std::string where = report.file + ":";
+    if (problem.line != 0) {
+        where += std::to_string(problem.line) + ":";
+    }
+    if (!problem.section.empty()) {
+        where += " [" + problem.section + "]";
+    }
+    if (!problem.key.empty()) {
+        where += " " + problem.key;
+    }
+    return where + ": ";
+}
+
+std::string size(std::int32_t configured, int designed) {
+    return configured == 0 ? std::to_string(designed) + " (designed, inside the frame)"
+                           : std::to_string(configured + 1) + " (with the frame)";
+}
+
+std::string program(const Report& report) {
+    if (!report.program) {
+        return "nothing: Agree ends the gate with an error (see above)";
+    }
+    std::string text = report.program->path;
+    if (report.program->path != report.program->program) {
+        text += " (" + quoted(report.program->program) + ")";
+    }
+    if (report.program->arguments.empty()) {
+        return text + " without arguments";
+    }
+    text += " with arguments";
+    for (const std::string& argument : report.program->arguments) {
+        text += " " + quoted(argument);
+    }
+    return text;
+}
+
+std::string afterAgree(const Report& report) {
+    std::int32_t seconds = report.setting("ClosePorvaneInSeconds").number;
+    std::string text;
+    if (report.setting("ClosePorvaneAfterAgree").flag) {
+        text = "the policy window closes at once";
+    } else if (seconds > 0) {
+        text = "after " + std::to_string(seconds) + " seconds the policy window closes";
+    } else if (seconds < 0) {
+        text = "after one second the policy window closes";
+    } else {
+        return "no time limit; the gate stays running, hidden, until it is ended from outside";
+    }
+    if (report.setting("ShowCloseDialog").flag) {
+        text += ", the closing notice " + quoted(report.setting("CloseTitle").text) + " is shown";
+    }
+    text += report.setting("CloseApplicationOnClose").flag
+                ? ", and the application is ended when the gate ends"
+                : ", and the application keeps running";
+    return text;
+}
+
+std::string json(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonValue(const Setting& setting) {
+    switch (setting.spec->type) {
+        case KeyType::Boolean:
+            return setting.flag ? "true" : "false";
+        case KeyType::Long:
+        case KeyType::Integer:
+            return std::to_string(setting.number);
+        case KeyType::String:
+            break;
+    }
+    return json(setting.text);
+}
+
+}  // namespace
+
+std::string formatText(const Report& report) {
+    std::string out;
+    for (const Problem& problem : report.problems) {
+        out += location(report, problem) + problem.message + "\n";
+    }
+    std::string title = report.setting("FormCaption").text;
+    out += "What the gate will do with " + report.file + ":\n";
+    out += "  policy window: title " + quoted(title) + ", buttons " +
+           quoted(report.setting("DisagreeCaption").text) + " and " +
+           quoted(report.setting("AgreeCaption").text) + "\n";
+    out += "  size in pixels: " + size(report.setting("PolicyWidth").number, kDesignedWidth) +
+           " wide, " + size(report.setting("PolicyHeight").number, kDesignedHeight) + " high\n";
+    out += "  policy: " +
+           (report.policyPath.empty() ? std::string("none, an empty view") : report.policyPath) +
+           "\n";
+    out += "  Agree starts: " + program(report) + "\n";
+    out += "  after Agree: " + afterAgree(report) + "\n";
+    std::int32_t warn = report.setting("WarnBeforeSeconds").number;
+    if (warn > 0) {
+        out += "  time-limit warning: " + quoted(report.setting("WarnTitle").text) + ", " +
+               std::to_string(warn) + " seconds before the policy window closes\n";
+    }
+    return out;
+}
+
+std::string formatJson(const Report& report) {
+    std::string out = "{\"file\":" + json(report.file) + ",\"encoding\":" + json(report.encoding) +
+                      ",\"problems\":[";
+    for (std::size_t i = 0; i < report.problems.size(); ++i) {
+        const Problem& p = report.problems[i];
+        out += (i == 0 ? "" : ",") + std::string("{\"line\":") + std::to_string(p.line) +
+               ",\"section\":" + json(p.section) + ",\"key\":" + json(p.key) +
+               ",\"severity\":" + (p.severity == Severity::Error ? "\"error\"" : "\"warning\"") +
+               ",\"error\":" + std::to_string(p.errorNumber) + ",\"message\":" + json(p.message) +
+               "}";
+    }
+    out += "],\"settings\":{";
+    std::string_view section;
+    for (const Setting& setting : report.settings) {
+        if (setting.spec->section != section) {
+            out += (section.empty() ? "" : "},") + json(setting.spec->section) + ":{";
+            section = setting.spec->section;
+        } else {
+            out += ",";
+        }
+        out += json(setting.spec->name) + ":" + jsonValue(setting);
+    }
+    out += "}},\"policyPath\":" + json(report.policyPath) + ",\"program\":";
+    if (report.program) {
+        out += "{\"name\":" + json(report.program->program) +
+               ",\"path\":" + json(report.program->path) + ",\"arguments\":[";
+        for (std::size_t i = 0; i < report.program->arguments.size(); ++i) {
+            out += (i == 0 ? "" : ",") + json(report.program->arguments[i]);
+        }
+        out += "]}";
+    } else {
+        out += "null";
+    }
+    return out + "}\n";
+}
+
+}  // namespace check

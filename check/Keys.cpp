@@ -1,0 +1,57 @@
+#include "check/Keys.h"
+
+#include <array>
+
+#include "runtime/Text.h"
+
+namespace check {
+namespace {
+
+constexpr std::array kKeys{
+    KeySpec{"General", "FormCaption", KeyType::String},
+    KeySpec{"General", "DisagreeCaption", KeyType::String},
+    KeySpec{"General", "AgreeCaption", KeyType::String},
+    KeySpec{"General", "PolicyFile", KeyType::String},
+    KeySpec{"General", "PolicyWidth", KeyType::Integer},
+    KeySpec{"General", "PolicyHeight", KeyType::Integer},
+    KeySpec{"General", "Application", KeyType::String},
+    KeySpec{"Application", "ClosePorvaneAfterAgree", KeyType::Boolean},
+    KeySpec{"Application", "ClosePorvaneInSeconds", KeyType::Long},
+    KeySpec{"Application", "CloseApplicationOnClose", KeyType::Boolean},
+    KeySpec{"Closing", "ShowCloseDialog", KeyType::Boolean},
+    KeySpec{"Closing", "CloseTitle", KeyType::String},
+    KeySpec{"Closing", "CloseText", KeyType::String},
+    KeySpec{"Closing", "WarnBeforeSeconds", KeyType::Long, true},
+    KeySpec{"Closing", "WarnTitle", KeyType::String, true},
+    KeySpec{"Closing", "WarnText", KeyType::String, true},
+};
+
+bool same(std::string_view a, std::string_view b) {
+    return runtime::equalsIgnoreCase(runtime::utf8ToUtf16(a), runtime::utf8ToUtf16(b));
+}
+
+}  // namespace
+
+std::span<const KeySpec> knownKeys() {
+    return kKeys;
+}
+
+const KeySpec* findKey(std::string_view name) {
+    for (const KeySpec& key : kKeys) {
+        if (same(key.name, name)) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+std::string_view knownSection(std::string_view name) {
+    for (std::string_view section : {"General", "Application", "Closing"}) {
+        if (same(section, name)) {
+            return section;
+        }
+    }
+    return {};
+}
+
+}  // namespace check

@@ -1,0 +1,45 @@
+// PorvaneCheck.exe: the settings checker on Windows, a console program.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "check/Cli.h"
+#include "runtime/win32/WideText.h"
+
+namespace {
+
+std::string executableDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return runtime::win32::narrow(buffer.substr(0, buffer.find_last_of(L"\\/")));
+}
+
+}  // namespace
+
+int main() {
+    // The arguments in UTF-16, so that any file name arrives whole.
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 1; argv != nullptr && i < argc; ++i) {
+        args.push_back(runtime::win32::narrow(argv[i]));
+    }
+    ::LocalFree(argv);
+    ::SetConsoleOutputCP(CP_UTF8);
+    check::CliResult result =
+        check::runCli("PorvaneCheck", args, executableDirectory() + "\\Porvane.ini");
+    std::fwrite(result.out.data(), 1, result.out.size(), stdout);
+    std::fwrite(result.err.data(), 1, result.err.size(), stderr);
+    return result.status;
+}
