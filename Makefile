@@ -4,13 +4,15 @@
 #   make test   installs what is missing, builds both programs, runs every test
 #   make fuzz   runs each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench  builds and runs the benchmarks
-#   make package  builds the .deb and the Windows zip
+#   make package  builds the .deb, the Windows installer (.msi) and the Windows zip
+#   make package-check  lintian, then INSTALLS AND REMOVES the .deb on this machine and the .msi
+#               in a temporary Wine prefix
 
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: deps linux windows run test test-linux test-windows fuzz bench package asan clean
+.PHONY: deps linux windows run test test-linux test-windows fuzz bench package package-check asan clean
 
 deps:
 	@tools/install-deps
@@ -49,7 +51,10 @@ bench: linux
 
 package: linux windows
 	cd build/linux && cpack -G DEB
-	cmake --build --preset windows --target package-zip
+	cmake --build --preset windows --target package-zip package-msi
+
+package-check: package
+	tools/check-packages build
 
 clean:
 	rm -rf build

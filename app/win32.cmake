@@ -12,20 +12,32 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/porvane.rc PROPERTIE
 target_link_options(Porvane PRIVATE -static -static-libgcc -static-libstdc++ -s
                     -Wl,--gc-sections)
 
-# The Windows zip: the program, its sample settings and the sample policy.
+# The Windows zip: the program, the settings checker, the sample settings and the sample policy.
 set(PORVANE_ZIP ${CMAKE_BINARY_DIR}/Porvane-1.00.0001-win32.zip)
 set(_zip_stage ${CMAKE_BINARY_DIR}/zip)
 add_custom_target(package-zip
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${_zip_stage}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_zip_stage}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Porvane> ${_zip_stage}/Porvane.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/PorvaneCheck.exe ${_zip_stage}/PorvaneCheck.exe
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/windows/Porvane.ini
           ${_zip_stage}/Porvane.ini
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/policy.rtf
           ${_zip_stage}/policy.rtf
   COMMAND ${CMAKE_COMMAND} -E rm -f ${PORVANE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${_zip_stage}
-          ${CMAKE_COMMAND} -E tar cf ${PORVANE_ZIP} --format=zip Porvane.exe Porvane.ini policy.rtf
-  DEPENDS Porvane
+          ${CMAKE_COMMAND} -E tar cf ${PORVANE_ZIP} --format=zip Porvane.exe PorvaneCheck.exe Porvane.ini
+          policy.rtf
   COMMENT "Packing ${PORVANE_ZIP}"
   VERBATIM)
+add_dependencies(package-zip Porvane PorvaneCheck)
+
+# The Windows installer: the program, the checker, the settings and the sample policy into
+# Program Files\Porvane (tools/make-msi, msitools' wixl).
+set(PORVANE_MSI ${CMAKE_BINARY_DIR}/Porvane-${PROJECT_VERSION}.msi)
+add_custom_target(package-msi
+  COMMAND ${PROJECT_SOURCE_DIR}/tools/make-msi ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+          ${PROJECT_VERSION} ${PORVANE_MSI}
+  COMMENT "Building ${PORVANE_MSI}"
+  VERBATIM)
+add_dependencies(package-msi Porvane PorvaneCheck)

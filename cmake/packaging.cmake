@@ -1,22 +1,50 @@
-# The Debian package (make package: cpack -G DEB in build/linux). The program reads its settings
-# beside its real executable, so it lives in /opt/porvane with the sample settings and policy,
-# and /usr/bin/porvane is only a link to it.
-if(NOT TARGET porvane)
+# The Debian package (make package: cpack -G DEB in build/linux), laid out as Debian expects:
+#   /usr/lib/porvane/        the gate and the checker, and Porvane.ini as a link to /etc
+#   /etc/porvane/            the settings, Porvane.ini, and the sample policy, conffiles: an
+#                            administrator's edits survive reinstalls and upgrades, and
+#                            dpkg --purge removes them
+#   /usr/bin/                links to both programs
+# Both programs read Porvane.ini beside their real executable, so the link in /usr/lib/porvane
+# is what brings them to /etc.
+if(NOT TARGET porvane OR NOT TARGET porvane-check)
   return()
 endif()
 
-set(porvane_home opt/porvane)
+set(_lib usr/lib/porvane)
+set(_doc usr/share/doc/porvane)
+set(_stage ${CMAKE_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${_stage})
 
-install(TARGETS porvane RUNTIME DESTINATION ${porvane_home})
-foreach(sample Porvane.ini policy.rtf)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/examples/${sample})
-    install(FILES ${PROJECT_SOURCE_DIR}/examples/${sample} DESTINATION ${porvane_home})
-  endif()
+install(TARGETS porvane porvane-check RUNTIME DESTINATION ${_lib})
+install(FILES ${PROJECT_SOURCE_DIR}/examples/policy.rtf DESTINATION etc/porvane)
+
+# The sample settings with the policy where the package puts it.
+file(READ ${PROJECT_SOURCE_DIR}/examples/Porvane.ini _ini)
+string(REPLACE "PolicyFile=policy.rtf" "PolicyFile=/etc/porvane/policy.rtf" _ini "${_ini}")
+file(WRITE ${_stage}/Porvane.ini "${_ini}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${PROJECT_SOURCE_DIR}/examples/Porvane.ini)
+install(FILES ${_stage}/Porvane.ini DESTINATION etc/porvane)
+file(WRITE ${_stage}/conffiles "/etc/porvane/Porvane.ini\n/etc/porvane/policy.rtf\n")
+
+# Links: within /usr relative, from /usr to /etc absolute, as Debian policy asks.
+file(CREATE_LINK /etc/porvane/Porvane.ini ${_stage}/Porvane.ini.link SYMBOLIC)
+install(FILES ${_stage}/Porvane.ini.link DESTINATION ${_lib} RENAME Porvane.ini)
+foreach(_program porvane porvane-check)
+  file(CREATE_LINK ../lib/porvane/${_program} ${_stage}/${_program} SYMBOLIC)
+  install(FILES ${_stage}/${_program} DESTINATION usr/bin)
 endforeach()
 
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
-file(CREATE_LINK /${porvane_home}/porvane ${CMAKE_BINARY_DIR}/packaging/porvane SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/porvane DESTINATION usr/bin)
+# Manual pages and the changelog compressed as Debian wants them: gzip -9, no timestamp.
+foreach(_source man/porvane.1 man/porvane-check.1 changelog)
+  get_filename_component(_name ${_source} NAME)
+  execute_process(COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/${_source}
+                  OUTPUT_FILE ${_stage}/${_name}.gz COMMAND_ERROR_IS_FATAL ANY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${PROJECT_SOURCE_DIR}/packaging/${_source})
+endforeach()
+install(FILES ${_stage}/porvane.1.gz ${_stage}/porvane-check.1.gz DESTINATION usr/share/man/man1)
+install(FILES ${_stage}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${_doc})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/porvane.desktop DESTINATION usr/share/applications)
 foreach(size 16 32 48 64 128 256)
@@ -27,25 +55,28 @@ foreach(size 16 32 48 64 128 256)
   endif()
 endforeach()
 
-# An administrator's edits to the settings survive an upgrade: dpkg asks before replacing them.
-file(WRITE ${CMAKE_BINARY_DIR}/packaging/conffiles "/${porvane_home}/Porvane.ini\n")
-
 set(CPACK_PACKAGE_NAME porvane)
 set(CPACK_PACKAGE_VENDOR "Porvane")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Usage policy gate in front of another application")
+set(CPACK_PACKAGE_CONTACT "Porvane Developers <dev@porvane.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "usage policy gate in front of another application")
 set(CPACK_PACKAGE_DESCRIPTION
     "Shows a usage policy with Agree and Disagree buttons. Agree starts the\n\
 configured application; the gate can close itself after a set number of\n\
 seconds, show a closing notice and end the application it started.\n\
-Configured by /opt/porvane/Porvane.ini.")
+Configured by /etc/porvane/Porvane.ini; porvane-check tells what the gate\n\
+will make of that file before it is rolled out.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)  # the build keeps its debugging information; the package need not
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Porvane developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Porvane Developers <dev@porvane.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://porvane.org/")
+# The libraries come from dpkg-shlibdeps; Qt's Wayland platform plugin is loaded, not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-if(EXISTS ${PROJECT_SOURCE_DIR}/examples/Porvane.ini)
-  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/conffiles)
-endif()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "x11-utils")  # xmessage, the sample's application
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_stage}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

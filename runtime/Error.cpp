@@ -49,7 +49,10 @@ std::string singleLine(std::string_view text) {
         std::size_t end = text.find_first_of("\r\n", pos);
         std::string_view part = text.substr(pos, end == std::string_view::npos ? end : end - pos);
         if (!part.empty()) {
-            line += line.empty() ? "" : "; ";
+            // "Run-time error '53':" leads into its description; other lines stand apart.
+            if (!line.empty()) {
+                line += line.back() == ':' ? " " : "; ";
+            }
             line += part;
         }
         if (end == std::string_view::npos) {

@@ -39,7 +39,8 @@ Error makeError(std::int32_t number, std::string detail = {});
 // the description and, when there is one, an empty line and what failed.
 std::string fatalErrorText(const Error& error);
 
-// A message box's text on one line, for a log: its non-empty lines joined by "; ".
+// A message box's text on one line, for a log: its non-empty lines joined by "; " (by a blank
+// after a line that ends in a colon).
 std::string singleLine(std::string_view text);
 
 }  // namespace runtime
