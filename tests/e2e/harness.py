@@ -238,6 +238,12 @@ class Gate:
         except subprocess.TimeoutExpired:
             raise Failure(f"the program did not end within {timeout:.0f} s") from None
 
+    def log_lines(self):
+        """The lines the program wrote for its message boxes, without the "porvane: " prefix."""
+        with open(self.log, encoding="utf-8", errors="replace") as f:
+            return [l[len("porvane: "):] for l in f.read().splitlines()
+                    if l.startswith("porvane: ")]
+
     def signal(self, signum):
         self.proc.send_signal(signum)
 

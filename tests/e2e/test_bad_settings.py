@@ -1,5 +1,6 @@
 """Bad settings: a malformed value is reported and passed over; a missing file is fatal."""
 
+import os
 import sys
 
 from harness import check, main, open_gate, settings
@@ -25,6 +26,10 @@ def malformed_width():
     status = gate.wait_exit()
     check(status == 0, f"exit status {status}")
     gate.check_nothing_started()
+    ini = os.path.join(gate.folder, "Porvane.ini")
+    expected = (f"Ini RW Class: {ini}: Error Number: 13; Type mismatch; "
+                "Error getting Section = General - Key = PolicyWidth")
+    check(gate.log_lines() == [expected], f"logged {gate.log_lines()}, not [{expected!r}]")
 
 
 def no_settings_file():
@@ -50,6 +55,10 @@ def missing_policy_file():
     status = gate.wait_exit()
     check(status == 1, f"exit status {status}, not 1 after a fatal error")
     gate.check_nothing_started()
+    # The box's text, logged on one line, names the policy as resolved beside the program.
+    expected = ("Run-time error '53': File not found; "
+                + os.path.join(gate.folder, "absent.rtf"))
+    check(gate.log_lines() == [expected], f"logged {gate.log_lines()}, not [{expected!r}]")
 
 
 def missing_program():
@@ -67,6 +76,8 @@ def missing_program():
     check(status == 1, f"exit status {status}, not 1 after a fatal error")
     # A fatal error ends at once: no unload, so no closing notice either.
     check(not gate.find("Bye"), "the closing notice came after a fatal error")
+    expected = "Run-time error '53': File not found; /nonexistent/prog"
+    check(gate.log_lines() == [expected], f"logged {gate.log_lines()}, not [{expected!r}]")
 
 
 CASES = {
