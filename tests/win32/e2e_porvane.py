@@ -120,6 +120,19 @@ class Run:
         self.proc = subprocess.Popen(["wine", self.exe], cwd=self.dir, env=env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def box_text(self, title):
+        """The text of this program's message box titled `title`, read by the helper."""
+        out = os.path.join(self.dir, "box.txt")
+        env = dict(os.environ)
+        env.setdefault("WINEDEBUG", "-all")
+        subprocess.run(["wine", os.path.join(self.dir, "helper.exe"), "--box-text", title,
+                        self.windows_path("box.txt")], env=env, timeout=TIMEOUT,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not os.path.exists(out):
+            fail("no message box titled %r to read" % title)
+        with open(out, encoding="utf-8") as f:
+            return f.read()
+
     def wait_exit(self, timeout=TIMEOUT):
         try:
             return self.proc.wait(timeout)
@@ -302,6 +315,12 @@ def scenario_missing_policy(args):
             fail("no fatal error box for a missing policy file")
         if find_window("Usage Policy", timeout=0.5) is not None:
             fail("the policy window showed despite the fatal error")
+        # The box names the policy as it was resolved, beside the program.
+        text = run.box_text("Porvane").replace("\r\n", "\n")
+        expected = ("Run-time error '53':\n\nFile not found\n\n"
+                    + run.windows_path("missing.rtf"))
+        if text != expected:
+            fail("the fatal box says %r, not %r" % (text, expected))
         time.sleep(0.3)
         press(box, "Return")
         status = run.wait_exit()
@@ -309,7 +328,7 @@ def scenario_missing_policy(args):
             fail("Porvane did not end after the fatal error box")
         if status != 1:
             fail("exit status %s, expected 1" % status)
-        log("PASS: a missing policy file is fatal, status 1")
+        log("PASS: a missing policy file is fatal, names the file, status 1")
     finally:
         run.cleanup()
 

@@ -3,8 +3,12 @@
 // stops when the process ends), for at most the given milliseconds (default 120000), and exits
 // with the given status (default 0).
 //   helper.exe PIDFILE BEATFILE [LIFETIME_MS] [EXIT_STATUS]
+// Or, for the whole-program tests, writes the text of the message box titled TITLE to OUTFILE
+// (UTF-8), status 1 when there is no such box:
+//   helper.exe --box-text TITLE OUTFILE
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -23,6 +27,29 @@ void writeFile(const std::wstring& path, const std::string& text) {
     }
 }
 
+std::string utf8(const std::wstring& wide) {
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                  0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                          nullptr, nullptr);
+    return out;
+}
+
+// A message box is a dialog whose text is the static control 0xFFFF.
+int writeBoxText(const wchar_t* title, const std::wstring& outFile) {
+    HWND box = ::FindWindowW(L"#32770", title);
+    HWND text = box != nullptr ? ::GetDlgItem(box, 0xFFFF) : nullptr;
+    if (text == nullptr) {
+        return 1;
+    }
+    std::wstring buffer(static_cast<std::size_t>(::GetWindowTextLengthW(text)) + 1, L'\0');
+    buffer.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(text, buffer.data(), static_cast<int>(buffer.size()))));
+    writeFile(outFile, utf8(buffer));
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -30,6 +57,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     if (argv == nullptr || argc < 3) {
         return 2;
+    }
+    if (std::wcscmp(argv[1], L"--box-text") == 0) {
+        int status = argc > 3 ? writeBoxText(argv[2], argv[3]) : 2;
+        ::LocalFree(argv);
+        return status;
     }
     std::wstring pidFile = argv[1];
     std::wstring beatFile = argv[2];
