@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "QtTestSupport.h"
+#include "runtime/CommandLine.h"
 #include "runtime/Error.h"
 #include "runtime/posix/Process.h"
 
@@ -97,6 +98,40 @@ TEST_F(Process, ProgramThatMayNotRunIsError70) {
     ::chmod(garbage.c_str(), 0755);
     EXPECT_EQ(startError(garbage), runtime::kPermissionDenied);              // ENOEXEC
     EXPECT_EQ(startError(dir.path().string()), runtime::kPermissionDenied);  // a folder
+}
+
+TEST_F(Process, LookUpPredictsWhatStartingDoesAndNamesTheProgram) {
+    std::string plain = dir.write("not-executable", "#!/bin/sh\nexit 0\n");
+    ::chmod(plain.c_str(), 0644);
+    std::string garbage = dir.write("garbage", "\x01\x02\x03 not a program\n");
+    ::chmod(garbage.c_str(), 0755);
+    struct Row {
+        const char* name;
+        std::string line;
+        int error;
+        std::string program;  // as parsed, or for a found program the end of its path
+    } rows[] = {
+        {"In PATH", "sh -c 'exit 0' x", 0, "/sh"},
+        {"Missing", "porvane-no-such-program-here --flag", 53, "porvane-no-such-program-here"},
+        {"Missing path", "'" + dir.file("no folder/prog") + "' a", 53, dir.file("no folder/prog")},
+        {"Not executable", plain, 70, plain},
+        {"No program format", garbage, 70, garbage},
+        {"Folder", dir.path().string(), 70, dir.path().string()},
+        {"Empty", " ", 5, ""},
+        {"Bad quoting", "sh -c 'x", 5, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        try {
+            runtime::ProgramLookup found = runtime::lookUpProgram(row.line);
+            EXPECT_EQ(row.error, 0);
+            EXPECT_TRUE(found.path.ends_with(row.program)) << found.path;
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number, row.error);
+            EXPECT_EQ(e.detail, row.program);
+            EXPECT_EQ(startError(row.line), row.error) << "starting it disagrees";
+        }
+    }
 }
 
 TEST_F(Process, PosixSpawnpReportsExecFailureThroughItsResult) {

@@ -8,9 +8,10 @@
 #include <string>
 
 #include "Win32TestSupport.h"
+#include "runtime/CommandLine.h"
 #include "runtime/Error.h"
-#include "runtime/win32/Win32Backend.h"
 #include "runtime/win32/WideText.h"
+#include "runtime/win32/Win32Backend.h"
 
 namespace {
 
@@ -18,15 +19,14 @@ using runtime::win32::narrow;
 using runtime::win32::Win32Backend;
 
 class ProcessTest : public ::testing::Test {
-protected:
+  protected:
     std::string helperLine(const std::wstring& extra = L"") {
         std::wstring line = L"\"" + win32_test::exeFolder() + L"\\helper.exe\" \"" + pidFile +
                             L"\" \"" + beatFile + L"\"" + extra;
         return narrow(line);
     }
     bool waitForPid() {
-        return win32_test::pumpUntil([&] { return !win32_test::readFile(pidFile).empty(); },
-                                     10000);
+        return win32_test::pumpUntil([&] { return !win32_test::readFile(pidFile).empty(); }, 10000);
     }
     // True when the heartbeat file stops changing for a while.
     bool heartbeatStopped() {
@@ -115,10 +115,45 @@ TEST_F(ProcessTest, AFileThatIsNoProgramIsError70) {
     EXPECT_EQ(errorOf("\"" + narrow(fake) + "\""), runtime::kPermissionDenied);
 }
 
+TEST_F(ProcessTest, LookUpPredictsWhatStartingDoesAndNamesTheProgram) {
+    std::string folder = narrow(dir.path());
+    std::wstring spaced = dir.path() + L"\\with space";
+    ::CreateDirectoryW(spaced.c_str(), nullptr);
+    ::CopyFileW((win32_test::exeFolder() + L"\\helper.exe").c_str(),
+                (spaced + L"\\helper.exe").c_str(), FALSE);
+    std::string fake = narrow(dir.write(L"fake.exe", "this is no program\r\n"));
+    struct Row {
+        const char* name;
+        std::string line;
+        int error;
+        std::string program;  // as parsed, or for a found program the end of its path
+    } rows[] = {
+        {"Quoted with arguments", helperLine(), 0, "\\helper.exe"},
+        {"Unquoted with a blank", narrow(spaced) + "\\helper.exe a b", 0, "with space\\helper.exe"},
+        {"Found by the system's search", "cmd.exe /c exit", 0, "\\cmd.exe"},
+        {"Missing", "porvane-no-such-program.exe /x", 53, "porvane-no-such-program.exe"},
+        {"Missing, quoted", "\"" + folder + "\\no such.exe\" arg", 53, folder + "\\no such.exe"},
+        {"No program", "\"" + fake + "\"", 70, fake},
+        {"Empty", "  ", 5, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        try {
+            runtime::ProgramLookup found = runtime::lookUpProgram(row.line);
+            EXPECT_EQ(row.error, 0);
+            EXPECT_TRUE(found.path.ends_with(row.program)) << found.path;
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number, row.error);
+            EXPECT_EQ(e.detail, row.program);
+            EXPECT_EQ(errorOf(row.line), row.error) << "starting it disagrees";
+        }
+    }
+}
+
 TEST(StartFailureMapping, EveryListedErrorHasItsNumber) {
     using runtime::win32::errorNumberForStartFailure;
-    for (DWORD e : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_PATHNAME,
-                    ERROR_INVALID_NAME}) {
+    for (DWORD e :
+         {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_PATHNAME, ERROR_INVALID_NAME}) {
         EXPECT_EQ(errorNumberForStartFailure(e), runtime::kFileNotFound) << e;
     }
     for (DWORD e : {ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT, ERROR_EXE_MACHINE_TYPE_MISMATCH}) {
