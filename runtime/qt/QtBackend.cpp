@@ -469,6 +469,19 @@ bool WindowWidget::eventFilter(QObject* watched, QEvent* event) {
 bool WindowWidget::event(QEvent* event) {
     bool result = QWidget::event(event);
     switch (event->type()) {
+        case QEvent::WindowStateChange:
+            // Some window managers (Openbox) minimize any window whatever its hints say; a
+            // minimized gate is out of the taskbar too, so the user could not get it back.
+            if (owner != nullptr && (windowState() & Qt::WindowMinimized) != 0) {
+                QTimer::singleShot(0, this, [this] {
+                    if (owner != nullptr && isVisible()) {
+                        setWindowState(windowState() & ~Qt::WindowMinimized);
+                        raise();
+                        activateWindow();
+                    }
+                });
+            }
+            break;
         case QEvent::Move:
         case QEvent::Show:
         case QEvent::WindowActivate:

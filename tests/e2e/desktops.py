@@ -96,7 +96,9 @@ def check_fixed_window(env, window, what):
 
 
 def check_empty_title(env, window, what):
-    props = x_properties(env, window, "WM_NAME", "_NET_WM_NAME")
+    """Empty as the program sets it, and as the window manager shows it (Openbox writes what
+    its title bar shows to _NET_WM_VISIBLE_NAME)."""
+    props = x_properties(env, window, "WM_NAME", "_NET_WM_NAME", "_NET_WM_VISIBLE_NAME")
     for name, value in props.items():
         check(value in (None, '""', ""), f"{what}: {name} is {value}, not empty")
 
@@ -105,6 +107,35 @@ def frame_extents(env, window):
     """(left, right, top, bottom) of the frame the window manager draws around the window."""
     text = x_properties(env, window, "_NET_FRAME_EXTENTS")["_NET_FRAME_EXTENTS"]
     return tuple(int(v) for v in text.split(",")) if text else (0, 0, 0, 0)
+
+
+def is_viewable(env, window):
+    out = subprocess.run(["xwininfo", "-id", str(window)], env=env, capture_output=True,
+                         text=True).stdout
+    return "IsViewable" in out
+
+
+class PropertyWatch:
+    """Every value an X window property takes while the block runs (xprop -spy), so that a
+    state that lasts only moments is still seen."""
+
+    def __init__(self, env, window, name):
+        self.out = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(["xprop", "-spy", "-id", str(window), name], env=env,
+                                     stdout=self.out, stderr=subprocess.DEVNULL)
+        wait_for(lambda: self.seen(), f"xprop to watch {name}")  # it prints the value first
+
+    def seen(self):
+        self.out.seek(0)
+        return self.out.read().decode(errors="replace")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.proc.kill()
+        self.proc.wait()
+        self.out.close()
 
 
 def focused_window(env):

@@ -3,8 +3,8 @@
 import sys
 import time
 
-from desktops import (Sway, check_empty_title, check_fixed_window, focused_window,
-                      frame_extents)
+from desktops import (PropertyWatch, Sway, check_empty_title, check_fixed_window,
+                      focused_window, frame_extents, is_viewable)
 from harness import check, main, open_gate, settings, wait_for
 
 # Qt's own options, each of which would show if it were honoured: no X window at all, another
@@ -40,6 +40,13 @@ def openbox_windows():
     check_empty_title(gate.env, policy, "the policy window")
     check_fixed_window(gate.env, policy, "the policy window")
     wait_for(lambda: focused_window(gate.env) == policy, "the keyboard focus on the policy window")
+    # Openbox minimizes any window, hints or not (and its minimize button is there): the
+    # gate comes back at once, out of the taskbar as it is.
+    with PropertyWatch(gate.env, policy, "WM_STATE") as states:
+        gate.xdotool("windowminimize", policy)
+        wait_for(lambda: "Iconic" in states.seen(), "the window manager to minimize the window")
+    wait_for(lambda: is_viewable(gate.env, policy) and focused_window(gate.env) == policy,
+             "the policy window back, with the keyboard focus")
     # No focusing by the test: Return goes where the program put the focus, on Agree.
     gate.xdotool("key", "Return")
     gate.started()
