@@ -204,9 +204,11 @@ class Win32Backend::Window : public NativeWindow {
         }
         RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
         ::AdjustWindowRectEx(&rc, style_, FALSE, exStyle_);
-        // A dialog is owned by the hidden window: owned windows stay off the taskbar while
-        // keeping their ordinary title bar.
-        HWND owner = params.kind == WindowKind::Dialog ? backend_.hidden_ : nullptr;
+        // Both windows are owned by the hidden window: owned windows stay off the taskbar while
+        // keeping their ordinary title bar, and under Wine an owned window is transient for
+        // its owner, which X window managers do not name when its title is empty (Openbox
+        // shows "Unnamed Window" for an untitled window of its own).
+        HWND owner = backend_.hidden_;
         hwnd_ = ::CreateWindowExW(exStyle_, kWindowClass, widen(params.title).c_str(), style_,
                                   CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
                                   rc.bottom - rc.top, owner, nullptr, backend_.instance_, this);
