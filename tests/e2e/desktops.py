@@ -8,8 +8,8 @@ Debian and run headless:
   where asked, is made reluctant: it gives new windows no focus of its own accord.
 - sway refuses to run as root, so under root (as in CI) it runs as nobody through setpriv with
   its own runtime folder; the program and the tools reach it by the socket's full path.
-  `swaymsg -t get_tree` tells titles, sizes, floating and focus; `wtype` types; `grim` takes
-  screenshots.
+  `swaymsg -t get_tree` tells titles, sizes, floating and focus; `wtype` types (`grim` takes
+  the screenshots in docs/).
 
 Every wait polls for the event itself (a property set, a socket made, a window mapped).
 """
@@ -254,9 +254,6 @@ class Sway:
         before its first key)."""
         subprocess.run(["wtype", "-s", "500", "-k", key], env=self.tool_env(), check=True,
                        timeout=10)
-
-    def screenshot(self, path):
-        subprocess.run(["grim", path], env=self.tool_env(), check=True, timeout=20)
 
     def tool_env(self):
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
