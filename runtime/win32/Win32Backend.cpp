@@ -195,8 +195,11 @@ class Win32Backend::Window : public NativeWindow {
   public:
     Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
         : backend_(backend), events_(events), kind_(params.kind) {
+        // Both are pop-ups (which look no different with a caption): Wine tells an X window
+        // manager that an owned pop-up is a dialog, which Openbox, for one, focuses when it
+        // is shown although it is off the taskbar.
         if (params.kind == WindowKind::ToolWindow) {
-            style_ = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+            style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
             exStyle_ = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
         } else {
             style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;

@@ -390,11 +390,10 @@ def scenario_openbox(args):
         if geometry(policy) != (641, 481) or frame_extents(os.environ, policy) != (0, 0, 0, 0):
             fail("the policy window is %s with a frame of %s, not 641x481 all told"
                  % (geometry(policy), frame_extents(os.environ, policy)))
-        # Wine cannot ask the window manager for the focus, and Openbox does not offer it to
-        # Wine's new windows: activated as from a taskbar, the focus is on Agree.
-        xdotool("windowactivate", "--sync", policy, check=True)
+        # Wine cannot ask the window manager for the focus; Openbox gives it to a new window
+        # off the taskbar only when it is a dialog, which Wine makes of an owned pop-up.
         if wait_until(lambda: focused_window(os.environ) == policy) is None:
-            fail("the policy window did not take the keyboard focus when activated")
+            fail("the policy window did not get the keyboard focus")
         xdotool("key", "Return", check=True)
         if run.helper_pid() is None:
             fail("Return did not agree")
