@@ -212,9 +212,11 @@ class Win32Backend::Window : public NativeWindow {
         // its owner, which X window managers do not name when its title is empty (Openbox
         // shows "Unnamed Window" for an untitled window of its own).
         HWND owner = backend_.hidden_;
+        ownResize_ = true;  // a pop-up gets its first WM_SIZE while it is being made
         hwnd_ = ::CreateWindowExW(exStyle_, kWindowClass, widen(params.title).c_str(), style_,
                                   CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
                                   rc.bottom - rc.top, owner, nullptr, backend_.instance_, this);
+        ownResize_ = false;
         if (hwnd_ == nullptr) {
             fail("CreateWindowExW");
         }
