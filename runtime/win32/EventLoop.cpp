@@ -96,11 +96,11 @@ LRESULT Win32Backend::onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            if (wp != FALSE && programEvents_ != nullptr && !quitRequested_) {
+            if (wp != FALSE && programEvents_ != nullptr) {
                 // Windows ends the process once we return: unload the forms now, in order, and
                 // let their steps run to the end.
                 programEvents_->endRequested();
-                pumpUntilQuit();
+                pumpUntilQuit(kEndSessionBudgetMs);
             }
             return 0;
         default:
@@ -111,9 +111,11 @@ LRESULT Win32Backend::onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 // ---- the message loop -----------------------------------------------------------------------
 
-void Win32Backend::pumpUntilQuit() {
+// Handles messages until the program quits (WM_QUIT, put back for the loop around us) or the
+// budget is spent.
+void Win32Backend::pumpUntilQuit(DWORD budgetMs) {
     DWORD start = ::GetTickCount();
-    while (!quitRequested_ && ::GetTickCount() - start < kEndSessionBudgetMs) {
+    while (::GetTickCount() - start < budgetMs) {
         MSG msg;
         if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -153,9 +155,6 @@ void Win32Backend::dispatch(MSG& msg) {
 }
 
 int Win32Backend::runEventLoop(ProgramEvents& events) {
-    if (quitRequested_) {
-        return quitStatus_;  // quit before the loop ran: nothing to wait for
-    }
     ProgramEvents* outer = programEvents_;
     programEvents_ = &events;
     ++loopDepth_;
@@ -175,16 +174,12 @@ int Win32Backend::runEventLoop(ProgramEvents& events) {
     }
     --loopDepth_;
     programEvents_ = outer;
-    return quitRequested_ ? quitStatus_ : status;
+    return status;
 }
 
 void Win32Backend::quit(int status) {
-    if (quitRequested_) {
-        return;
-    }
-    quitRequested_ = true;
-    quitStatus_ = status;
-    // Outside the loop (the program ended while starting), no WM_QUIT is left behind.
+    // Outside the loop (the program ended while starting), no WM_QUIT is left behind: it would
+    // end the next modal loop, a message box's, at once.
     if (loopDepth_ > 0) {
         ::PostQuitMessage(status);
     }

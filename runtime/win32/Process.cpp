@@ -1,29 +1,28 @@
 // Starting a program with the platform's command-line rules, and ending exactly that process.
 
 #include "runtime/Error.h"
+#include "runtime/Services.h"
 #include "runtime/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace runtime::win32 {
 namespace {
 
-int showCommandFor(int windowStyle) {
-    // The forms runtime's window styles for a started program.
+// The runtime's window styles (checked before they get here) as show commands.
+WORD showCommandFor(int windowStyle) {
     switch (windowStyle) {
-        case 0:
+        case kHide:
             return SW_HIDE;
-        case 1:
-            return SW_SHOWNORMAL;
-        case 2:
+        case kMinimizedFocus:
             return SW_SHOWMINIMIZED;
-        case 3:
+        case kMaximizedFocus:
             return SW_SHOWMAXIMIZED;
-        case 4:
+        case kNormalNoFocus:
             return SW_SHOWNOACTIVATE;
-        case 6:
+        case kMinimizedNoFocus:
             return SW_SHOWMINNOACTIVE;
         default:
-            throw makeError(kInvalidProcedureCall);
+            return SW_SHOWNORMAL;
     }
 }
 
@@ -66,13 +65,10 @@ int errorNumberForStartFailure(DWORD win32Error) {
 std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view commandLine,
                                                            int windowStyle) {
     std::wstring line = widen(commandLine);
-    if (line.find_first_not_of(L" \t") == std::wstring::npos) {
-        throw makeError(kInvalidProcedureCall);
-    }
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = static_cast<WORD>(showCommandFor(windowStyle));
+    si.wShowWindow = showCommandFor(windowStyle);
     PROCESS_INFORMATION pi{};
     // The platform's own command-line rules: CreateProcessW finds the program in the line.
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,

@@ -29,16 +29,20 @@ class Win32Backend : public Backend {
     Win32Backend(const Win32Backend&) = delete;
     Win32Backend& operator=(const Win32Backend&) = delete;
 
+    // Win32Backend.cpp
     std::string executableDirectory() override;
     double twipsPerPixelX() override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
+    // EventLoop.cpp
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
-    void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
-    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
-                                                 int windowStyle) override;
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;
+    // MessageBox.cpp
+    void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // Process.cpp
+    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
+                                                 int windowStyle) override;
 
     // The hidden top-level window that receives timer ticks and the session-end messages.
     HWND messageWindow() const { return helper_.get(); }
@@ -58,7 +62,7 @@ class Win32Backend : public Backend {
     void createHelperWindow();
     static LRESULT CALLBACK helperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void pumpUntilQuit();
+    void pumpUntilQuit(DWORD budgetMs);
 
     HINSTANCE instance_;
     // Declared in the order they are needed; released in reverse: the helper window first, the
@@ -77,8 +81,6 @@ class Win32Backend : public Backend {
     UINT_PTR nextTimerId_ = 1;
     ProgramEvents* programEvents_ = nullptr;
     int loopDepth_ = 0;
-    bool quitRequested_ = false;
-    int quitStatus_ = 0;
 };
 
 // The native handles behind the backend's objects (for tests and diagnostics); null for

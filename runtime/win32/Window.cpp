@@ -115,10 +115,6 @@ void Win32Backend::Window::setTitle(std::string_view title) {
 }
 
 void Win32Backend::Window::show(int focusControlId) {
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        centre();
-    }
     ::ShowWindow(hwnd(), SW_SHOW);
     ::SetForegroundWindow(hwnd());
     for (Control* control : controls_) {

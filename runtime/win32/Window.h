@@ -50,6 +50,7 @@ class Win32Backend::Window : public NativeWindow {
     void setTitle(std::string_view title) override;
     void show(int focusControlId) override;
     void hide() override;
+    void centre() override;
     PixelSize outerSize() const override;
     PixelSize clientSize() const override;
     void setOuterSize(PixelSize size) override;
@@ -66,7 +67,6 @@ class Win32Backend::Window : public NativeWindow {
     Control* controlFrom(HWND from, int nativeId) const;
     void makeDefault(HWND button);
     void placeInTabOrder(const Control& control);
-    void centre();
 
     Win32Backend& backend_;
     WindowEvents& events_;
@@ -74,7 +74,6 @@ class Win32Backend::Window : public NativeWindow {
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
     ScopedOwnWindow hwnd_;
-    bool shownBefore_ = false;
     bool ownResize_ = false;
     PixelSize lastClient_;
     std::vector<Control*> controls_;

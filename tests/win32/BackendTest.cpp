@@ -133,8 +133,9 @@ TEST_F(Win32BackendTest, OwnSizeChangesAreNotReportedAsResizes) {
     EXPECT_EQ(events.resizes, 1);
 }
 
-TEST_F(Win32BackendTest, ShowCentresTheWindowOnce) {
+TEST_F(Win32BackendTest, CentreUsesTheWorkArea) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
+    w->centre();
     w->show(0);
     RECT rc;
     ::GetWindowRect(windowHandle(*w), &rc);
@@ -307,13 +308,6 @@ TEST_F(Win32BackendTest, EventLoopRunsUntilQuitWithItsStatus) {
     LoopEvents program;
     program.backend = &backend;
     EXPECT_EQ(backend.runEventLoop(program), 3);
-}
-
-TEST_F(Win32BackendTest, QuitBeforeTheLoopReturnsAtOnce) {
-    backend.quit(1);
-    LoopEvents program;
-    program.backend = &backend;
-    EXPECT_EQ(backend.runEventLoop(program), 1);
 }
 
 TEST_F(Win32BackendTest, SessionEndUnloadsThroughTheProgram) {
