@@ -62,6 +62,8 @@ class Win32Backend : public Backend {
     void createHelperWindow();
     static LRESULT CALLBACK helperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // Asks every hidden window of ours to close, as its own WM_CLOSE would.
+    void closeHiddenWindows();
     void pumpUntilQuit(DWORD budgetMs);
 
     HINSTANCE instance_;

@@ -194,9 +194,11 @@ LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_CLOSE:
-            // The runtime decides: it unloads the form, whose window object then destroys the
-            // native window.
-            events_.closeRequested();
+            // The close box of a shown window; on a hidden one (the policy window after Agree)
+            // an end asked for from outside, which `taskkill` without /f posts. Either way the
+            // runtime unloads the form, so the notice appears where configured and the end
+            // goes on in order; the window object then destroys the native window.
+            requestClose();
             return 0;
         case WM_SIZE: {
             if (ownResize_ || wp == SIZE_MINIMIZED) {

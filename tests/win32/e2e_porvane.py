@@ -351,6 +351,42 @@ def scenario_keyboard(args):
         run.cleanup()
 
 
+def scenario_taskkill(args):
+    # `taskkill /im` without /f posts WM_CLOSE to every top-level window of the process, the
+    # hidden ones included: after Agree an end asked for from outside. The notice appears and,
+    # after OK, the program ends and ends the application; nothing runs on with no window.
+    run = Run(args, ini(CloseApplicationOnClose="True", ShowCloseDialog="True"))
+    try:
+        run.start()
+        window = policy_window()
+        click(window, *agree_point(window))
+        if not window_gone("Usage Policy"):
+            fail("Agree did not hide the policy window")
+        if run.helper_pid() is None:
+            fail("the application was not started")
+        r = subprocess.run(["wine", "taskkill", "/im", "Porvane.exe"], capture_output=True,
+                           text=True, timeout=TIMEOUT)
+        log("taskkill: status %d, %s" % (r.returncode, (r.stdout + r.stderr).strip()))
+        if r.returncode != 0:
+            fail("taskkill found no window of Porvane.exe to close")
+        notice = find_window("Session over")
+        if notice is None:
+            fail("no closing notice after taskkill")
+        if run.proc.poll() is not None:
+            fail("Porvane ended before the notice was dismissed")
+        press(notice, "Return")
+        status = run.wait_exit()
+        if status is None:
+            fail("Porvane did not end after OK")
+        if status != 0:
+            fail("exit status %s, expected 0" % status)
+        if run.helper_running():
+            fail("the application still runs after Porvane ended")
+        log("PASS: taskkill shows the notice; after OK the program and the application end")
+    finally:
+        run.cleanup()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
