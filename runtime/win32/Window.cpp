@@ -32,7 +32,7 @@ void Win32Backend::Control::setBounds(const PixelRect& r) {
 // ---- windows --------------------------------------------------------------------------------
 
 Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
-    : backend_(backend), events_(events), kind_(params.kind) {
+    : backend_(backend), events_(events) {
     if (params.kind == WindowKind::ToolWindow) {
         style_ = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
         exStyle_ = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;

@@ -72,7 +72,6 @@ class Win32Backend::Window : public NativeWindow {
 
     Win32Backend& backend_;
     WindowEvents& events_;
-    WindowKind kind_;
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
     ScopedOwnWindow hwnd_;
