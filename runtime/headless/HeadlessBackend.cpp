@@ -130,7 +130,8 @@ void HeadlessBackend::messageBox(std::string_view text, std::string_view title, 
 std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view commandLine,
                                                               int windowStyle) {
     std::string line(commandLine);
-    std::size_t first = line.find_first_not_of(" \t");  // the runtime passes no blank line
+    // The runtime passes no blank line.
+    std::size_t first = std::min(line.find_first_not_of(" \t"), line.size());
     std::string program = line.substr(first, line.find_first_of(" \t", first) - first);
     if (std::find(missingPrograms.begin(), missingPrograms.end(), program) !=
         missingPrograms.end()) {
