@@ -274,18 +274,6 @@ class Window : public NativeWindow {
     void setTitle(std::string_view title) override { widget_->setWindowTitle(titleText(title)); }
 
     void show(int focusControlId) override {
-        if (!shownBefore_) {
-            centre();
-            centrePending_ = true;
-            // The frame usually shows up within moments of mapping; past this, a later
-            // change is the user's or the window manager's business.
-            QTimer::singleShot(2000, widget_, [w = widget_] {
-                if (w->owner != nullptr) {
-                    w->owner->centrePending_ = false;
-                }
-            });
-        }
-        shownBefore_ = true;
         if (!widget_->isVisible()) {
             prepareMap(*widget_);
             if (QWindow* handle = widget_->windowHandle()) {
@@ -314,6 +302,19 @@ class Window : public NativeWindow {
     }
 
     void hide() override { widget_->hide(); }
+
+    void centre() override {
+        centreNow();
+        // Centred again once the window manager's frame is known.
+        centrePending_ = true;
+        // The frame usually shows up within moments of mapping; past this, a later change is
+        // the user's or the window manager's business.
+        QTimer::singleShot(2000, widget_, [w = widget_] {
+            if (w->owner != nullptr) {
+                w->owner->centrePending_ = false;
+            }
+        });
+    }
 
     PixelSize outerSize() const override {
         QSize c = widget_->size();
@@ -363,7 +364,7 @@ class Window : public NativeWindow {
         fitClient();
         if (centrePending_) {
             centrePending_ = false;
-            centre();
+            centreNow();
         }
         events_.resized();
     }
@@ -402,7 +403,7 @@ class Window : public NativeWindow {
         }
     }
 
-    void centre() {
+    void centreNow() {
         QScreen* screen =
             widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
         if (screen == nullptr) {
@@ -437,7 +438,6 @@ class Window : public NativeWindow {
     QMargins margins_;  // the frame last laid out for
     std::optional<int> outerWidth_;
     std::optional<int> outerHeight_;
-    bool shownBefore_ = false;
     std::map<int, QPointer<QWidget>> controls_;
     std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
@@ -670,9 +670,6 @@ std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view command
 }
 
 int QtBackend::runEventLoop(ProgramEvents& events) {
-    if (quitStatus_) {
-        return *quitStatus_;
-    }
     programEvents_ = &events;
     signalNotifier_->setEnabled(true);
     looping_ = true;
@@ -680,13 +677,10 @@ int QtBackend::runEventLoop(ProgramEvents& events) {
     looping_ = false;
     signalNotifier_->setEnabled(false);
     programEvents_ = nullptr;
-    return quitStatus_.value_or(status);
+    return status;
 }
 
 void QtBackend::quit(int status) {
-    if (!quitStatus_) {
-        quitStatus_ = status;
-    }
     // Only a running loop is told: QCoreApplication::exit() outside exec() leaves Qt's
     // quit flag set, and the next modal loop (a message box) would return at once.
     if (looping_) {
