@@ -229,6 +229,9 @@ void Form::Show() {
         return;  // unloaded by its own load step, or shown already
     }
     Control* focus = firstInTabOrder();
+    if (!shownBefore_) {
+        window_->centre();  // once per load: shown again, it stays where the user left it
+    }
     window_->show(focus != nullptr ? focus->id() : 0);
     visible_ = true;
     if (!shownBefore_) {
@@ -287,23 +290,29 @@ int Form::ScaleHeight() const {
 
 void Form::setWidth(int twips) {
     load();
-    setOuterSize({toPixels(twips, twipsPerPixel_), window_->outerSize().height});
+    int width = toPixels(twips, twipsPerPixel_);
+    if (width <= 0) {
+        throw makeError(kInvalidPropertyValue);
+    }
+    // Told even when unchanged: the window keeps it as the outer width once the frame is known.
+    bool same = window_->outerSize().width == width;
+    window_->setOuterWidth(width);
+    if (!same) {
+        Form_Resize();
+    }
 }
 
 void Form::setHeight(int twips) {
     load();
-    setOuterSize({window_->outerSize().width, toPixels(twips, twipsPerPixel_)});
-}
-
-void Form::setOuterSize(PixelSize size) {
-    if (size.width <= 0 || size.height <= 0) {
+    int height = toPixels(twips, twipsPerPixel_);
+    if (height <= 0) {
         throw makeError(kInvalidPropertyValue);
     }
-    if (window_->outerSize() == size) {
-        return;
+    bool same = window_->outerSize().height == height;
+    window_->setOuterHeight(height);
+    if (!same) {
+        Form_Resize();
     }
-    window_->setOuterSize(size);
-    Form_Resize();
 }
 
 void Form::clicked(int controlId) {

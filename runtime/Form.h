@@ -195,7 +195,6 @@ class Form : private WindowEvents {
     void removeTimer(runtime::Timer& timer);
     void load();
     void terminate() { Form_Terminate(); }
-    void setOuterSize(PixelSize size);
     Control* firstInTabOrder() const;
 
     // WindowEvents: posted to the program, which runs them when no handler is running.

@@ -65,30 +65,73 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     std::free(reply);
     return atom;
 }
-#endif
 
-// Keeps the window out of the taskbar and pager on X11: _NET_WM_STATE_SKIP_TASKBAR set on the
-// unmapped window, which Qt merges with its own states when it maps it. Qt::Tool and
-// Qt::Dialog windows are transient for the client leader already, which most window managers
-// keep out of the taskbar too. Elsewhere (Wayland, offscreen) there is nothing to do.
-void skipTaskbar(QWidget& window) {
-#ifdef PORVANE_HAVE_XCB
+// The X11 connection when the program runs on X11, else null.
+xcb_connection_t* x11Connection() {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return;
+        return nullptr;
     }
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) {
-        return;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+#endif
+
+#ifdef PORVANE_HAVE_XCB
+void setProperty(xcb_connection_t* connection, xcb_window_t window, const char* name,
+                 xcb_atom_t type, std::uint8_t format, std::uint32_t count, const void* data) {
+    xcb_atom_t property = internAtom(connection, name);
+    if (property != XCB_ATOM_NONE && type != XCB_ATOM_NONE) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, property, type, format,
+                            count, data);
     }
-    xcb_connection_t* connection = x11->connection();
-    xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
-    xcb_atom_t atoms[2] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                           internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    if (state == XCB_ATOM_NONE || atoms[0] == XCB_ATOM_NONE || atoms[1] == XCB_ATOM_NONE) {
+}
+#endif
+
+// What an X11 window manager learns from the unmapped window, set before each map (a
+// withdrawn window loses its states) and after Qt wrote its own when it made the native window:
+// - out of the taskbar and pager (_NET_WM_STATE, which Qt merges with its own states when it
+//   maps the window);
+// - moved and closed, nothing else: Qt's Motif hints always allow resizing, and some window
+//   managers go by them rather than by the equal minimum and maximum of the normal hints;
+// - the class, which desktops match with the program's desktop entry: the program gives Qt no
+//   name of its own (see main), so Qt's WM_CLASS is empty.
+// Elsewhere (Wayland, offscreen) there is nothing to do.
+void prepareMap(QWidget& window) {
+#ifdef PORVANE_HAVE_XCB
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr) {
         return;
     }
     auto id = static_cast<xcb_window_t>(window.winId());
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, 2, atoms);
+    xcb_atom_t states[2] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                            internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    setProperty(connection, id, "_NET_WM_STATE", XCB_ATOM_ATOM, 32, 2, states);
+    enum : std::uint32_t { kHasFunctions = 1, kHasDecorations = 2 };
+    enum : std::uint32_t { kFunctionMove = 4, kFunctionClose = 32 };
+    enum : std::uint32_t { kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16 };
+    const std::uint32_t motif[5] = {kHasFunctions | kHasDecorations, kFunctionMove | kFunctionClose,
+                                    kDecorBorder | kDecorTitle | kDecorMenu, 0, 0};
+    setProperty(connection, id, "_MOTIF_WM_HINTS", internAtom(connection, "_MOTIF_WM_HINTS"), 32, 5,
+                motif);
+    static const char wmClass[] = "porvane\0Porvane";
+    setProperty(connection, id, "WM_CLASS", XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
+    xcb_flush(connection);
+#else
+    (void)window;
+#endif
+}
+
+// Gives the keyboard focus to a mapped window on X11 whatever the window manager's policy on
+// new windows: the gate waits for an answer, so its window must take the keys at once. Qt's
+// own activation is only a request that a window manager may turn down.
+void takeFocus(QWidget& window) {
+#ifdef PORVANE_HAVE_XCB
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr) {
+        return;
+    }
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT,
+                        static_cast<xcb_window_t>(window.winId()), XCB_CURRENT_TIME);
     xcb_flush(connection);
 #else
     (void)window;
@@ -103,8 +146,11 @@ class WindowWidget : public QWidget {
   public:
     explicit WindowWidget(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
     Window* owner = nullptr;
+    // Set by a show: the next time the platform window is exposed, it takes the keyboard focus.
+    bool focusOnExpose = false;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
@@ -167,8 +213,8 @@ class Window : public NativeWindow {
         widget_ = new WindowWidget(flags);
         widget_->owner = this;
         widget_->setWindowTitle(titleText(params.title));
-        client_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
-        widget_->setFixedSize(client_);
+        designed_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
+        setClient(designed_);
     }
 
     ~Window() override {
@@ -230,20 +276,13 @@ class Window : public NativeWindow {
     void setTitle(std::string_view title) override { widget_->setWindowTitle(titleText(title)); }
 
     void show(int focusControlId) override {
-        if (!shownBefore_) {
-            centre();
-            centrePending_ = true;
-            // The frame usually shows up within moments of mapping; past this, a later
-            // change is the user's or the window manager's business.
-            QTimer::singleShot(2000, widget_, [w = widget_] {
-                if (w->owner != nullptr) {
-                    w->owner->centrePending_ = false;
-                }
-            });
-        }
-        shownBefore_ = true;
         if (!widget_->isVisible()) {
-            skipTaskbar(*widget_);  // before each map: a withdrawn window loses its states
+            prepareMap(*widget_);
+            if (QWindow* handle = widget_->windowHandle()) {
+                handle->removeEventFilter(widget_);
+                handle->installEventFilter(widget_);
+            }
+            widget_->focusOnExpose = true;
         }
         auto it = controls_.find(focusControlId);
         if (it != controls_.end() && it->second) {
@@ -266,6 +305,19 @@ class Window : public NativeWindow {
 
     void hide() override { widget_->hide(); }
 
+    void centre() override {
+        centreNow();
+        // Centred again once the window manager's frame is known.
+        centrePending_ = true;
+        // The frame usually shows up within moments of mapping; past this, a later change is
+        // the user's or the window manager's business.
+        QTimer::singleShot(2000, widget_, [w = widget_] {
+            if (w->owner != nullptr) {
+                w->owner->centrePending_ = false;
+            }
+        });
+    }
+
     PixelSize outerSize() const override {
         QSize c = widget_->size();
         QMargins m = margins();
@@ -277,51 +329,46 @@ class Window : public NativeWindow {
         return {c.width(), c.height()};
     }
 
+    // A configured dimension is the outer size, kept as the frame becomes known; the other
+    // keeps the designed client size. Before the window is mapped the frame is not known yet.
     void setOuterSize(PixelSize size) override {
-        wantedOuter_ = size;
-        QMargins m = margins();
-        setClient(QSize(std::max(0, size.width - m.left() - m.right()),
-                        std::max(0, size.height - m.top() - m.bottom())));
+        outerWidth_ = size.width;
+        outerHeight_ = size.height;
+        fitClient();
+    }
+    void setOuterWidth(int width) override {
+        outerWidth_ = width;
+        fitClient();
+    }
+    void setOuterHeight(int height) override {
+        outerHeight_ = height;
+        fitClient();
     }
 
     // The frame the window manager gave us: read from the platform window once mapped; the
     // last one seen (none at first) before that.
     QMargins margins() const {
         QWindow* handle = widget_->windowHandle();
-        if (handle != nullptr && widget_->isVisible()) {
-            margins_ = handle->frameMargins();
-        }
-        return margins_;
+        return handle != nullptr && widget_->isVisible() ? handle->frameMargins() : margins_;
     }
 
-    // Once mapped, the frame is known: keep the outer size the runtime asked for (the client
-    // shrinks by the frame) and tell the runtime, whose layout depends on the client size.
+    // Once mapped, the frame is known: keep the configured outer sizes (the client shrinks by
+    // the frame) and tell the runtime, whose layout depends on the client and outer sizes.
     void reconcileFrame() {
         if (!widget_->isVisible() || widget_->windowHandle() == nullptr) {
             return;
         }
-        QMargins before = margins_;
         QMargins now = widget_->windowHandle()->frameMargins();
-        if (now == before) {
+        if (now == margins_) {
             return;
         }
         margins_ = now;
-        bool changed = false;
-        if (wantedOuter_) {
-            QSize c(std::max(0, wantedOuter_->width - now.left() - now.right()),
-                    std::max(0, wantedOuter_->height - now.top() - now.bottom()));
-            if (c != client_) {
-                setClient(c);
-                changed = true;
-            }
-        }
+        fitClient();
         if (centrePending_) {
             centrePending_ = false;
-            centre();
+            centreNow();
         }
-        if (changed) {
-            events_.resized();
-        }
+        events_.resized();
     }
 
     // A size change that we did not ask for.
@@ -344,7 +391,21 @@ class Window : public NativeWindow {
         widget_->setFixedSize(size);
     }
 
-    void centre() {
+    void fitClient() {
+        QMargins m = margins();
+        QSize c = designed_;
+        if (outerWidth_) {
+            c.setWidth(std::max(0, *outerWidth_ - m.left() - m.right()));
+        }
+        if (outerHeight_) {
+            c.setHeight(std::max(0, *outerHeight_ - m.top() - m.bottom()));
+        }
+        if (c != client_) {
+            setClient(c);
+        }
+    }
+
+    void centreNow() {
         QScreen* screen =
             widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
         if (screen == nullptr) {
@@ -374,10 +435,11 @@ class Window : public NativeWindow {
     QtBackend& backend_;
     WindowEvents& events_;
     double twipsPerPixel_;
+    QSize designed_;
     QSize client_;
-    mutable QMargins margins_;
-    std::optional<PixelSize> wantedOuter_;
-    bool shownBefore_ = false;
+    QMargins margins_;  // the frame last laid out for
+    std::optional<int> outerWidth_;
+    std::optional<int> outerHeight_;
     std::map<int, QPointer<QWidget>> controls_;
     std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
@@ -397,9 +459,31 @@ void WindowWidget::resizeEvent(QResizeEvent* event) {
     }
 }
 
+bool WindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && focusOnExpose && isVisible() &&
+        windowHandle() != nullptr && windowHandle()->isExposed()) {
+        focusOnExpose = false;
+        takeFocus(*this);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 bool WindowWidget::event(QEvent* event) {
     bool result = QWidget::event(event);
     switch (event->type()) {
+        case QEvent::WindowStateChange:
+            // Some window managers (Openbox) minimize any window whatever its hints say; a
+            // minimized gate is out of the taskbar too, so the user could not get it back.
+            if (owner != nullptr && (windowState() & Qt::WindowMinimized) != 0) {
+                QTimer::singleShot(0, this, [this] {
+                    if (owner != nullptr && isVisible()) {
+                        setWindowState(windowState() & ~Qt::WindowMinimized);
+                        raise();
+                        activateWindow();
+                    }
+                });
+            }
+            break;
         case QEvent::Move:
         case QEvent::Show:
         case QEvent::WindowActivate:
@@ -595,9 +679,6 @@ std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view command
 }
 
 int QtBackend::runEventLoop(ProgramEvents& events) {
-    if (quitStatus_) {
-        return *quitStatus_;
-    }
     programEvents_ = &events;
     signalNotifier_->setEnabled(true);
     looping_ = true;
@@ -605,13 +686,10 @@ int QtBackend::runEventLoop(ProgramEvents& events) {
     looping_ = false;
     signalNotifier_->setEnabled(false);
     programEvents_ = nullptr;
-    return quitStatus_.value_or(status);
+    return status;
 }
 
 void QtBackend::quit(int status) {
-    if (!quitStatus_) {
-        quitStatus_ = status;
-    }
     // Only a running loop is told: QCoreApplication::exit() outside exec() leaves Qt's
     // quit flag set, and the next modal loop (a message box) would return at once.
     if (looping_) {

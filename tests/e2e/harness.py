@@ -150,6 +150,7 @@ class Gate:
                 f.write(policy)
         self.write_settings(settings)
         self.x = None
+        self.wm = None
         self.proc = None
         self.log = os.path.join(self.root, "porvane.log")
         self.started_pids = []
@@ -169,18 +170,26 @@ class Gate:
     def remove_settings(self):
         os.remove(os.path.join(self.folder, "Porvane.ini"))
 
-    def start(self):
-        self.x = XServer()
-        env = dict(os.environ)
-        env["DISPLAY"] = self.x.display
-        for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
-            env.pop(var, None)
-        env["XDG_RUNTIME_DIR"] = os.path.join(self.root, "xdg")  # Qt wants a private one
-        os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+    def start(self, args=(), openbox=False, sway=None):
+        """Starts the program with the given command-line arguments on a private X server
+        (under a reluctant Openbox if asked), or on the given sway."""
+        if sway is not None:
+            env = sway.client_env(self.root)
+        else:
+            self.x = XServer()
+            env = dict(os.environ)
+            env["DISPLAY"] = self.x.display
+            for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
+                env.pop(var, None)
+            env["XDG_RUNTIME_DIR"] = os.path.join(self.root, "xdg")  # Qt wants a private one
+            os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+            if openbox:
+                from desktops import Openbox
+                self.wm = Openbox(env, self.root)
         self.env = env
         with open(self.log, "wb") as log:
             # Started from another folder: the program must find its settings beside itself.
-            self.proc = subprocess.Popen([self.exe], cwd=self.root, env=env, stdout=log,
+            self.proc = subprocess.Popen([self.exe, *args], cwd=self.root, env=env, stdout=log,
                                          stderr=subprocess.STDOUT)
         return self
 
@@ -301,6 +310,8 @@ class Gate:
             if is_running(pid):
                 os.kill(pid, signal.SIGKILL)
             wait_for(lambda: has_ended(pid), f"pid {pid} to go", timeout=5)
+        if self.wm is not None:
+            self.wm.stop()
         if self.x is not None:
             self.x.stop()
         if not keep:

@@ -100,25 +100,51 @@ TEST_F(PolicyWindow, WindowIsACentredToolWindowWithOnlyACloseBox) {
     EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
 }
 
-TEST_F(PolicyWindow, ConfiguredSizeIsOnePixelMoreAndTheResizeStepLaysOut) {
-    writeIni(std::string(kIni) + "PolicyWidth=640\r\nPolicyHeight=480\r\n");
+// A configured dimension is the outer size, one pixel more than asked, kept once the frame is
+// known (it is set before the window is mapped; offscreen reports 2 px on each side); a
+// dimension left at 0 keeps the designed client size. Agree is placed from the outer width,
+// so the resize step runs again once the frame is known.
+struct SizeCase {
+    const char* name;
+    const char* keys;
+    int width;  // configured, 0 for none
+    int height;
+};
+
+class ConfiguredSize : public PolicyWindow, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(ConfiguredSize, OuterSizeHoldsAndTheOtherDimensionKeepsItsDesign) {
+    const SizeCase& c = GetParam();
+    writeIni(std::string(kIni) + c.keys);
     start();
-    // Set before the window was mapped; once the frame is known the outer size still holds
-    // and the client gave way to the frame (offscreen reports 2 px on each side).
+    QMargins m;
     ASSERT_TRUE(waitUntil([&] {
-        return form().native()->outerSize() == runtime::PixelSize{641, 481};
+        m = frame(window());
+        return !m.isNull() && form().native()->outerSize().width ==
+                                  (c.width != 0 ? c.width + 1 : 313 + m.left() + m.right());
     }));
-    QMargins m = frame(window());
-    const QSize client(641 - m.left() - m.right(), 481 - m.top() - m.bottom());
+    const QSize client(c.width != 0 ? c.width + 1 - m.left() - m.right() : 313,
+                       c.height != 0 ? c.height + 1 - m.top() - m.bottom() : 319);
+    const int outerWidth = client.width() + m.left() + m.right();
     EXPECT_EQ(window()->size(), client);
-    // The resize step ran again for the new client: view across the top, the buttons 220
-    // twips under it, Agree 220 twips from the outer right edge.
+    EXPECT_EQ(form().native()->outerSize(),
+              (runtime::PixelSize{outerWidth, client.height() + m.top() + m.bottom()}));
+    // The layout: view across the top, the buttons 220 twips under it, Agree 220 twips from
+    // the outer right edge.
     const int viewHeight = client.height() * 15 - 800;
     EXPECT_EQ(view()->geometry(), QRect(0, 0, client.width(), px(viewHeight)));
     EXPECT_EQ(disagree()->geometry(), QRect(px(120), px(viewHeight + 220), px(1215), px(375)));
     EXPECT_EQ(agree()->geometry(),
-              QRect(px(641 * 15 - 1215 - 220), px(viewHeight + 220), px(1215), px(375)));
+              QRect(px(outerWidth * 15 - 1215 - 220), px(viewHeight + 220), px(1215), px(375)));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    PolicyWindow, ConfiguredSize,
+    ::testing::Values(SizeCase{"Both", "PolicyWidth=640\r\nPolicyHeight=480\r\n", 640, 480},
+                      SizeCase{"WidthOnly", "PolicyWidth=640\r\n", 640, 0},
+                      SizeCase{"HeightOnly", "PolicyHeight=480\r\n", 0, 480},
+                      SizeCase{"Neither", "", 0, 0}),
+    [](const ::testing::TestParamInfo<SizeCase>& row) { return row.param.name; });
 
 TEST_F(PolicyWindow, AgreeHasTheFocusAtStartAndTabGoesToDisagree) {
     writeIni(kIni);

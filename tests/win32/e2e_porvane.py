@@ -5,10 +5,10 @@ Each scenario runs in a temporary folder of its own with a copy of Porvane.exe, 
 Porvane.ini, the policy file and the helper program (which records its process id and writes a
 heartbeat file every 100 ms while it runs).
 
-Wine's windows are X windows. Wine does not hand a tool window (WS_EX_TOOLWINDOW, the policy
-window) to the window manager: it draws its frame and title bar itself, inside the X toplevel,
-so that X window's size *is* the Windows outer size (GetWindowRect), with or without a window
-manager. `xdotool getwindowgeometry` on the toplevel found by its title reads it directly; no
+Wine's windows are X windows. Wine asks the window manager not to decorate a tool window
+(WS_EX_TOOLWINDOW, the policy window): it draws its frame and title bar itself, inside the X
+toplevel, so that X window's size *is* the Windows outer size (GetWindowRect), with or without a
+window manager. `xdotool getwindowgeometry` on the toplevel found by its title reads it directly; no
 test-only mode is involved. (A managed window, such as the closing notice, is different: its
 X window is the client area and a window manager would add the frame; under Xvfb there is none,
 so the notice shows without a title bar there. Its title is still the X window's name.)
@@ -53,6 +53,23 @@ def find_window(title, timeout=TIMEOUT, visible=True):
         ids = xdotool(*args).split()
         if ids:
             return ids[0]
+        time.sleep(0.1)
+    return None
+
+
+def find_windows(title):
+    """The mapped X windows of Porvane.exe whose name is exactly `title`."""
+    ids = xdotool("search", "--onlyvisible", "--class", "porvane.exe").split()
+    return [w for w in ids if xdotool("getwindowname", w) == title]
+
+
+def wait_until(predicate, timeout=TIMEOUT):
+    """predicate's first true value, polled until the timeout; None after it."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
         time.sleep(0.1)
     return None
 
@@ -227,38 +244,46 @@ def policy_window():
     return window
 
 
+def agree(run):
+    """Agree in the policy window; returns the application's process id once it runs."""
+    window = policy_window()
+    click(window, *agree_point(window))
+    if not window_gone("Usage Policy"):
+        fail("Agree did not hide the policy window")
+    pid = run.helper_pid()
+    if pid is None:
+        fail("the application was not started")
+    return pid
+
+
+def notice_ends_everything(run, timeout=TIMEOUT):
+    """The closing notice holds the program; after OK it and the application end."""
+    notice = find_window("Session over", timeout=timeout)
+    if notice is None:
+        fail("no closing notice")
+    if run.proc.poll() is not None:
+        fail("Porvane ended before the notice was dismissed")
+    time.sleep(0.3)
+    press(notice, "Return")
+    status = run.wait_exit()
+    if status is None:
+        fail("Porvane did not end after OK")
+    if status != 0:
+        fail("exit status %s, expected 0" % status)
+    if run.helper_running():
+        fail("the application still runs after Porvane ended")
+
+
 def scenario_typical(args):
     run = Run(args, ini(ClosePorvaneInSeconds="2", CloseApplicationOnClose="True",
                         ShowCloseDialog="True"))
     try:
         run.start()
-        window = policy_window()
-        click(window, *agree_point(window))
-        if not window_gone("Usage Policy"):
-            fail("Agree did not hide the policy window")
-        pid = run.helper_pid()
-        if pid is None:
-            fail("the application was not started")
+        pid = agree(run)
         log("application started, pid %d" % pid)
         if not run.helper_running():
             fail("the application is not running")
-        started = time.time()
-        notice = find_window("Session over", timeout=15)
-        if notice is None:
-            fail("no closing notice")
-        waited = time.time() - started
-        log("closing notice after %.1f s" % waited)
-        if run.proc.poll() is not None:
-            fail("Porvane ended before the notice was dismissed")
-        time.sleep(0.3)
-        press(notice, "Return")
-        status = run.wait_exit()
-        if status is None:
-            fail("Porvane did not end after OK")
-        if status != 0:
-            fail("exit status %s, expected 0" % status)
-        if run.helper_running():
-            fail("the application still runs after Porvane ended")
+        notice_ends_everything(run, timeout=15)
         log("PASS: typical run; the application was ended")
     finally:
         run.cleanup()
@@ -366,6 +391,77 @@ def scenario_keyboard(args):
         if status != 0 or os.path.exists(run.pid_file):
             fail("Tab, Space did not act as Disagree (status %s)" % status)
         log("PASS: keyboard Tab, Space on Disagree")
+    finally:
+        run.cleanup()
+
+
+def scenario_openbox(args):
+    # Under a window manager: both windows untitled, so the titles must be exactly empty; both
+    # fixed (what Wine makes of our styles); the keyboard on Agree, then on OK.
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+    from desktops import (Openbox, check_empty_title, check_fixed_window, focused_window,
+                          frame_extents)
+
+    run = Run(args, ini(FormCaption="", CloseTitle="", ClosePorvaneAfterAgree="True",
+                        ShowCloseDialog="True"))
+    wm = Openbox(dict(os.environ), run.dir, reluctant=False)
+    try:
+        run.start()
+        found = wait_until(lambda: find_windows(""))
+        if found is None:
+            fail("no untitled policy window")
+        policy = found[0]
+        check_empty_title(os.environ, policy, "the policy window")
+        check_fixed_window(os.environ, policy, "the policy window")
+        # 640 x 480 configured: the frame Wine draws is all there is.
+        if geometry(policy) != (641, 481) or frame_extents(os.environ, policy) != (0, 0, 0, 0):
+            fail("the policy window is %s with a frame of %s, not 641x481 all told"
+                 % (geometry(policy), frame_extents(os.environ, policy)))
+        # Wine cannot ask the window manager for the focus; Openbox gives it to a new window
+        # off the taskbar only when it is a dialog, which Wine makes of an owned pop-up.
+        if wait_until(lambda: focused_window(os.environ) == policy) is None:
+            fail("the policy window did not get the keyboard focus")
+        xdotool("key", "Return", check=True)
+        if run.helper_pid() is None:
+            fail("Return did not agree")
+        notice = wait_until(lambda: [w for w in find_windows("") if w != policy])
+        if notice is None:
+            fail("no untitled closing notice")
+        check_empty_title(os.environ, notice[0], "the closing notice")
+        check_fixed_window(os.environ, notice[0], "the closing notice")
+        if wait_until(lambda: focused_window(os.environ) == notice[0]) is None:
+            fail("the closing notice did not get the keyboard focus")
+        xdotool("key", "Return", check=True)
+        if run.wait_exit() != 0:
+            fail("Return on the notice did not end the program")
+        log("PASS: untitled, fixed and focused under Openbox")
+    finally:
+        run.cleanup()
+        wm.stop()
+
+
+def scenario_taskkill(args):
+    # `taskkill /im` without /f posts WM_CLOSE to every top-level window of the process, the
+    # hidden ones included: after Agree an end asked for from outside, handled as SIGTERM is on
+    # Linux. The program ends in order at once, notice or not, and the time limit's
+    # termination of the application still happens; nothing runs on with no window.
+    run = Run(args, ini(CloseApplicationOnClose="True", ShowCloseDialog="True"))
+    try:
+        run.start()
+        agree(run)
+        r = subprocess.run(["wine", "taskkill", "/im", "Porvane.exe"], capture_output=True,
+                           text=True, timeout=TIMEOUT)
+        log("taskkill: status %d, %s" % (r.returncode, (r.stdout + r.stderr).strip()))
+        if r.returncode != 0:
+            fail("taskkill found no window of Porvane.exe to close")
+        status = run.wait_exit()
+        if status is None:
+            fail("Porvane still runs after taskkill")
+        if status != 0:
+            fail("exit status %s, expected 0" % status)
+        if run.helper_running():
+            fail("the application still runs after Porvane ended")
+        log("PASS: taskkill ends the program in order and the application with it")
     finally:
         run.cleanup()
 
