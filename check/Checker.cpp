@@ -141,7 +141,7 @@ class Checker {
         std::string name = runtime::utf16ToUtf8(line.name);
         const KeySpec* spec = findKey(name);
         std::string shown = spec != nullptr ? std::string(spec->name) : name;
-        if (!inSection_()) {
+        if (!anySectionYet()) {
             add(line.number, "", shown, Severity::Warning, 0,
                 "written before any section; the gate never reads it" +
                     (spec != nullptr ? "; it belongs in [" + std::string(spec->section) + "]"
@@ -198,7 +198,7 @@ class Checker {
         }
     }
 
-    bool inSection_() const { return !sectionLines_.empty(); }
+    bool anySectionYet() const { return !sectionLines_.empty(); }
 
     // ---- the values, read as the gate reads them ----
 
