@@ -61,6 +61,9 @@ class ProgramEvents {
 enum class WindowKind {
     ToolWindow,  // fixed tool-window border, close box, no minimize/maximize, not in the taskbar
     Dialog,      // fixed dialog border, close box, no minimize/maximize, not in the taskbar
+    // A dialog that stays on top of other windows and is shown without taking the keyboard
+    // focus from whatever window has it: a message that must not interrupt the user's typing.
+    Notice,
 };
 
 enum class ControlKind { Button, Label, RichText };
@@ -94,7 +97,8 @@ class NativeWindow {
     virtual ~NativeWindow() = default;
     virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& params) = 0;
     virtual void setTitle(std::string_view title) = 0;
-    // Shows the window (centred the first time) and gives the focus to the control with this id.
+    // Shows the window (centred the first time) and gives the focus to the control with this id;
+    // a Notice keeps that focus inside itself and leaves the active window as it is.
     virtual void show(int focusControlId) = 0;
     virtual void hide() = 0;
     // The size with the frame and the title bar.

@@ -48,6 +48,7 @@ class HeadlessBackend::Window : public NativeWindow {
         shownBefore_ = true;
         state_.visible = true;
         state_.focusedControlId = focusControlId;
+        state_.activated = state_.kind != WindowKind::Notice;
     }
     void hide() override { state_.visible = false; }
     PixelSize outerSize() const override { return state_.outer; }

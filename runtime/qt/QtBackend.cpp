@@ -162,7 +162,13 @@ class Window : public NativeWindow {
         Qt::WindowFlags flags =
             Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         flags |= params.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
+        if (params.kind == WindowKind::Notice) {
+            // Above a full-screen application; shown without activation, so on X11 Qt gives
+            // the window a zero user time, which window managers read as "do not focus".
+            flags |= Qt::WindowStaysOnTopHint;
+        }
         widget_ = new WindowWidget(flags);
+        widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
         widget_->owner = this;
         widget_->setWindowTitle(titleText(params.title));
         client_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
@@ -249,7 +255,9 @@ class Window : public NativeWindow {
         }
         widget_->show();
         widget_->raise();
-        widget_->activateWindow();
+        if (!widget_->testAttribute(Qt::WA_ShowWithoutActivating)) {
+            widget_->activateWindow();
+        }
         if (it != controls_.end() && it->second) {
             it->second->setFocus(Qt::ActiveWindowFocusReason);
         }
