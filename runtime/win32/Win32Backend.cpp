@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "runtime/Error.h"
 #include "runtime/Text.h"
@@ -202,11 +203,14 @@ class Win32Backend::Window : public NativeWindow {
             style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
             exStyle_ = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
         }
+        if (params.kind == WindowKind::Notice) {
+            exStyle_ |= WS_EX_TOPMOST;  // above an application that fills the screen
+        }
         RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
         ::AdjustWindowRectEx(&rc, style_, FALSE, exStyle_);
         // A dialog is owned by the hidden window: owned windows stay off the taskbar while
         // keeping their ordinary title bar.
-        HWND owner = params.kind == WindowKind::Dialog ? backend_.hidden_ : nullptr;
+        HWND owner = params.kind != WindowKind::ToolWindow ? backend_.hidden_ : nullptr;
         hwnd_ = ::CreateWindowExW(exStyle_, kWindowClass, widen(params.title).c_str(), style_,
                                   CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
                                   rc.bottom - rc.top, owner, nullptr, backend_.instance_, this);
@@ -286,11 +290,20 @@ class Win32Backend::Window : public NativeWindow {
             shownBefore_ = true;
             centre();
         }
-        ::ShowWindow(hwnd_, SW_SHOW);
-        ::SetForegroundWindow(hwnd_);
+        bool activate = kind_ != WindowKind::Notice;
+        ::ShowWindow(hwnd_, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+        if (activate) {
+            ::SetForegroundWindow(hwnd_);
+        }
         for (Control* control : controls_) {
             if (control->id() == focusControlId) {
-                ::SetFocus(control->hwnd());
+                // SetFocus would activate the window; a notice takes the focus only when the
+                // user activates it.
+                if (activate) {
+                    ::SetFocus(control->hwnd());
+                } else {
+                    focusOnActivate_ = control->hwnd();
+                }
                 makeDefault(control->hwnd());
                 break;
             }
@@ -367,6 +380,12 @@ class Win32Backend::Window : public NativeWindow {
                 }
                 return 0;
             }
+            case WM_ACTIVATE:
+                if (LOWORD(wp) != WA_INACTIVE && focusOnActivate_ != nullptr) {
+                    ::SetFocus(std::exchange(focusOnActivate_, nullptr));
+                    return 0;
+                }
+                break;
             case WM_CLOSE:
                 // The runtime decides: it unloads the form, whose window object then destroys
                 // the native window.
@@ -458,6 +477,7 @@ class Win32Backend::Window : public NativeWindow {
     HWND hwnd_ = nullptr;
     bool shownBefore_ = false;
     bool ownResize_ = false;
+    HWND focusOnActivate_ = nullptr;
     PixelSize lastClient_;
     std::vector<Control*> controls_;
 };

@@ -176,6 +176,7 @@ def ini(**overrides):
         "ShowCloseDialog": "False",
         "CloseTitle": "Session over",
         "CloseText": "Your session has ended.",
+        "WarnBeforeSeconds": "0",
     }
     values.update(overrides)
     v = values
@@ -190,6 +191,7 @@ def ini(**overrides):
         "CloseApplicationOnClose={CloseApplicationOnClose}\n"
         "[Closing]\n"
         "ShowCloseDialog={ShowCloseDialog}\nCloseTitle={CloseTitle}\nCloseText={CloseText}\n"
+        "WarnBeforeSeconds={WarnBeforeSeconds}\nWarnTitle=Ending soon\nWarnText=Save your work.\n"
     ).format(**v)
 
 
@@ -247,6 +249,33 @@ def scenario_typical(args):
         if run.helper_running():
             fail("the application still runs after Porvane ended")
         log("PASS: typical run; the application was ended")
+    finally:
+        run.cleanup()
+
+
+def scenario_warning(args):
+    # The warning comes two seconds before the timed close, and the timed close still ends
+    # everything while it is open. (That it leaves the keyboard alone is the backend test's.)
+    run = Run(args, ini(ClosePorvaneInSeconds="4", CloseApplicationOnClose="True",
+                        WarnBeforeSeconds="2"))
+    try:
+        run.start()
+        window = policy_window()
+        click(window, *agree_point(window))
+        if run.helper_pid() is None:
+            fail("the application was not started")
+        if find_window("Ending soon", timeout=15) is None:
+            fail("no warning")
+        if not run.helper_running():
+            fail("the application ended when the warning appeared")
+        if not window_gone("Ending soon"):
+            fail("the timed close left the warning open")
+        status = run.wait_exit()
+        if status != 0:
+            fail("exit status %s after the timed close, expected 0" % status)
+        if run.helper_running():
+            fail("the application still runs after Porvane ended")
+        log("PASS: the warning, then the timed close ended everything")
     finally:
         run.cleanup()
 
