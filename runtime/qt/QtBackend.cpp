@@ -169,6 +169,11 @@ class Window : public NativeWindow {
         }
         widget_ = new WindowWidget(flags);
         widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
+        // A Wayland client cannot ask to be shown without the keyboard: the compositor decides,
+        // and sway or weston hand it over. A notice's buttons then take the focus only from a
+        // click, so that the Space or Enter the user was typing cannot dismiss it unread.
+        clickFocusOnly_ = params.kind == WindowKind::Notice &&
+                          QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
         widget_->owner = this;
         widget_->setWindowTitle(titleText(params.title));
         client_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
@@ -192,6 +197,9 @@ class Window : public NativeWindow {
                 // Enter and Space activate the focused button; the first in tab order is the
                 // one focused at start.
                 button->setAutoDefault(true);
+                if (clickFocusOnly_) {
+                    button->setFocusPolicy(Qt::ClickFocus);
+                }
                 int id = params.id;
                 control->connections_.push_back(QObject::connect(
                     button, &QPushButton::clicked, button, [this, id] { events_.clicked(id); }));
@@ -249,7 +257,7 @@ class Window : public NativeWindow {
         if (!widget_->isVisible()) {
             skipTaskbar(*widget_);  // before each map: a withdrawn window loses its states
         }
-        auto it = controls_.find(focusControlId);
+        auto it = clickFocusOnly_ ? controls_.end() : controls_.find(focusControlId);
         if (it != controls_.end() && it->second) {
             it->second->setFocus(Qt::OtherFocusReason);
         }
@@ -384,6 +392,7 @@ class Window : public NativeWindow {
     mutable QMargins margins_;
     std::optional<PixelSize> wantedOuter_;
     bool shownBefore_ = false;
+    bool clickFocusOnly_ = false;
     std::map<int, QPointer<QWidget>> controls_;
     std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
