@@ -170,7 +170,7 @@ class Window : public NativeWindow {
         widget_ = new WindowWidget(flags);
         widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
         // A Wayland client cannot ask to be shown without the keyboard: the compositor decides,
-        // and sway or weston hand it over. A notice's buttons then take the focus only from a
+        // and sway, for one, hands it over. A notice's buttons then take the focus only from a
         // click, so that the Space or Enter the user was typing cannot dismiss it unread.
         clickFocusOnly_ = params.kind == WindowKind::Notice &&
                           QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
