@@ -97,8 +97,8 @@ LRESULT Win32Backend::onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             // Asked from outside: `taskkill` without /f posts it to every top-level window of
             // the process. Left to DefWindowProc it would destroy this window, and with it the
             // timers and the notice it owns, leaving a program with no window and no way to
-            // end. The hidden windows are asked to close instead, as their own WM_CLOSE does.
-            closeHiddenWindows();
+            // end. It ends the program in order instead, as SIGTERM does on Linux.
+            endFromOutside();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
@@ -116,20 +116,10 @@ LRESULT Win32Backend::onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void Win32Backend::closeHiddenWindows() {
-    // One at a time, looked up afresh: a close may unload forms and so destroy windows, or
-    // show new ones (the notice), which are left alone.
-    std::vector<Window*> asked;
-    for (;;) {
-        auto next = std::ranges::find_if(windows_, [&](Window* window) {
-            return !::IsWindowVisible(window->hwnd()) &&
-                   std::ranges::find(asked, window) == asked.end();
-        });
-        if (next == windows_.end()) {
-            return;
-        }
-        asked.push_back(*next);
-        (*next)->requestClose();
+void Win32Backend::endFromOutside() {
+    // Outside the loop nobody dispatches window messages, so there is always a program to ask.
+    if (programEvents_ != nullptr) {
+        programEvents_->endRequested();
     }
 }
 

@@ -62,8 +62,9 @@ class Win32Backend : public Backend {
     void createHelperWindow();
     static LRESULT CALLBACK helperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    // Asks every hidden window of ours to close, as its own WM_CLOSE would.
-    void closeHiddenWindows();
+    // An end asked for from outside (WM_CLOSE on a hidden window, a session end): every form
+    // unloads and the destroy steps run, as SIGTERM does on Linux.
+    void endFromOutside();
     void pumpUntilQuit(DWORD budgetMs);
 
     HINSTANCE instance_;

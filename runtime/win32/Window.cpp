@@ -212,11 +212,15 @@ LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_CLOSE:
-            // The close box of a shown window; on a hidden one (the policy window after Agree)
-            // an end asked for from outside, which `taskkill` without /f posts. Either way the
-            // runtime unloads the form, so the notice appears where configured and the end
-            // goes on in order; the window object then destroys the native window.
-            requestClose();
+            // On a shown window its close box: the runtime unloads the form, whose window object
+            // then destroys the native window. A hidden window (the policy window after Agree)
+            // has no close box, so this is `taskkill` without /f, an end asked for from outside:
+            // ended in order as SIGTERM does on Linux, the time limit's termination included.
+            if (::IsWindowVisible(hwnd())) {
+                events_.closeRequested();
+            } else {
+                backend_.endFromOutside();
+            }
             return 0;
         case WM_SIZE: {
             if (ownResize_ || wp == SIZE_MINIMIZED) {

@@ -59,8 +59,6 @@ class Win32Backend::Window : public NativeWindow {
     void forget(Control* control) { std::erase(controls_, control); }
     // Keeps the default-button style on the focused push button.
     void focusChanged();
-    // Reports a close request, as WM_CLOSE does.
-    void requestClose() { events_.closeRequested(); }
 
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
