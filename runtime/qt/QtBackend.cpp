@@ -163,11 +163,11 @@ class Window : public NativeWindow {
             Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         flags |= params.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
         if (params.kind == WindowKind::Notice) {
-            // Above a full-screen application; shown without activation, so on X11 Qt gives
-            // the window a zero user time, which window managers read as "do not focus".
-            flags |= Qt::WindowStaysOnTopHint;
+            flags |= Qt::WindowStaysOnTopHint;  // above an application that fills the screen
         }
         widget_ = new WindowWidget(flags);
+        // On X11 Qt then maps the window with a zero user time, which window managers read as
+        // "do not focus", and does not set the input focus itself.
         widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
         // A Wayland client cannot ask to be shown without the keyboard: the compositor decides,
         // and sway, for one, hands it over. A notice's buttons then take the focus only from a
