@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/Utf8.h"
+
 namespace rtf {
 
 namespace {
@@ -412,9 +414,9 @@ void Parser::appendCodepoint(char32_t cp) {
         return;
     }
     if (std::string* target = textTarget()) {
-        appendUtf8(*target, cp);
+        text::appendUtf8(*target, cp);
     } else if (state().destination == Destination::FontTable) {
-        appendUtf8(fontNameBytes_, cp);
+        text::appendUtf8(fontNameBytes_, cp);
     }
 }
 

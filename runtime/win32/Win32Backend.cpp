@@ -9,8 +9,8 @@
 #include <string>
 
 #include "runtime/Error.h"
-#include "runtime/Text.h"
 #include "runtime/win32/WideText.h"
+#include "text/Decode.h"
 
 namespace runtime::win32 {
 namespace {
@@ -29,17 +29,6 @@ constexpr DWORD kEndSessionBudgetMs = 10000;
 [[noreturn]] void fail(const char* what) {
     throw std::runtime_error(std::string(what) + " failed (error " +
                              std::to_string(::GetLastError()) + ")");
-}
-
-bool isBlankByte(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view skipBlanks(std::string_view bytes) {
-    while (!bytes.empty() && isBlankByte(bytes.front())) {
-        bytes.remove_prefix(1);
-    }
-    return bytes;
 }
 
 // EM_STREAMIN reads from a byte buffer.
@@ -102,10 +91,6 @@ UINT systemDpi() {
 
 }  // namespace
 
-bool looksLikeRtf(std::string_view bytes) {
-    return skipBlanks(bytes).starts_with("{\\rtf");
-}
-
 int errorNumberForStartFailure(DWORD win32Error) {
     switch (win32Error) {
         case ERROR_FILE_NOT_FOUND:
@@ -148,19 +133,14 @@ class Win32Backend::Control : public NativeControl {
             return;
         }
         ::SendMessageW(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
-        std::string_view rtf = skipBlanks(bytes);
+        // RTF goes to the control as it is; anything else is decoded as every text file the
+        // program reads, and handed over as UTF-16.
+        const std::string_view rtf = text::rtfSource(bytes);
         std::wstring wide;
-        StreamSource src{bytes.data(), bytes.size()};
-        WPARAM format = SF_TEXT;
-        if (rtf.starts_with("{\\rtf")) {
-            src = {rtf.data(), rtf.size()};
-            format = SF_RTF;
-        } else if (isValidUtf8(bytes)) {
-            std::string_view text = bytes;
-            if (text.starts_with("\xEF\xBB\xBF")) {
-                text.remove_prefix(3);  // the byte-order mark is no text
-            }
-            wide = widen(text);
+        StreamSource src{rtf.data(), rtf.size()};
+        WPARAM format = SF_RTF;
+        if (rtf.empty()) {
+            wide = widen(text::decodeToUtf8(bytes));
             src = {reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)};
             format = SF_TEXT | SF_UNICODE;
         }

@@ -9,8 +9,8 @@
 
 #include "Win32TestSupport.h"
 #include "runtime/Error.h"
-#include "runtime/win32/Win32Backend.h"
 #include "runtime/win32/WideText.h"
+#include "runtime/win32/Win32Backend.h"
 
 namespace {
 
@@ -18,15 +18,14 @@ using runtime::win32::narrow;
 using runtime::win32::Win32Backend;
 
 class ProcessTest : public ::testing::Test {
-protected:
+  protected:
     std::string helperLine(const std::wstring& extra = L"") {
         std::wstring line = L"\"" + win32_test::exeFolder() + L"\\helper.exe\" \"" + pidFile +
                             L"\" \"" + beatFile + L"\"" + extra;
         return narrow(line);
     }
     bool waitForPid() {
-        return win32_test::pumpUntil([&] { return !win32_test::readFile(pidFile).empty(); },
-                                     10000);
+        return win32_test::pumpUntil([&] { return !win32_test::readFile(pidFile).empty(); }, 10000);
     }
     // True when the heartbeat file stops changing for a while.
     bool heartbeatStopped() {
@@ -117,23 +116,14 @@ TEST_F(ProcessTest, AFileThatIsNoProgramIsError70) {
 
 TEST(StartFailureMapping, EveryListedErrorHasItsNumber) {
     using runtime::win32::errorNumberForStartFailure;
-    for (DWORD e : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_PATHNAME,
-                    ERROR_INVALID_NAME}) {
+    for (DWORD e :
+         {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_PATHNAME, ERROR_INVALID_NAME}) {
         EXPECT_EQ(errorNumberForStartFailure(e), runtime::kFileNotFound) << e;
     }
     for (DWORD e : {ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT, ERROR_EXE_MACHINE_TYPE_MISMATCH}) {
         EXPECT_EQ(errorNumberForStartFailure(e), runtime::kPermissionDenied) << e;
     }
     EXPECT_EQ(errorNumberForStartFailure(ERROR_NOT_ENOUGH_MEMORY), runtime::kInvalidProcedureCall);
-}
-
-TEST(RtfDetection, BlanksThenTheRtfHeader) {
-    using runtime::win32::looksLikeRtf;
-    EXPECT_TRUE(looksLikeRtf("{\\rtf1}"));
-    EXPECT_TRUE(looksLikeRtf(" \r\n\t{\\rtf1}"));
-    EXPECT_FALSE(looksLikeRtf("x{\\rtf1}"));
-    EXPECT_FALSE(looksLikeRtf("{\\rt"));
-    EXPECT_FALSE(looksLikeRtf(""));
 }
 
 }  // namespace
