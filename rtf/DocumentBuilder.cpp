@@ -13,17 +13,32 @@ constexpr int kDefaultCellWidth = 1440;
 }  // namespace
 
 std::string& DocumentBuilder::startRun(const CharFormat& format, const std::string& linkTarget) {
+    closeRun();
     Run run;
     run.format = format;
     run.linkTarget = linkTarget;
     current_.inlines.emplace_back(std::move(run));
-    openRun_ = &std::get<Run>(current_.inlines.back()).text;
-    return *openRun_;
+    runOpen_ = true;
+    return runText_;
 }
 
 void DocumentBuilder::addPicture(Picture picture) {
+    closeRun();
     current_.inlines.emplace_back(std::move(picture));
-    openRun_ = nullptr;
+}
+
+void DocumentBuilder::closeRun() {
+    if (runOpen_) {
+        std::get<Run>(current_.inlines.back()).text.assign(runText_);
+        runText_.clear();
+        runOpen_ = false;
+    }
+}
+
+// Ends the paragraph being filled, leaving it at its size; the caller moves it away.
+void DocumentBuilder::closeParagraph() {
+    closeRun();
+    current_.inlines.shrink_to_fit();
 }
 
 std::vector<Block>& DocumentBuilder::container() {
@@ -61,17 +76,18 @@ void DocumentBuilder::setDepth(int depth) {
 }
 
 void DocumentBuilder::endParagraph(const ParagraphFormat& format, int depth) {
+    closeParagraph();
     setDepth(depth);
     current_.format = format;
     container().emplace_back(std::move(current_));
     current_ = Paragraph{};
-    openRun_ = nullptr;
     if (!open_.empty()) {
         open_.back().cellUsed = true;
     }
 }
 
 void DocumentBuilder::endCell(const ParagraphFormat& format, int depth) {
+    closeParagraph();
     setDepth(depth);
     OpenTable& table = open_.back();
     // "text\cell" ends the cell's last paragraph; "text\par\cell" leaves nothing more to add.
@@ -80,19 +96,18 @@ void DocumentBuilder::endCell(const ParagraphFormat& format, int depth) {
         table.cell.blocks.emplace_back(std::move(current_));
     }
     current_ = Paragraph{};
-    openRun_ = nullptr;
     table.row.cells.push_back(std::move(table.cell));
     table.cell = TableCell{};
     table.cellUsed = false;
 }
 
 void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
+    closeParagraph();
     setDepth(depth);
     OpenTable& table = open_.back();
     if (!current_.inlines.empty()) {
         table.cell.blocks.emplace_back(std::move(current_));
         current_ = Paragraph{};
-        openRun_ = nullptr;
         table.cellUsed = true;
     }
     if (table.cellUsed || !table.cell.blocks.empty()) {
@@ -118,6 +133,7 @@ void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
 }
 
 Document DocumentBuilder::finish() {
+    closeRun();
     if (!current_.inlines.empty()) {
         endParagraph(current_.format, static_cast<int>(open_.size()));
     }

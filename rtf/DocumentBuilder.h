@@ -13,7 +13,7 @@ namespace rtf {
 class DocumentBuilder {
   public:
     // The text of the run being filled, or nullptr when the next text needs a new run.
-    std::string* openRun() { return openRun_; }
+    std::string* openRun() { return runOpen_ ? &runText_ : nullptr; }
     std::string& startRun(const CharFormat& format, const std::string& linkTarget);
     void addPicture(Picture picture);
     bool paragraphEmpty() const { return current_.inlines.empty(); }
@@ -34,13 +34,18 @@ class DocumentBuilder {
         bool cellUsed = false;
     };
 
+    void closeRun();
+    void closeParagraph();
     void setDepth(int depth);
     void closeInnermostTable();
     std::vector<Block>& container();
 
     Document document_;
     Paragraph current_;
-    std::string* openRun_ = nullptr;
+    // The open run's text grows here and moves into the run, at its size, when the run ends:
+    // a text grown in place keeps up to twice the room it needs, for the life of the model.
+    std::string runText_;
+    bool runOpen_ = false;
     std::vector<OpenTable> open_;  // open_[i] is the table at depth i + 1
 };
 

@@ -1,4 +1,5 @@
 // rtf::plainText: the document's visible words, laid out a line per paragraph.
+#include <functional>
 #include <string>
 
 #include "rtf/Reader.h"
@@ -45,22 +46,26 @@ std::string cellText(const TableCell& cell) {
     return text;
 }
 
+void appendBlock(const Block& block, std::string& out, bool inCell) {
+    if (const Paragraph* paragraph = std::get_if<Paragraph>(&block)) {
+        appendParagraph(*paragraph, out);
+        out += inCell ? ' ' : '\n';
+        return;
+    }
+    for (const TableRow& row : std::get<Table>(block).rows) {
+        for (std::size_t i = 0; i < row.cells.size(); ++i) {
+            if (i > 0) {
+                out += '\t';
+            }
+            out += cellText(row.cells[i]);
+        }
+        out += inCell ? ' ' : '\n';
+    }
+}
+
 void appendBlocks(const std::vector<Block>& blocks, std::string& out, bool inCell) {
     for (const Block& block : blocks) {
-        if (const Paragraph* paragraph = std::get_if<Paragraph>(&block)) {
-            appendParagraph(*paragraph, out);
-            out += inCell ? ' ' : '\n';
-            continue;
-        }
-        for (const TableRow& row : std::get<Table>(block).rows) {
-            for (std::size_t i = 0; i < row.cells.size(); ++i) {
-                if (i > 0) {
-                    out += '\t';
-                }
-                out += cellText(row.cells[i]);
-            }
-            out += inCell ? ' ' : '\n';
-        }
+        appendBlock(block, out, inCell);
     }
 }
 
@@ -70,6 +75,20 @@ std::string plainText(const Document& document) {
     std::string out;
     appendBlocks(document.blocks, out, false);
     return out;
+}
+
+void writePlainText(const Document& document, const std::function<void(std::string_view)>& write) {
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string out;
+    out.reserve(2 * kPiece);
+    for (const Block& block : document.blocks) {
+        appendBlock(block, out, false);
+        if (out.size() >= kPiece) {
+            write(out);
+            out.clear();
+        }
+    }
+    write(out);
 }
 
 }  // namespace rtf
