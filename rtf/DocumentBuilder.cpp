@@ -1,5 +1,6 @@
 #include "rtf/DocumentBuilder.h"
 
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -35,14 +36,25 @@ void DocumentBuilder::closeRun() {
     }
 }
 
-// Ends the paragraph being filled, leaving it at its size; the caller moves it away.
-void DocumentBuilder::closeParagraph() {
+Paragraph DocumentBuilder::takeParagraph(const ParagraphFormat& format) {
     closeRun();
-    current_.inlines.shrink_to_fit();
+    // Moved into a vector of its size; the open paragraph keeps its room for the next one.
+    Paragraph done{format,
+                   {std::make_move_iterator(current_.inlines.begin()),
+                    std::make_move_iterator(current_.inlines.end())}};
+    current_.inlines.clear();
+    current_.format = {};
+    return done;
 }
 
-std::vector<Block>& DocumentBuilder::container() {
-    return open_.empty() ? document_.blocks : open_.back().cell.blocks;
+void DocumentBuilder::add(Block block) {
+    if (!open_.empty()) {
+        open_.back().cell.blocks.emplace_back(std::move(block));
+    } else if (take_) {
+        take_(std::move(block));
+    } else {
+        document_.blocks.emplace_back(std::move(block));
+    }
 }
 
 void DocumentBuilder::closeInnermostTable() {
@@ -56,7 +68,7 @@ void DocumentBuilder::closeInnermostTable() {
         top.table.rows.push_back(std::move(top.row));
     }
     if (!top.table.rows.empty()) {
-        container().emplace_back(std::move(top.table));
+        add(std::move(top.table));
         if (!open_.empty()) {
             open_.back().cellUsed = true;
         }
@@ -76,38 +88,30 @@ void DocumentBuilder::setDepth(int depth) {
 }
 
 void DocumentBuilder::endParagraph(const ParagraphFormat& format, int depth) {
-    closeParagraph();
     setDepth(depth);
-    current_.format = format;
-    container().emplace_back(std::move(current_));
-    current_ = Paragraph{};
+    add(takeParagraph(format));
     if (!open_.empty()) {
         open_.back().cellUsed = true;
     }
 }
 
 void DocumentBuilder::endCell(const ParagraphFormat& format, int depth) {
-    closeParagraph();
     setDepth(depth);
     OpenTable& table = open_.back();
     // "text\cell" ends the cell's last paragraph; "text\par\cell" leaves nothing more to add.
     if (!current_.inlines.empty() || table.cell.blocks.empty()) {
-        current_.format = format;
-        table.cell.blocks.emplace_back(std::move(current_));
+        table.cell.blocks.emplace_back(takeParagraph(format));
     }
-    current_ = Paragraph{};
     table.row.cells.push_back(std::move(table.cell));
     table.cell = TableCell{};
     table.cellUsed = false;
 }
 
 void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
-    closeParagraph();
     setDepth(depth);
     OpenTable& table = open_.back();
     if (!current_.inlines.empty()) {
-        table.cell.blocks.emplace_back(std::move(current_));
-        current_ = Paragraph{};
+        table.cell.blocks.emplace_back(takeParagraph(current_.format));
         table.cellUsed = true;
     }
     if (table.cellUsed || !table.cell.blocks.empty()) {

@@ -3,6 +3,7 @@
 // paragraph, cell and row ends.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ namespace rtf {
 
 class DocumentBuilder {
   public:
+    // Each finished block of the document's body (a paragraph or a whole table) goes to
+    // `take` instead of into the document, when one is given.
+    using BlockTaker = std::function<void(Block&&)>;
+    explicit DocumentBuilder(BlockTaker take = {}) : take_(std::move(take)) {}
+
     // The text of the run being filled, or nullptr when the next text needs a new run.
     std::string* openRun() { return runOpen_ ? &runText_ : nullptr; }
     std::string& startRun(const CharFormat& format, const std::string& linkTarget);
@@ -35,11 +41,12 @@ class DocumentBuilder {
     };
 
     void closeRun();
-    void closeParagraph();
+    Paragraph takeParagraph(const ParagraphFormat& format);
     void setDepth(int depth);
     void closeInnermostTable();
-    std::vector<Block>& container();
+    void add(Block block);
 
+    BlockTaker take_;
     Document document_;
     Paragraph current_;
     // The open run's text grows here and moves into the run, at its size, when the run ends:

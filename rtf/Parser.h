@@ -77,7 +77,7 @@ struct FontEntry {
 
 class Parser {
   public:
-    explicit Parser(std::string_view bytes);
+    explicit Parser(std::string_view bytes, DocumentBuilder::BlockTaker take = {});
     Document run();
 
   private:

@@ -1,5 +1,4 @@
 // rtf::plainText: the document's visible words, laid out a line per paragraph.
-#include <functional>
 #include <string>
 
 #include "rtf/Reader.h"
@@ -77,18 +76,8 @@ std::string plainText(const Document& document) {
     return out;
 }
 
-void writePlainText(const Document& document, const std::function<void(std::string_view)>& write) {
-    constexpr std::size_t kPiece = 64 * 1024;
-    std::string out;
-    out.reserve(2 * kPiece);
-    for (const Block& block : document.blocks) {
-        appendBlock(block, out, false);
-        if (out.size() >= kPiece) {
-            write(out);
-            out.clear();
-        }
-    }
-    write(out);
+void appendPlainText(const Block& block, std::string& out) {
+    appendBlock(block, out, false);
 }
 
 }  // namespace rtf

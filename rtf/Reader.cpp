@@ -11,4 +11,15 @@ Document parse(std::string_view bytes) {
     return rtf.empty() ? parsePlainText(bytes) : Parser(rtf).run();
 }
 
+void parse(std::string_view bytes, const std::function<void(Block&&)>& take) {
+    const std::string_view rtf = text::rtfSource(bytes);
+    if (!rtf.empty()) {
+        Parser(rtf, take).run();
+        return;
+    }
+    for (Block& block : parsePlainText(bytes).blocks) {
+        take(std::move(block));
+    }
+}
+
 }  // namespace rtf

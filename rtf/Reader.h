@@ -14,13 +14,17 @@ namespace rtf {
 // and empty input as an empty document.
 Document parse(std::string_view bytes);
 
+// Reads RTF bytes as parse() does, but hands each block of the document's body (a paragraph or
+// a whole table) to `take` as soon as it is complete instead of keeping it: the model of a
+// large document is never held whole.
+void parse(std::string_view bytes, const std::function<void(Block&&)>& take);
+
 // The document's visible text: a line per paragraph, table cells separated by a tab and rows
 // by a line end, list markers before their items, hidden text and pictures left out.
 std::string plainText(const Document& document);
 
-// The same text handed to `write` piece by piece, so that a large document's text need not be
-// held whole.
-void writePlainText(const Document& document, const std::function<void(std::string_view)>& write);
+// Appends the visible text of one block of the body, as plainText() shows it.
+void appendPlainText(const Block& block, std::string& out);
 
 // An indented outline of the model (blocks, formats, runs, pictures), for debugging readers.
 std::string dumpModel(const Document& document);

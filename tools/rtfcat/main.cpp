@@ -32,16 +32,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "rtfcat: cannot read %s: %s\n", path, e.description.c_str());
         return 1;
     }
-    const rtf::Document document = rtf::parse(bytes);
-    // The document holds its own copy of the text: the file's bytes are no longer needed.
-    std::string().swap(bytes);
-    const auto write = [](std::string_view piece) {
-        std::fwrite(piece.data(), 1, piece.size(), stdout);
-    };
     if (model) {
-        write(rtf::dumpModel(document));
+        const std::string outline = rtf::dumpModel(rtf::parse(bytes));
+        std::fwrite(outline.data(), 1, outline.size(), stdout);
     } else {
-        rtf::writePlainText(document, write);
+        // Each paragraph or table is printed, and let go, as soon as it is read: the text of a
+        // large document is never held whole, in the model or in the output.
+        std::string text;
+        rtf::parse(bytes, [&text](rtf::Block&& block) {
+            rtf::appendPlainText(block, text);
+            if (text.size() >= 64 * 1024) {
+                std::fwrite(text.data(), 1, text.size(), stdout);
+                text.clear();
+            }
+        });
+        std::fwrite(text.data(), 1, text.size(), stdout);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
