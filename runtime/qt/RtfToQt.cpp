@@ -223,8 +223,18 @@ class Writer {
             if (const auto* paragraph = std::get_if<rtf::Paragraph>(&block)) {
                 writeParagraph(cursor, *paragraph, fresh);
             } else if (const auto* table = std::get_if<rtf::Table>(&block)) {
-                writeTable(cursor, *table);
-                fresh = true;  // the cursor stands in the empty block after the table
+                if (tableDepth_ < kDeepestTable) {
+                    writeTable(cursor, *table);
+                    fresh = true;  // the cursor stands in the empty block after the table
+                    continue;
+                }
+                // Qt lays each level of nested tables out several times over, so the time
+                // grows threefold with every level: deeper tables show their text unframed.
+                for (const rtf::TableRow& row : table->rows) {
+                    for (const rtf::TableCell& cell : row.cells) {
+                        writeBlocks(cursor, cell.blocks, fresh);
+                    }
+                }
             }
         }
         list_ = nullptr;
@@ -425,12 +435,14 @@ class Writer {
                 placements.push_back({r, first, &cells[c]});
             }
         }
+        ++tableDepth_;
         for (const Placement& place : placements) {
             QTextCursor inCell = table->cellAt(place.row, place.column).firstCursorPosition();
             bool fresh = true;
             list_ = nullptr;
             writeBlocks(inCell, place.cell->blocks, fresh);
         }
+        --tableDepth_;
         cursor = table->lastCursorPosition();
         cursor.movePosition(QTextCursor::NextBlock);
         list_ = nullptr;
@@ -439,6 +451,8 @@ class Writer {
     QTextDocument& document_;
     double tpp_;
     int pictures_ = 0;
+    static constexpr int kDeepestTable = 4;  // tables inside tables, at most this many deep
+    int tableDepth_ = 0;
     QTextList* list_ = nullptr;
     ListMarker listMarker_;
     int listIndent_ = 0;

@@ -199,6 +199,30 @@ TEST(RtfToQt, TableEdgeAtTheLargestIntStillGivesTheNextCellItsInch) {
     EXPECT_DOUBLE_EQ(widths[1].rawValue(), 1440 / 15.0);
 }
 
+TEST(RtfToQt, TablesNestedTooDeepShowTheirTextUnframed) {
+    // Twelve tables, each in the only cell of the one before: laid out as such, Qt would take
+    // minutes.
+    rtf::Paragraph text;
+    text.inlines.push_back(rtf::Run{"innermost", {}, {}});
+    rtf::Block block(text);
+    for (int level = 0; level < 12; ++level) {
+        rtf::Table table;
+        table.rows.push_back(rtf::TableRow{{rtf::TableCell{1000, {block}}}});
+        block = rtf::Block(std::move(table));
+    }
+    rtf::Document model;
+    model.blocks.push_back(block);
+    Rendered r(model);
+    QTextCursor found = r.document.find("innermost");
+    ASSERT_FALSE(found.isNull());
+    int depth = 0;
+    for (QTextFrame* frame = found.currentFrame(); frame != r.document.rootFrame();
+         frame = frame->parentFrame()) {
+        depth += qobject_cast<QTextTable*>(frame) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(depth, 4);
+}
+
 TEST(RtfToQt, PicturesAreImagesAtTheirSize) {
     Rendered r(fixture());
     bool found = false;
