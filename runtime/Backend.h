@@ -35,7 +35,8 @@ class WindowEvents {
     virtual ~WindowEvents() = default;
     // The user activated the control with this id (mouse or keyboard).
     virtual void clicked(int controlId) = 0;
-    // The title bar's close box or the window manager asked the window to close.
+    // The title bar's close box or the window manager asked the window to close; on Windows
+    // also a WM_CLOSE from outside while the window is hidden (taskkill without /f).
     virtual void closeRequested() = 0;
     // The window's size changed for a reason of the platform's own (the window manager).
     virtual void resized() = 0;
@@ -94,8 +95,10 @@ class NativeWindow {
     virtual ~NativeWindow() = default;
     virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& params) = 0;
     virtual void setTitle(std::string_view title) = 0;
-    // Shows the window (centred the first time) and gives the focus to the control with this id.
+    // Shows the window and gives the focus to the control with this id.
     virtual void show(int focusControlId) = 0;
+    // Places the window in the middle of the screen's work area, frame included.
+    virtual void centre() = 0;
     virtual void hide() = 0;
     // The size with the frame and the title bar.
     virtual PixelSize outerSize() const = 0;
@@ -145,14 +148,18 @@ class Backend {
     // A modal message box with one OK button; returns when the user dismissed it.
     virtual void messageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
 
-    // Starts a command line with the given window style; throws runtime::Error when the
-    // program cannot be started (53 missing, 70 not permitted, 5 empty line).
+    // Starts a command line with the given window style, both checked by the runtime (a line
+    // that is not blank, one of Shell's styles); throws runtime::Error when the program cannot
+    // be started (53 missing, 70 not permitted, 5 a line the platform cannot read).
     virtual std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                          int windowStyle) = 0;
 
     // The event loop: runs until quit() and returns its status. Program events (an end asked
-    // for from outside) go to `events` while it runs.
+    // for from outside) go to `events` while it runs. The runtime enters it only while the
+    // program runs.
     virtual int runEventLoop(ProgramEvents& events) = 0;
+    // Ends the running event loop with this status. Outside the loop (the program ended while
+    // starting) there is nothing to end, and nothing may be left behind for a later loop.
     virtual void quit(int status) = 0;
 };
 

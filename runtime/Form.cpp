@@ -229,6 +229,9 @@ void Form::Show() {
         return;  // unloaded by its own load step, or shown already
     }
     Control* focus = firstInTabOrder();
+    if (!shownBefore_) {
+        window_->centre();  // once per load: shown again, it stays where the user left it
+    }
     window_->show(focus != nullptr ? focus->id() : 0);
     visible_ = true;
     if (!shownBefore_) {

@@ -1,5 +1,9 @@
 #include "runtime/Services.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "runtime/Error.h"
 #include "runtime/Program.h"
 
 namespace runtime {
@@ -21,6 +25,13 @@ void MsgBox(std::string_view text, std::string_view title, MessageIcon icon) {
 }
 
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle) {
+    bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
+    constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,
+                               kMinimizedFocus, kNormalNoFocus, kMinimizedNoFocus};
+    bool knownStyle = std::ranges::find(kStyles, windowStyle) != std::end(kStyles);
+    if (blank || !knownStyle) {
+        throw makeError(kInvalidProcedureCall);
+    }
     return Program::current().backend().startProgram(commandLine, windowStyle);
 }
 

@@ -10,8 +10,13 @@
 
 namespace runtime {
 
-// Window style for a started program: a normal window that gets the focus.
+// Window styles for a started program: how its first window shows.
+inline constexpr int kHide = 0;
 inline constexpr int kNormalFocus = 1;
+inline constexpr int kMinimizedFocus = 2;
+inline constexpr int kMaximizedFocus = 3;
+inline constexpr int kNormalNoFocus = 4;
+inline constexpr int kMinimizedNoFocus = 6;
 
 // The running executable's directory, UTF-8, without a trailing separator.
 std::string AppPath();
@@ -22,7 +27,8 @@ double TwipsPerPixelX();
 // A modal message box with one OK button; returns when dismissed.
 void MsgBox(std::string_view text, std::string_view title, MessageIcon icon);
 
-// Starts a command line; throws runtime::Error when it cannot be started.
+// Starts a command line with one of the window styles above; throws runtime::Error when it
+// cannot be started, error 5 for a blank line or another style.
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle);
 
 }  // namespace runtime

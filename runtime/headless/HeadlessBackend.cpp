@@ -42,14 +42,11 @@ class HeadlessBackend::Window : public NativeWindow {
     }
     void setTitle(std::string_view title) override { state_.title = title; }
     void show(int focusControlId) override {
-        if (!state_.visible && !shownBefore_) {
-            state_.centred = true;
-        }
-        shownBefore_ = true;
         state_.visible = true;
         state_.focusedControlId = focusControlId;
     }
     void hide() override { state_.visible = false; }
+    void centre() override { ++state_.centred; }
     PixelSize outerSize() const override { return state_.outer; }
     PixelSize clientSize() const override { return state_.client; }
     void setOuterSize(PixelSize size) override {
@@ -63,7 +60,6 @@ class HeadlessBackend::Window : public NativeWindow {
     WindowEvents& events_;
     WindowState state_;
     std::vector<Control*> controls_;
-    bool shownBefore_ = false;
 };
 
 // ---- timers ---------------------------------------------------------------------------------
@@ -134,10 +130,8 @@ void HeadlessBackend::messageBox(std::string_view text, std::string_view title, 
 std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view commandLine,
                                                               int windowStyle) {
     std::string line(commandLine);
-    std::size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        throw makeError(kInvalidProcedureCall);
-    }
+    // The runtime passes no blank line.
+    std::size_t first = std::min(line.find_first_not_of(" \t"), line.size());
     std::string program = line.substr(first, line.find_first_of(" \t", first) - first);
     if (std::find(missingPrograms.begin(), missingPrograms.end(), program) !=
         missingPrograms.end()) {
@@ -149,18 +143,13 @@ std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view c
 }
 
 int HeadlessBackend::runEventLoop(ProgramEvents&) {
-    // Everything happens when a test advances the clock; the loop itself has nothing to wait
-    // for. A program that has not quit yet would wait for ever.
-    if (!quitStatus_) {
-        throw std::logic_error("the headless event loop was entered by a program still running");
-    }
-    return *quitStatus_;
+    // Everything happens when a test advances the clock: a program still running would wait
+    // here for ever, and one that has ended has no business here.
+    throw std::logic_error("the headless backend has no event loop; drive the program instead");
 }
 
 void HeadlessBackend::quit(int status) {
-    if (!quitStatus_) {
-        quitStatus_ = status;
-    }
+    quitStatus_ = status;
 }
 
 void HeadlessBackend::advance(std::int64_t ms) {

@@ -32,7 +32,7 @@ struct WindowState {
     PixelSize outer;
     PixelSize client;
     bool visible = false;
-    bool centred = false;
+    int centred = 0;  // how often the window was centred
     int focusedControlId = 0;
     std::vector<ControlState*> controls;
 };
@@ -105,11 +105,16 @@ class HeadlessBackend : public Backend {
     double twipsPerPixelX() override { return twipsPerPixel_; }
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
+    // Ticks only as the test advances the clock.
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
+    // Recorded, then dismissed at once (after onMessageBox).
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // Recorded as a running process.
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
+    // There is no loop: entering it throws std::logic_error.
     int runEventLoop(ProgramEvents& events) override;
+    // Recorded as quitStatus().
     void quit(int status) override;
 
   private:

@@ -228,18 +228,6 @@ class Window : public NativeWindow {
     void setTitle(std::string_view title) override { widget_->setWindowTitle(titleText(title)); }
 
     void show(int focusControlId) override {
-        if (!shownBefore_) {
-            centre();
-            centrePending_ = true;
-            // The frame usually shows up within moments of mapping; past this, a later
-            // change is the user's or the window manager's business.
-            QTimer::singleShot(2000, widget_, [w = widget_] {
-                if (w->owner != nullptr) {
-                    w->owner->centrePending_ = false;
-                }
-            });
-        }
-        shownBefore_ = true;
         if (!widget_->isVisible()) {
             skipTaskbar(*widget_);  // before each map: a withdrawn window loses its states
         }
@@ -263,6 +251,19 @@ class Window : public NativeWindow {
     }
 
     void hide() override { widget_->hide(); }
+
+    void centre() override {
+        centreNow();
+        // Centred again once the window manager's frame is known.
+        centrePending_ = true;
+        // The frame usually shows up within moments of mapping; past this, a later change is
+        // the user's or the window manager's business.
+        QTimer::singleShot(2000, widget_, [w = widget_] {
+            if (w->owner != nullptr) {
+                w->owner->centrePending_ = false;
+            }
+        });
+    }
 
     PixelSize outerSize() const override {
         QSize c = widget_->size();
@@ -315,7 +316,7 @@ class Window : public NativeWindow {
         }
         if (centrePending_) {
             centrePending_ = false;
-            centre();
+            centreNow();
         }
         if (changed) {
             events_.resized();
@@ -342,7 +343,7 @@ class Window : public NativeWindow {
         widget_->setFixedSize(size);
     }
 
-    void centre() {
+    void centreNow() {
         QScreen* screen =
             widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
         if (screen == nullptr) {
@@ -375,7 +376,6 @@ class Window : public NativeWindow {
     QSize client_;
     mutable QMargins margins_;
     std::optional<PixelSize> wantedOuter_;
-    bool shownBefore_ = false;
     std::map<int, QPointer<QWidget>> controls_;
     std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
@@ -586,9 +586,6 @@ std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view command
 }
 
 int QtBackend::runEventLoop(ProgramEvents& events) {
-    if (quitStatus_) {
-        return *quitStatus_;
-    }
     programEvents_ = &events;
     signalNotifier_->setEnabled(true);
     looping_ = true;
@@ -596,13 +593,10 @@ int QtBackend::runEventLoop(ProgramEvents& events) {
     looping_ = false;
     signalNotifier_->setEnabled(false);
     programEvents_ = nullptr;
-    return quitStatus_.value_or(status);
+    return status;
 }
 
 void QtBackend::quit(int status) {
-    if (!quitStatus_) {
-        quitStatus_ = status;
-    }
     // Only a running loop is told: QCoreApplication::exit() outside exec() leaves Qt's
     // quit flag set, and the next modal loop (a message box) would return at once.
     if (looping_) {

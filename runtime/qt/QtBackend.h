@@ -68,7 +68,6 @@ class QtBackend : public Backend {
     std::unique_ptr<posix::SignalPipe> signals_;
     QSocketNotifier* signalNotifier_ = nullptr;
     ProgramEvents* programEvents_ = nullptr;
-    std::optional<int> quitStatus_;
     bool looping_ = false;
 };
 

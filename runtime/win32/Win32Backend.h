@@ -3,7 +3,11 @@
 // windows of a class of our own (not dialog templates), with BUTTON, STATIC and the platform's
 // RichEdit (Msftedit.dll, RICHEDIT50W) as controls; keyboard navigation through
 // IsDialogMessageW in the event loop. Timers and the session-end messages go to one hidden
-// top-level window, which also owns the dialog-kind windows to keep them off the taskbar.
+// top-level helper window, which also owns the dialog-kind windows to keep them off the taskbar.
+//
+// The concerns sit in their own files: Window.cpp (windows and controls), RichText.cpp (the
+// document view), EventLoop.cpp (timers, the helper window and the message loop),
+// MessageBox.cpp, Process.cpp; this file's .cpp holds the resources they share.
 
 #include <windows.h>
 
@@ -13,11 +17,9 @@
 #include <vector>
 
 #include "runtime/Backend.h"
+#include "runtime/win32/Scoped.h"
 
 namespace runtime::win32 {
-
-HWND windowHandle(const NativeWindow& window);
-HWND controlHandle(const NativeControl& control);
 
 class Win32Backend : public Backend {
   public:
@@ -27,50 +29,61 @@ class Win32Backend : public Backend {
     Win32Backend(const Win32Backend&) = delete;
     Win32Backend& operator=(const Win32Backend&) = delete;
 
+    // Win32Backend.cpp
     std::string executableDirectory() override;
     double twipsPerPixelX() override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
+    // EventLoop.cpp
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
-    void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
-    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
-                                                 int windowStyle) override;
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;
+    // MessageBox.cpp
+    void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // Process.cpp
+    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
+                                                 int windowStyle) override;
 
     // The hidden top-level window that receives timer ticks and the session-end messages.
-    HWND messageWindow() const { return hidden_; }
+    HWND messageWindow() const { return helper_.get(); }
     // Handles one message the way the event loop does (keyboard navigation, then dispatch).
     void dispatch(MSG& msg);
 
   private:
     class Window;
     class Control;
-    class TimerImpl;
+    class Timer;
     friend class Window;
-    friend class TimerImpl;
+    friend class Timer;
     friend HWND windowHandle(const NativeWindow& window);
     friend HWND controlHandle(const NativeControl& control);
 
-    static LRESULT CALLBACK hiddenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT onHiddenMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void pumpUntilQuit();
+    void registerWindowClass();
+    void createHelperWindow();
+    static LRESULT CALLBACK helperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT onHelperMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // An end asked for from outside (WM_CLOSE on a hidden window, a session end): every form
+    // unloads and the destroy steps run, as SIGTERM does on Linux.
+    void endFromOutside();
+    void pumpUntilQuit(DWORD budgetMs);
 
     HINSTANCE instance_;
-    HMODULE richEdit_ = nullptr;
-    HFONT font_ = nullptr;
+    // Declared in the order they are needed; released in reverse: the helper window first, the
+    // RichEdit module last.
+    ScopedModule richEdit_;
+    ScopedFont ownFont_;
+    HFONT font_ = nullptr;  // ownFont_, or the stock GUI font when none could be made
+    // Loaded with LR_SHARED: the system owns them.
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
-    ATOM windowClass_ = 0;
-    ATOM hiddenClass_ = 0;
-    HWND hidden_ = nullptr;
+    ScopedWindowClass windowClass_;
+    ScopedWindowClass helperClass_;
+    ScopedOwnWindow helper_;
     std::vector<Window*> windows_;
-    std::map<UINT_PTR, TimerImpl*> timers_;
+    std::map<UINT_PTR, Timer*> timers_;
     UINT_PTR nextTimerId_ = 1;
     ProgramEvents* programEvents_ = nullptr;
     int loopDepth_ = 0;
-    bool quitRequested_ = false;
-    int quitStatus_ = 0;
 };
 
 // The native handles behind the backend's objects (for tests and diagnostics); null for
@@ -80,5 +93,8 @@ HWND controlHandle(const NativeControl& control);
 
 // The runtime error number for a CreateProcessW failure (53, 70 or 5).
 int errorNumberForStartFailure(DWORD win32Error);
+
+// Throws the runtime's description of a failed Win32 call, with GetLastError's number.
+[[noreturn]] void fail(const char* what);
 
 }  // namespace runtime::win32

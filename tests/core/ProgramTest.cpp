@@ -65,6 +65,21 @@ class First : public runtime::Form {
     }
 };
 
+// A start-up form that ends the program while it loads: it unloads itself, or fails.
+class Brief : public runtime::Form {
+  public:
+    Brief() : Form({runtime::WindowKind::Dialog, "Brief", 3000, 1500}) {}
+    static inline bool fails = false;
+
+  protected:
+    void Form_Load() override {
+        if (fails) {
+            throw runtime::makeError(runtime::kFileNotFound);
+        }
+        Unload();
+    }
+};
+
 class Runtime : public testing_support::ProgramTest {
   protected:
     Runtime() { gLog.clear(); }
@@ -85,6 +100,48 @@ TEST_F(Runtime, StartLoadsShowsAndLaysOutTheStartUpForm) {
     // The lowest tab index that can take the focus: "Hide" (0), not the label.
     EXPECT_EQ(w->focusedControlId, first().hide.id());
     EXPECT_FALSE(program->ended());
+}
+
+TEST_F(Runtime, CentredOnTheFirstShowOfEachLoad) {
+    startFirst();
+    first().goAction = [&] {
+        first().Hide();
+        first().Show();
+        runtime::defaultInstance<Second>().Show();
+        runtime::defaultInstance<Second>().Unload();
+        runtime::defaultInstance<Second>().Show();
+    };
+    backend().click("First", "Go");
+    EXPECT_EQ(backend().visibleWindow("First")->centred, 1) << "shown again, it stays put";
+    EXPECT_EQ(backend().visibleWindow("Second")->centred, 1) << "a new load, a new window";
+}
+
+TEST_F(Runtime, AProgramThatEndsWhileStartingNeverEntersTheLoop) {
+    // The headless backend has no event loop: entering it throws.
+    for (bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "fails" : "unloads itself");
+        restart();
+        Brief::fails = fails;
+        EXPECT_EQ(program->run<Brief>(), fails ? 1 : 0);
+        EXPECT_EQ(backend().quitStatus(), fails ? 1 : 0);
+    }
+}
+
+TEST_F(Runtime, ShellRefusesABlankLineAndAnUnknownWindowStyle) {
+    struct Row {
+        const char* line;
+        int style;
+    } rows[] = {{"", 1}, {" \t ", 1}, {"app", 5}, {"app", 7}, {"app", -1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.line + "' " + std::to_string(row.style));
+        try {
+            runtime::Shell(row.line, row.style);
+            ADD_FAILURE() << "started";
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number, runtime::kInvalidProcedureCall);
+        }
+    }
+    EXPECT_TRUE(backend().processes().empty());
 }
 
 TEST_F(Runtime, AFormReferredToIsCreatedAndLoadedBeforeTheCallGoesOn) {

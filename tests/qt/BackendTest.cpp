@@ -147,14 +147,6 @@ TEST_F(Backend, MessageBoxTurnsCrLfIntoLineBreaks) {
     EXPECT_EQ(icon, QMessageBox::NoIcon);
 }
 
-TEST_F(Backend, QuitBeforeTheLoopReturnsAtOnce) {
-    struct Events : runtime::ProgramEvents {
-        void endRequested() override {}
-    } events;
-    backend->quit(3);
-    EXPECT_EQ(backend->runEventLoop(events), 3);
-}
-
 TEST_F(Backend, QuitFromAHandlerEndsTheLoopWithItsStatus) {
     struct Events : runtime::ProgramEvents {
         void endRequested() override {}

@@ -27,8 +27,14 @@ struct Recorder : runtime::WindowEvents {
     std::vector<int> clicks;
     int closes = 0;
     int resizes = 0;
+    std::function<void()> onClose;
     void clicked(int id) override { clicks.push_back(id); }
-    void closeRequested() override { ++closes; }
+    void closeRequested() override {
+        ++closes;
+        if (onClose) {
+            onClose();
+        }
+    }
     void resized() override { ++resizes; }
 };
 
@@ -133,8 +139,9 @@ TEST_F(Win32BackendTest, OwnSizeChangesAreNotReportedAsResizes) {
     EXPECT_EQ(events.resizes, 1);
 }
 
-TEST_F(Win32BackendTest, ShowCentresTheWindowOnce) {
+TEST_F(Win32BackendTest, CentreUsesTheWorkArea) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
+    w->centre();
     w->show(0);
     RECT rc;
     ::GetWindowRect(windowHandle(*w), &rc);
@@ -311,13 +318,6 @@ TEST_F(Win32BackendTest, EventLoopRunsUntilQuitWithItsStatus) {
     EXPECT_EQ(backend.runEventLoop(program), 3);
 }
 
-TEST_F(Win32BackendTest, QuitBeforeTheLoopReturnsAtOnce) {
-    backend.quit(1);
-    LoopEvents program;
-    program.backend = &backend;
-    EXPECT_EQ(backend.runEventLoop(program), 1);
-}
-
 TEST_F(Win32BackendTest, SessionEndUnloadsThroughTheProgram) {
     HWND hidden = backend.messageWindow();
     EXPECT_EQ(::SendMessageW(hidden, WM_QUERYENDSESSION, 0, 0), TRUE);
@@ -333,6 +333,37 @@ TEST_F(Win32BackendTest, SessionEndUnloadsThroughTheProgram) {
     t->start(20);
     EXPECT_EQ(backend.runEventLoop(program), 0);
     EXPECT_EQ(program.endRequests, 1);
+}
+
+TEST_F(Win32BackendTest, TaskkillEndsTheProgramAndLeavesTheShownWindowAndHelperAlone) {
+    // `taskkill` without /f posts WM_CLOSE to every top-level window, in an order of its own.
+    for (bool helperFirst : {true, false}) {
+        SCOPED_TRACE(helperFirst ? "helper first" : "hidden window first");
+        Recorder shownEvents;
+        auto shown = backend.createWindow({WindowKind::Dialog, "Shown", {200, 100}}, shownEvents);
+        shown->show(0);
+        Recorder hiddenEvents;
+        auto hidden =
+            backend.createWindow({WindowKind::ToolWindow, "Hidden", {200, 100}}, hiddenEvents);
+        HWND helper = backend.messageWindow();
+        HWND targets[] = {helper, windowHandle(*hidden)};
+        if (!helperFirst) {
+            std::swap(targets[0], targets[1]);
+        }
+        for (HWND target : targets) {
+            ::PostMessageW(target, WM_CLOSE, 0, 0);
+        }
+        LoopEvents program;
+        program.backend = &backend;
+        EXPECT_EQ(backend.runEventLoop(program), 0);
+        EXPECT_GE(program.endRequests, 1);
+        EXPECT_EQ(hiddenEvents.closes, 0) << "a hidden window has no close box";
+        EXPECT_EQ(shownEvents.closes, 0) << "a shown window answers only its own WM_CLOSE";
+        EXPECT_TRUE(::IsWindow(helper)) << "the helper owns the timers and the notice";
+        win32_test::pumpFor(20);  // the second WM_CLOSE, after the loop, must not destroy either
+        EXPECT_TRUE(::IsWindow(helper));
+        EXPECT_TRUE(::IsWindow(windowHandle(*hidden)));
+    }
 }
 
 }  // namespace

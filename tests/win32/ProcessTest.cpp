@@ -100,15 +100,6 @@ TEST_F(ProcessTest, AMissingProgramIsError53) {
     EXPECT_EQ(errorOf("\"" + narrow(dir.path()) + "\\no such.exe\" arg"), runtime::kFileNotFound);
 }
 
-TEST_F(ProcessTest, AnEmptyLineIsError5) {
-    EXPECT_EQ(errorOf(""), runtime::kInvalidProcedureCall);
-    EXPECT_EQ(errorOf("   \t "), runtime::kInvalidProcedureCall);
-}
-
-TEST_F(ProcessTest, AnUnknownWindowStyleIsError5) {
-    EXPECT_EQ(errorOf(helperLine(L" 0"), 5), runtime::kInvalidProcedureCall);
-}
-
 TEST_F(ProcessTest, AFileThatIsNoProgramIsError70) {
     std::wstring fake = dir.write(L"fake.exe", "this is no program\r\n");
     EXPECT_EQ(errorOf("\"" + narrow(fake) + "\""), runtime::kPermissionDenied);

@@ -1,0 +1,82 @@
+// Starting a program with the platform's command-line rules, and ending exactly that process.
+
+#include "runtime/Error.h"
+#include "runtime/Services.h"
+#include "runtime/win32/WideText.h"
+#include "runtime/win32/Win32Backend.h"
+
+namespace runtime::win32 {
+namespace {
+
+// The runtime's window styles (checked before they get here) as show commands.
+WORD showCommandFor(int windowStyle) {
+    switch (windowStyle) {
+        case kHide:
+            return SW_HIDE;
+        case kMinimizedFocus:
+            return SW_SHOWMINIMIZED;
+        case kMaximizedFocus:
+            return SW_SHOWMAXIMIZED;
+        case kNormalNoFocus:
+            return SW_SHOWNOACTIVATE;
+        case kMinimizedNoFocus:
+            return SW_SHOWMINNOACTIVE;
+        default:
+            return SW_SHOWNORMAL;
+    }
+}
+
+class Win32Started : public StartedProgram {
+  public:
+    Win32Started(ScopedHandle process, DWORD pid) : process_(std::move(process)), pid_(pid) {}
+    std::int64_t processId() const override { return pid_; }
+    void terminate() override {
+        // Only the process this handle names, and only while it still runs; the handle keeps
+        // its id from being reused, so no unrelated process can be reached.
+        if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(process_.get(), 0);
+        }
+    }
+
+  private:
+    ScopedHandle process_;
+    DWORD pid_;
+};
+
+}  // namespace
+
+int errorNumberForStartFailure(DWORD win32Error) {
+    switch (win32Error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+            return kFileNotFound;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+            return kPermissionDenied;
+        default:
+            return kInvalidProcedureCall;
+    }
+}
+
+std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view commandLine,
+                                                           int windowStyle) {
+    std::wstring line = widen(commandLine);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = showCommandFor(windowStyle);
+    PROCESS_INFORMATION pi{};
+    // The platform's own command-line rules: CreateProcessW finds the program in the line.
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi)) {
+        throw makeError(errorNumberForStartFailure(::GetLastError()));
+    }
+    ScopedHandle thread(pi.hThread);
+    return std::make_unique<Win32Started>(ScopedHandle(pi.hProcess), pi.dwProcessId);
+}
+
+}  // namespace runtime::win32

@@ -1,0 +1,295 @@
+#include "runtime/win32/Window.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+
+#include "runtime/win32/WideText.h"
+
+namespace runtime::win32 {
+
+// ---- controls -------------------------------------------------------------------------------
+
+Win32Backend::Control::~Control() {
+    if (window_ != nullptr) {
+        window_->forget(this);
+    }
+}
+
+void Win32Backend::Control::setText(std::string_view text) {
+    if (hwnd_) {
+        ::SetWindowTextW(hwnd(), widen(text).c_str());
+    }
+}
+
+void Win32Backend::Control::setBounds(const PixelRect& r) {
+    if (hwnd_) {
+        ::MoveWindow(hwnd(), r.left, r.top, std::max(0, r.width), std::max(0, r.height), TRUE);
+    }
+}
+
+// ---- windows --------------------------------------------------------------------------------
+
+Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
+    : backend_(backend), events_(events) {
+    if (params.kind == WindowKind::ToolWindow) {
+        style_ = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+        exStyle_ = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+    } else {
+        style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+        exStyle_ = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    }
+    RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
+    ::AdjustWindowRectEx(&rc, style_, FALSE, exStyle_);
+    // A dialog is owned by the helper window: owned windows stay off the taskbar while keeping
+    // their ordinary title bar.
+    HWND owner = params.kind == WindowKind::Dialog ? backend_.messageWindow() : nullptr;
+    // The window procedure takes the handle at WM_NCCREATE, before this call returns.
+    HWND created = ::CreateWindowExW(exStyle_, kWindowClass, widen(params.title).c_str(), style_,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
+                                     rc.bottom - rc.top, owner, nullptr, backend_.instance_, this);
+    if (created == nullptr) {
+        hwnd_.release();  // a window that failed on its way was destroyed by the system
+        fail("CreateWindowExW");
+    }
+    if (backend_.bigIcon_ != nullptr) {
+        ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(backend_.bigIcon_));
+    }
+    if (backend_.smallIcon_ != nullptr) {
+        ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+                       reinterpret_cast<LPARAM>(backend_.smallIcon_));
+    }
+    lastClient_ = clientSize();
+    backend_.windows_.push_back(this);
+}
+
+Win32Backend::Window::~Window() {
+    std::erase(backend_.windows_, this);
+    for (Control* control : controls_) {
+        control->orphan();
+    }
+}
+
+std::unique_ptr<NativeControl> Win32Backend::Window::createControl(const ControlSpec& params) {
+    const wchar_t* cls = L"BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (params.kind) {
+        case ControlKind::Button:
+            style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+            break;
+        case ControlKind::Label:
+            cls = L"STATIC";
+            style |= SS_LEFT;  // word-wrapped, left-aligned
+            break;
+        case ControlKind::RichText:
+            cls = MSFTEDIT_CLASS;
+            style |= WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+    }
+    const PixelRect& r = params.bounds;
+    HWND child = ::CreateWindowExW(
+        exStyle, cls, params.kind == ControlKind::RichText ? L"" : widen(params.text).c_str(),
+        style, r.left, r.top, std::max(0, r.width), std::max(0, r.height), hwnd(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(params.id + kControlIdBase)),
+        backend_.instance_, nullptr);
+    if (child == nullptr) {
+        fail("CreateWindowExW (control)");
+    }
+    auto control = std::make_unique<Control>(*this, child, params.kind, params.id, params.tabIndex);
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.font_), FALSE);
+    if (params.kind == ControlKind::RichText) {
+        ::SendMessageW(child, EM_SETEVENTMASK, 0, 0);
+        // A little room between the text and the border.
+        ::SendMessageW(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 4));
+    }
+    placeInTabOrder(*control);
+    controls_.push_back(control.get());
+    return control;
+}
+
+void Win32Backend::Window::setTitle(std::string_view title) {
+    ::SetWindowTextW(hwnd(), widen(title).c_str());
+}
+
+void Win32Backend::Window::show(int focusControlId) {
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetForegroundWindow(hwnd());
+    for (Control* control : controls_) {
+        if (control->id() == focusControlId) {
+            ::SetFocus(control->hwnd());
+            makeDefault(control->hwnd());
+            break;
+        }
+    }
+}
+
+void Win32Backend::Window::hide() {
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+PixelSize Win32Backend::Window::outerSize() const {
+    RECT rc{};
+    ::GetWindowRect(hwnd(), &rc);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+PixelSize Win32Backend::Window::clientSize() const {
+    RECT rc{};
+    ::GetClientRect(hwnd(), &rc);
+    return {rc.right, rc.bottom};
+}
+
+void Win32Backend::Window::setOuterSize(PixelSize size) {
+    ownResize_ = true;
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.width, size.height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ownResize_ = false;
+    lastClient_ = clientSize();
+}
+
+void Win32Backend::Window::focusChanged() {
+    HWND focus = ::GetFocus();
+    for (Control* control : controls_) {
+        if (control->hwnd() == focus && control->kind() == ControlKind::Button) {
+            makeDefault(focus);
+            return;
+        }
+    }
+}
+
+LRESULT CALLBACK Win32Backend::Window::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        auto* self = static_cast<Window*>(cs->lpCreateParams);
+        self->hwnd_.reset(hwnd);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    return self->onMessage(msg, wp, lp);
+}
+
+// Note: a handler that the events below run may unload the form, which destroys this object;
+// nothing after an event call touches a member.
+LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND: {
+            int nativeId = LOWORD(wp);
+            int code = HIWORD(wp);
+            HWND from = reinterpret_cast<HWND>(lp);
+            Control* control = controlFrom(from, nativeId);
+            if (control == nullptr || control->kind() != ControlKind::Button) {
+                return 0;
+            }
+            if (code == BN_SETFOCUS) {
+                makeDefault(from);
+            } else if (code == BN_CLICKED) {
+                events_.clicked(control->id());
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            // On a shown window its close box: the runtime unloads the form, whose window object
+            // then destroys the native window. A hidden window (the policy window after Agree)
+            // has no close box, so this is `taskkill` without /f, an end asked for from outside:
+            // ended in order as SIGTERM does on Linux, the time limit's termination included.
+            if (::IsWindowVisible(hwnd())) {
+                events_.closeRequested();
+            } else {
+                backend_.endFromOutside();
+            }
+            return 0;
+        case WM_SIZE: {
+            if (ownResize_ || wp == SIZE_MINIMIZED) {
+                break;
+            }
+            PixelSize now{LOWORD(lp), HIWORD(lp)};
+            if (now == lastClient_) {
+                break;
+            }
+            lastClient_ = now;
+            events_.resized();
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+            // Labels on the window's own face colour.
+            ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd(), msg, wp, lp);
+}
+
+Win32Backend::Control* Win32Backend::Window::controlFrom(HWND from, int nativeId) const {
+    for (Control* control : controls_) {
+        if (control->hwnd() == from && control->id() + kControlIdBase == nativeId) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
+// The focused push button is the default one, which Enter clicks.
+void Win32Backend::Window::makeDefault(HWND button) {
+    for (Control* control : controls_) {
+        if (control->kind() != ControlKind::Button) {
+            continue;
+        }
+        LONG_PTR want = control->hwnd() == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        LONG_PTR style = ::GetWindowLongPtrW(control->hwnd(), GWL_STYLE);
+        if ((style & 0x0F) != want) {
+            ::SendMessageW(control->hwnd(), BM_SETSTYLE, static_cast<WPARAM>(want), TRUE);
+        }
+    }
+}
+
+// Z order is tab order: the control goes right after the one with the largest tab index below
+// its own.
+void Win32Backend::Window::placeInTabOrder(const Control& control) {
+    HWND after = HWND_TOP;
+    int best = -1;
+    for (Control* other : controls_) {
+        if (other->tabIndex() < control.tabIndex() && other->tabIndex() >= best) {
+            best = other->tabIndex();
+            after = other->hwnd();
+        }
+    }
+    ::SetWindowPos(control.hwnd(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32Backend::Window::centre() {
+    RECT rc{};
+    ::GetWindowRect(hwnd(), &rc);
+    RECT work{};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    HMONITOR monitor = ::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY);
+    if (monitor != nullptr && ::GetMonitorInfoW(monitor, &mi)) {
+        work = mi.rcWork;
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    }
+    int w = rc.right - rc.left;
+    int h = rc.bottom - rc.top;
+    int x = work.left + std::max(0L, (work.right - work.left - w) / 2);
+    int y = work.top + std::max(0L, (work.bottom - work.top - h) / 2);
+    ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND windowHandle(const NativeWindow& window) {
+    auto* win = dynamic_cast<const Win32Backend::Window*>(&window);
+    return win != nullptr ? win->hwnd() : nullptr;
+}
+
+HWND controlHandle(const NativeControl& control) {
+    auto* ctl = dynamic_cast<const Win32Backend::Control*>(&control);
+    return ctl != nullptr ? ctl->hwnd() : nullptr;
+}
+
+}  // namespace runtime::win32

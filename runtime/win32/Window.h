@@ -1,0 +1,81 @@
+#pragma once
+// The backend's windows and their controls (inside the Win32 backend only).
+
+#include <vector>
+
+#include "runtime/win32/Win32Backend.h"
+
+namespace runtime::win32 {
+
+// Native control ids are the runtime's ids plus this base, so IDOK and IDCANCEL (1 and 2), which
+// IsDialogMessageW sends for Enter and Escape when no default button has the focus, never reach
+// a control.
+constexpr int kControlIdBase = 1000;
+constexpr wchar_t kWindowClass[] = L"PorvaneWindow";
+
+class Win32Backend::Control : public NativeControl {
+  public:
+    Control(Window& window, HWND hwnd, ControlKind kind, int id, int tabIndex)
+        : window_(&window), hwnd_(hwnd), kind_(kind), id_(id), tabIndex_(tabIndex) {}
+    ~Control() override;
+
+    void setText(std::string_view text) override;
+    void setBounds(const PixelRect& r) override;
+    void setDocument(std::string_view bytes) override;  // RichText.cpp
+
+    HWND hwnd() const { return hwnd_.get(); }
+    ControlKind kind() const { return kind_; }
+    int id() const { return id_; }
+    int tabIndex() const { return tabIndex_; }
+    // The window went away, and its child windows with it.
+    void orphan() {
+        window_ = nullptr;
+        hwnd_.release();
+    }
+
+  private:
+    Window* window_;
+    ScopedWindow hwnd_;
+    ControlKind kind_;
+    int id_;
+    int tabIndex_;
+};
+
+class Win32Backend::Window : public NativeWindow {
+  public:
+    Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events);
+    ~Window() override;
+
+    std::unique_ptr<NativeControl> createControl(const ControlSpec& params) override;
+    void setTitle(std::string_view title) override;
+    void show(int focusControlId) override;
+    void hide() override;
+    void centre() override;
+    PixelSize outerSize() const override;
+    PixelSize clientSize() const override;
+    void setOuterSize(PixelSize size) override;
+
+    HWND hwnd() const { return hwnd_.get(); }
+    void forget(Control* control) { std::erase(controls_, control); }
+    // Keeps the default-button style on the focused push button.
+    void focusChanged();
+
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  private:
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    Control* controlFrom(HWND from, int nativeId) const;
+    void makeDefault(HWND button);
+    void placeInTabOrder(const Control& control);
+
+    Win32Backend& backend_;
+    WindowEvents& events_;
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
+    ScopedOwnWindow hwnd_;
+    bool ownResize_ = false;
+    PixelSize lastClient_;
+    std::vector<Control*> controls_;
+};
+
+}  // namespace runtime::win32
