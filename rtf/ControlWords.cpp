@@ -42,6 +42,9 @@ const Parser::WordRow* Parser::findWord(std::string_view name) {
     using C = const WordCall&;
     constexpr auto skip = [](Parser& p, C) { p.skipDestination(); };
     constexpr auto ignore = [](Parser&, C) {};
+    constexpr auto enter = [](Parser& p, C c) {
+        p.state().destination = static_cast<Destination>(c.value);
+    };
     constexpr auto character = [](Parser& p, C c) {
         p.appendCodepoint(static_cast<char32_t>(c.value));
     };
@@ -101,12 +104,12 @@ const Parser::WordRow* Parser::findWord(std::string_view name) {
     static const W rows[] = {
         // Destinations.
         {"rtf", W::Anywhere, ignore},
-        {"fonttbl", W::Anywhere, [](Parser& p, C) { p.state().destination = Destination::FontTable; }},
+        {"fonttbl", W::Anywhere, enter, static_cast<int>(Destination::FontTable)},
         {"colortbl", W::Anywhere, [](Parser& p, C) {
              p.state().destination = Destination::ColourTable;
              p.colourEntry_ = ColourEntry{};
          }},
-        {"stylesheet", W::Anywhere, [](Parser& p, C) { p.state().destination = Destination::StyleSheet; }},
+        {"stylesheet", W::Anywhere, enter, static_cast<int>(Destination::StyleSheet)},
         {"listtext", W::AfterStar, listMarker, 0},
         {"pntext", W::AfterStar, listMarker, 1},
         {"field", W::Anywhere, [](Parser& p, C) {
@@ -137,7 +140,9 @@ const Parser::WordRow* Parser::findWord(std::string_view name) {
              p.state().uprDestination = p.state().destination;
              p.state().destination = Destination::Drop;
          }},
-        {"ud", W::AfterStar, [](Parser& p, C) { p.state().destination = p.state().uprDestination; }},
+        {"ud", W::AfterStar, [](Parser& p, C) {
+             p.state().destination = p.state().uprDestination;
+         }},
         // Text we do not show: page furniture, notes, document data, numbering templates.
         {"header", W::Anywhere, skip},
         {"headerl", W::Anywhere, skip},
@@ -219,7 +224,9 @@ const Parser::WordRow* Parser::findWord(std::string_view name) {
                  p.state().chr.font = c.param;
              }
          }},
-        {"uc", W::Anywhere, [](Parser& p, C c) { p.state().unicodeSkip = std::clamp(c.param, 0, 16); }},
+        {"uc", W::Anywhere, [](Parser& p, C c) {
+             p.state().unicodeSkip = std::clamp(c.param, 0, 16);
+         }},
         {"u", W::Anywhere, [](Parser& p, C c) {
              p.appendCodepoint(static_cast<char32_t>(c.param < 0 ? c.param + 65536 : c.param));
              p.skipUnits_ = p.state().unicodeSkip;
