@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "runtime/Files.h"
-#include "runtime/Text.h"
+#include "text/Decode.h"
+#include "text/Lines.h"
 
 namespace runtime {
 namespace {
@@ -22,19 +23,17 @@ std::u16string_view trim(std::u16string_view s) {
     return s;
 }
 
-// The next line of `text` from `pos`, without its line end; advances `pos` past the line end.
-std::u16string_view nextLine(std::u16string_view text, std::size_t& pos) {
-    std::size_t start = pos;
-    std::size_t end = text.find_first_of(u"\r\n", start);
-    if (end == std::u16string_view::npos) {
-        pos = text.size();
-        return text.substr(start);
+// A character folded for comparisons that ignore letter case (ASCII and Latin-1 letters).
+char16_t foldCase(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return static_cast<char16_t>(c + 32);
     }
-    pos = end + 1;
-    if (text[end] == u'\r' && pos < text.size() && text[pos] == u'\n') {
-        ++pos;
-    }
-    return text.substr(start, end - start);
+    return c;
+}
+
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+    return std::ranges::equal(a, b,
+                              [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
 }
 
 // The section name of a "[name]" line, or nothing for any other line.
@@ -67,23 +66,6 @@ std::u16string_view unquote(std::u16string_view value) {
 
 }  // namespace
 
-std::u16string decodeProfileBytes(std::string_view bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::u16string out;
-        out.reserve(bytes.size() / 2);
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-        }
-        return out;
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-    }
-    return isValidUtf8(bytes) ? utf8ToUtf16(bytes) : windows1252ToUtf16(bytes);
-}
-
 std::optional<std::u16string> findProfileValue(std::u16string_view text,
                                                std::u16string_view section,
                                                std::u16string_view key) {
@@ -91,7 +73,7 @@ std::optional<std::u16string> findProfileValue(std::u16string_view text,
     std::u16string_view wantedKey = trim(key);
     bool inSection = false;
     for (std::size_t pos = 0; pos < text.size();) {
-        std::u16string_view line = trim(nextLine(text, pos));
+        std::u16string_view line = trim(text::nextLine(text, pos));
         if (auto name = sectionName(line)) {
             if (inSection) {
                 return std::nullopt;  // only the first matching section counts
@@ -114,14 +96,14 @@ std::optional<std::u16string> findProfileValue(std::u16string_view text,
 }
 
 std::size_t readProfileString(std::u16string_view section, std::u16string_view key,
-                                    std::u16string_view defaultValue, char16_t* buffer,
-                                    std::size_t size, std::string_view utf8File) {
+                              std::u16string_view defaultValue, char16_t* buffer, std::size_t size,
+                              std::string_view utf8File) {
     if (buffer == nullptr || size == 0) {
         return 0;
     }
     std::optional<std::u16string> value;
     if (auto bytes = tryReadWholeFile(utf8File)) {
-        value = findProfileValue(decodeProfileBytes(*bytes), section, key);
+        value = findProfileValue(text::decodeToUtf16(*bytes), section, key);
     }
     std::u16string_view result = value ? std::u16string_view(*value) : trimDefault(defaultValue);
     std::size_t n = std::min(result.size(), size - 1);

@@ -19,16 +19,13 @@ std::optional<std::u16string> findProfileValue(std::u16string_view text,
                                                std::u16string_view section,
                                                std::u16string_view key);
 
-// The profile file's bytes decoded to UTF-16 by the encoding rules above.
-std::u16string decodeProfileBytes(std::string_view bytes);
-
 // The profile read: copies the value of `key` in `section` of the file at `utf8File` into
 // `buffer` (at most size - 1 units, never half a surrogate pair, then a terminator) and returns
 // the number of units copied. A missing or unreadable file, section or key copies
 // `defaultValue` instead, without its trailing spaces (as Windows does; leading blanks and
 // trailing tabs stay).
 std::size_t readProfileString(std::u16string_view section, std::u16string_view key,
-                                    std::u16string_view defaultValue, char16_t* buffer,
-                                    std::size_t size, std::string_view utf8File);
+                              std::u16string_view defaultValue, char16_t* buffer, std::size_t size,
+                              std::string_view utf8File);
 
 }  // namespace runtime

@@ -6,8 +6,8 @@
 #include "runtime/Error.h"
 #include "runtime/Profile.h"
 #include "runtime/Services.h"
-#include "runtime/Text.h"
 #include "settings/Conversions.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -41,9 +41,9 @@ std::string GetIniString(std::string_view sFile, std::string_view sSection, std:
     return guarded<std::string>(sSection, sKey, {}, [&] {
         std::u16string buffer(kBufferSize, u' ');
         std::size_t n = runtime::readProfileString(
-            runtime::utf8ToUtf16(sSection), runtime::utf8ToUtf16(sKey),
-            runtime::utf8ToUtf16(sDefault), buffer.data(), buffer.size(), sFile);
-        return runtime::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
+            text::utf8ToUtf16(sSection), text::utf8ToUtf16(sKey), text::utf8ToUtf16(sDefault),
+            buffer.data(), buffer.size(), sFile);
+        return text::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
     });
 }
 

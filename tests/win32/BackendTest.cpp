@@ -272,11 +272,13 @@ TEST_F(Win32BackendTest, RichEditShowsRtf) {
     EXPECT_EQ(richText(controlHandle(*rich)), L"Hello bold caf\u00E9");
 }
 
-TEST_F(Win32BackendTest, RichEditTakesRtfAfterLeadingBlanks) {
+TEST_F(Win32BackendTest, RichEditTakesRtfAfterLeadingBlanksOrByteOrderMark) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
     auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    rich->setDocument(" \r\n\t{\\rtf1\\ansi X\\par}");
-    EXPECT_EQ(richText(controlHandle(*rich)), L"X");
+    for (const char* before : {" \r\n\t", "\xEF\xBB\xBF"}) {
+        rich->setDocument(std::string(before) + "{\\rtf1\\ansi X\\par}");
+        EXPECT_EQ(richText(controlHandle(*rich)), L"X") << before;
+    }
 }
 
 TEST_F(Win32BackendTest, RichEditShowsUtf8PlainText) {
