@@ -8,9 +8,10 @@
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Profile.h"
-#include "runtime/Text.h"
 #include "settings/Conversions.h"
 #include "settings/dmlRWINIFile.h"
+#include "text/Decode.h"
+#include "text/Utf8.h"
 
 namespace check {
 namespace {
@@ -18,12 +19,8 @@ namespace {
 // The reader hands out at most this many characters of a value.
 constexpr std::size_t kMaxValue = 499;
 
-std::string lower(std::string_view text) {
-    std::u16string wide = runtime::utf8ToUtf16(text);
-    for (char16_t& c : wide) {
-        c = runtime::foldCase(c);
-    }
-    return runtime::utf16ToUtf8(wide);
+std::string lower(std::string_view name) {
+    return text::utf16ToUtf8(runtime::foldProfileName(text::utf8ToUtf16(name)));
 }
 
 std::size_t editDistance(std::string_view a, std::string_view b) {
@@ -74,18 +71,13 @@ std::string encodingOf(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         return "UTF-8 with BOM";
     }
-    return runtime::isValidUtf8(bytes) ? "UTF-8" : "Windows-1252";
-}
-
-bool looksLikeRtf(std::string_view bytes) {
-    std::size_t start = bytes.find_first_not_of(" \t\r\n");
-    return start != std::string_view::npos && bytes.substr(start).starts_with("{\\rtf");
+    return text::isValidUtf8(bytes) ? "UTF-8" : "Windows-1252";
 }
 
 class Checker {
   public:
     Checker(std::string_view file, std::string_view bytes, const Environment& env)
-        : env_(env), text_(runtime::decodeProfileBytes(bytes)) {
+        : env_(env), text_(text::decodeToUtf16(bytes)) {
         report_.file = file;
         report_.encoding = encodingOf(bytes);
     }
@@ -123,7 +115,7 @@ class Checker {
     // ---- the line scan: where keys are written, and what the reader passes over ----
 
     void section(const runtime::ProfileLine& line) {
-        std::string name = runtime::utf16ToUtf8(line.name);
+        std::string name = text::utf16ToUtf8(line.name);
         std::string_view known = knownSection(name);
         section_ = known.empty() ? name : std::string(known);
         auto [first, isNew] = sectionLines_.emplace(lower(name), line.number);
@@ -138,7 +130,7 @@ class Checker {
     }
 
     void key(const runtime::ProfileLine& line) {
-        std::string name = runtime::utf16ToUtf8(line.name);
+        std::string name = text::utf16ToUtf8(line.name);
         const KeySpec* spec = findKey(name);
         std::string shown = spec != nullptr ? std::string(spec->name) : name;
         if (!anySectionYet()) {
@@ -190,7 +182,7 @@ class Checker {
         }
         if (line.value.size() != line.written.size()) {
             std::string message = "the reader strips the outer quotes; the gate reads " +
-                                  runtime::utf16ToUtf8(line.value);
+                                  text::utf16ToUtf8(line.value);
             if (spec->name == "Application") {
                 message += " (to keep them, put one more pair of quotes around the whole value)";
             }
@@ -242,7 +234,7 @@ class Checker {
         }
         report_.policyPath = runtime::resolvePath(env_.folder, file.text);
         try {
-            if (!looksLikeRtf(env_.readFile(report_.policyPath))) {
+            if (text::rtfSource(env_.readFile(report_.policyPath)).empty()) {
                 add(file.line, "General", "PolicyFile", Severity::Warning, 0,
                     report_.policyPath + " is not RTF; it will be shown as plain text");
             }

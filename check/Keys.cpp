@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "runtime/Text.h"
+#include "runtime/Profile.h"
+#include "text/Utf8.h"
 
 namespace check {
 namespace {
@@ -27,7 +28,7 @@ constexpr std::array kKeys{
 };
 
 bool same(std::string_view a, std::string_view b) {
-    return runtime::equalsIgnoreCase(runtime::utf8ToUtf16(a), runtime::utf8ToUtf16(b));
+    return runtime::sameProfileName(text::utf8ToUtf16(a), text::utf8ToUtf16(b));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "closing/dlgClosing.h"
+#include "closing/dlgWarning.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
@@ -22,6 +23,8 @@ void frmUsagePolicy::Form_Load() {
     tmrClose.setEnabled(false);
     tmrClose.setInterval(1000);
     lCloseSeconds = 0;
+    lWarnSeconds = 0;
+    bWarned = false;
     bAppStarted = false;
 
     sIniFile = runtime::AppPath() + runtime::pathSeparator() + "Porvane.ini";
@@ -65,6 +68,11 @@ void frmUsagePolicy::cmdAgree_Click() {
     Hide();
     if (lCloseSeconds != 0) {
         tmrClose.setEnabled(true);
+        // The warning only has a meaning before a timed close; without one its keys are not
+        // read, so a bad value there cannot interrupt the start.
+        lWarnSeconds = GetIniLong(sIniFile, "Closing", "WarnBeforeSeconds", 0);
+        sWarnTitle = GetIniString(sIniFile, "Closing", "WarnTitle", "");
+        sWarnText = GetIniString(sIniFile, "Closing", "WarnText", "");
     }
     std::string c = GetIniString(sIniFile, "General", "Application", "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
@@ -87,10 +95,25 @@ void frmUsagePolicy::tmrClose_Timer() {
     if (lTicks >= lCloseSeconds) {
         tmrClose.setEnabled(false);
         Unload();
+    } else if (lWarnSeconds > 0 && !bWarned && lCloseSeconds - lTicks <= lWarnSeconds) {
+        // Both are positive here and lTicks is below lCloseSeconds: the difference fits.
+        bWarned = true;
+        ShowWarning();
     }
 }
 
+void frmUsagePolicy::ShowWarning() {
+    dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
+    warning.setCaption(sWarnTitle);
+    warning.lblText.setCaption(sWarnText);
+    warning.Show();
+}
+
 void frmUsagePolicy::Form_Unload() {
+    // The warning belongs to the session that is ending now; it never outlives it.
+    if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
+        warning->Unload();
+    }
     if (GetIniBoolean(sIniFile, "Closing", "ShowCloseDialog", false)) {
         runtime::defaultInstance<dlgClosing>().Show();
     }

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "text/Decode.h"
+#include "text/Utf8.h"
+
 namespace rtf {
 
 namespace {
@@ -110,30 +113,6 @@ int codepageForCharset(int charset) {
     }
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        if (cp >= 0xD800 && cp <= 0xDFFF) {
-            out += kReplacement;
-            return;
-        }
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp <= 0x10FFFF) {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out += kReplacement;
-    }
-}
-
 // One code page: either a 256-entry table of UTF-8 strings (single-byte code pages, filled by
 // asking iconv about each byte once) or an open iconv descriptor for multi-byte ones.
 struct CodepageDecoder::Converter {
@@ -151,15 +130,23 @@ struct CodepageDecoder::Converter {
                 const char32_t cp = b < 0x20    ? static_cast<char32_t>(b)
                                     : b == 0xB7 ? 0x2022
                                                 : static_cast<char32_t>(0xF000 + b);
-                appendUtf8(s, cp);
+                text::appendUtf8(s, cp);
                 table[b] = s;
             }
             return;
         }
         char nameBuffer[32];
-        cd = iconv_open("UTF-8", iconvName(codepage, nameBuffer, sizeof nameBuffer));
+        if (codepage != 1252) {
+            cd = iconv_open("UTF-8", iconvName(codepage, nameBuffer, sizeof nameBuffer));
+        }
         if (cd == reinterpret_cast<iconv_t>(-1)) {
-            cd = iconv_open("UTF-8", "CP1252");
+            // Windows-1252, the usual one and the fallback for code pages iconv does not
+            // know, is decoded as everywhere else in the program.
+            for (int b = 0; b < 256; ++b) {
+                table[b].clear();
+                text::appendUtf8(table[b], text::fromWindows1252(static_cast<unsigned char>(b)));
+            }
+            return;
         }
         for (int b = 0; b < 256; ++b) {
             if (b < 0x80 && codepage != 50220) {

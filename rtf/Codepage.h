@@ -38,7 +38,4 @@ class CodepageDecoder {
     Converter* last_ = nullptr;
 };
 
-// Appends code point `cp` to `out` as UTF-8 (U+FFFD for surrogates and out-of-range values).
-void appendUtf8(std::string& out, char32_t cp);
-
 }  // namespace rtf

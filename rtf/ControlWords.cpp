@@ -1,6 +1,8 @@
-// What each control word does to the parser's state. Unknown words are ignored, as RTF asks.
+// What each control word does to the parser's state: one row per word, found by name. Unknown
+// words are ignored, as RTF asks.
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "rtf/Fields.h"
 #include "rtf/Parser.h"
@@ -9,330 +11,387 @@ namespace rtf {
 
 namespace {
 
-enum class Word {
-    // Destinations.
-    Rtf,
-    FontTable,
-    ColourTable,
-    StyleSheet,
-    ListText,
-    PnText,
-    Field,
-    FieldInst,
-    FieldResult,
-    Pict,
-    ShpPict,
-    NonShpPict,
-    NestTableProps,
-    NoNestTables,
-    Upr,
-    Ud,
-    Result,
-    SkippedDestination,
-    // Document.
-    Ansi,
-    Mac,
-    Pc,
-    Pca,
-    AnsiCodepage,
-    DefaultFont,
-    Uc,
-    U,
-    // Font table entries.
-    Charset,
-    FontCodepage,
-    // Colour table entries.
-    Red,
-    Green,
-    Blue,
-    // Characters.
-    Plain,
-    Font,
-    FontSize,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Strike,
-    Colour,
-    Background,
-    Highlight,
-    Super,
-    Sub,
-    NoSuperSub,
-    Up,
-    Down,
-    Hidden,
-    // Paragraphs.
-    Pard,
-    Par,
-    Sect,
-    Page,
-    Line,
-    Tab,
-    AlignLeft,
-    AlignCentre,
-    AlignRight,
-    AlignJustify,
-    LeftIndent,
-    RightIndent,
-    FirstIndent,
-    SpaceBefore,
-    SpaceAfter,
-    LineSpacing,
-    LineMultiple,
-    PageBreakBefore,
-    FootnoteMark,
-    // Tables.
-    InTable,
-    TableDepth,
-    RowDefaults,
-    CellEdge,
-    Cell,
-    Row,
-    NestCell,
-    NestRow,
-    // Pictures.
-    PngBlip,
-    JpegBlip,
-    OtherBlip,
-    Metafile,
-    PicWidth,
-    PicHeight,
-    PicGoalWidth,
-    PicGoalHeight,
-    PicScaleX,
-    PicScaleY,
-    // Characters written as words.
-    Emdash,
-    Endash,
-    Emspace,
-    Enspace,
-    Qmspace,
-    Bullet,
-    LeftQuote,
-    RightQuote,
-    LeftDoubleQuote,
-    RightDoubleQuote,
-    Zwj,
-    Zwnj,
-    Ltrmark,
-    Rtlmark,
-};
-
-const std::unordered_map<std::string_view, Word>& words() {
-    static const std::unordered_map<std::string_view, Word> table = {
-        {"rtf", Word::Rtf},
-        {"fonttbl", Word::FontTable},
-        {"colortbl", Word::ColourTable},
-        {"stylesheet", Word::StyleSheet},
-        {"listtext", Word::ListText},
-        {"pntext", Word::PnText},
-        {"field", Word::Field},
-        {"fldinst", Word::FieldInst},
-        {"fldrslt", Word::FieldResult},
-        {"pict", Word::Pict},
-        {"shppict", Word::ShpPict},
-        {"nonshppict", Word::NonShpPict},
-        {"nesttableprops", Word::NestTableProps},
-        {"nonesttables", Word::NoNestTables},
-        {"upr", Word::Upr},
-        {"ud", Word::Ud},
-        {"result", Word::Result},
-        // Text we do not show: page furniture, notes, document data, numbering templates.
-        {"header", Word::SkippedDestination},
-        {"headerl", Word::SkippedDestination},
-        {"headerr", Word::SkippedDestination},
-        {"headerf", Word::SkippedDestination},
-        {"footer", Word::SkippedDestination},
-        {"footerl", Word::SkippedDestination},
-        {"footerr", Word::SkippedDestination},
-        {"footerf", Word::SkippedDestination},
-        {"footnote", Word::SkippedDestination},
-        {"annotation", Word::SkippedDestination},
-        {"atnid", Word::SkippedDestination},
-        {"atnauthor", Word::SkippedDestination},
-        {"atrfstart", Word::SkippedDestination},
-        {"atrfend", Word::SkippedDestination},
-        {"info", Word::SkippedDestination},
-        {"objdata", Word::SkippedDestination},
-        {"objclass", Word::SkippedDestination},
-        {"objname", Word::SkippedDestination},
-        {"themedata", Word::SkippedDestination},
-        {"colorschememapping", Word::SkippedDestination},
-        {"datastore", Word::SkippedDestination},
-        {"latentstyles", Word::SkippedDestination},
-        {"listtable", Word::SkippedDestination},
-        {"listoverridetable", Word::SkippedDestination},
-        {"revtbl", Word::SkippedDestination},
-        {"rsidtbl", Word::SkippedDestination},
-        {"filetbl", Word::SkippedDestination},
-        {"xe", Word::SkippedDestination},
-        {"tc", Word::SkippedDestination},
-        {"txe", Word::SkippedDestination},
-        {"pntxta", Word::SkippedDestination},
-        {"pntxtb", Word::SkippedDestination},
-        {"pnseclvl", Word::SkippedDestination},
-        {"ftnsep", Word::SkippedDestination},
-        {"ftnsepc", Word::SkippedDestination},
-        {"ftncn", Word::SkippedDestination},
-        {"aftnsep", Word::SkippedDestination},
-        {"aftnsepc", Word::SkippedDestination},
-        {"aftncn", Word::SkippedDestination},
-        {"bkmkstart", Word::SkippedDestination},
-        {"bkmkend", Word::SkippedDestination},
-        {"template", Word::SkippedDestination},
-        {"docvar", Word::SkippedDestination},
-        {"userprops", Word::SkippedDestination},
-        {"pgdsctbl", Word::SkippedDestination},
-        {"xmlnstbl", Word::SkippedDestination},
-        {"mmathPr", Word::SkippedDestination},
-        {"generator", Word::SkippedDestination},
-        {"title", Word::SkippedDestination},
-        {"author", Word::SkippedDestination},
-        {"operator", Word::SkippedDestination},
-        {"keywords", Word::SkippedDestination},
-        {"comment", Word::SkippedDestination},
-        {"subject", Word::SkippedDestination},
-        {"doccomm", Word::SkippedDestination},
-        {"company", Word::SkippedDestination},
-        {"shpinst", Word::SkippedDestination},
-        {"do", Word::SkippedDestination},
-        {"private", Word::SkippedDestination},
-        {"fontemb", Word::SkippedDestination},
-        {"fontfile", Word::SkippedDestination},
-        {"protusertbl", Word::SkippedDestination},
-        {"panose", Word::SkippedDestination},
-        {"falt", Word::SkippedDestination},
-        {"ansi", Word::Ansi},
-        {"mac", Word::Mac},
-        {"pc", Word::Pc},
-        {"pca", Word::Pca},
-        {"ansicpg", Word::AnsiCodepage},
-        {"deff", Word::DefaultFont},
-        {"uc", Word::Uc},
-        {"u", Word::U},
-        {"fcharset", Word::Charset},
-        {"cpg", Word::FontCodepage},
-        {"red", Word::Red},
-        {"green", Word::Green},
-        {"blue", Word::Blue},
-        {"plain", Word::Plain},
-        {"f", Word::Font},
-        {"fs", Word::FontSize},
-        {"b", Word::Bold},
-        {"i", Word::Italic},
-        {"ul", Word::Underline},
-        {"uld", Word::Underline},
-        {"uldb", Word::Underline},
-        {"uldash", Word::Underline},
-        {"uldashd", Word::Underline},
-        {"uldashdd", Word::Underline},
-        {"ulth", Word::Underline},
-        {"ulw", Word::Underline},
-        {"ulwave", Word::Underline},
-        {"ulhwave", Word::Underline},
-        {"ululdbwave", Word::Underline},
-        {"ulnone", Word::UnderlineNone},
-        {"strike", Word::Strike},
-        {"striked", Word::Strike},
-        {"cf", Word::Colour},
-        {"cb", Word::Background},
-        {"chcbpat", Word::Background},
-        {"highlight", Word::Highlight},
-        {"super", Word::Super},
-        {"sub", Word::Sub},
-        {"nosupersub", Word::NoSuperSub},
-        {"up", Word::Up},
-        {"dn", Word::Down},
-        {"v", Word::Hidden},
-        {"pard", Word::Pard},
-        {"par", Word::Par},
-        {"sect", Word::Sect},
-        {"page", Word::Page},
-        {"line", Word::Line},
-        {"tab", Word::Tab},
-        {"ql", Word::AlignLeft},
-        {"qc", Word::AlignCentre},
-        {"qr", Word::AlignRight},
-        {"qj", Word::AlignJustify},
-        {"qd", Word::AlignJustify},
-        {"li", Word::LeftIndent},
-        {"lin", Word::LeftIndent},
-        {"ri", Word::RightIndent},
-        {"rin", Word::RightIndent},
-        {"fi", Word::FirstIndent},
-        {"sb", Word::SpaceBefore},
-        {"sa", Word::SpaceAfter},
-        {"sl", Word::LineSpacing},
-        {"slmult", Word::LineMultiple},
-        {"pagebb", Word::PageBreakBefore},
-        {"chftn", Word::FootnoteMark},
-        {"intbl", Word::InTable},
-        {"itap", Word::TableDepth},
-        {"trowd", Word::RowDefaults},
-        {"cellx", Word::CellEdge},
-        {"cell", Word::Cell},
-        {"row", Word::Row},
-        {"nestcell", Word::NestCell},
-        {"nestrow", Word::NestRow},
-        {"pngblip", Word::PngBlip},
-        {"jpegblip", Word::JpegBlip},
-        {"emfblip", Word::OtherBlip},
-        {"macpict", Word::OtherBlip},
-        {"dibitmap", Word::OtherBlip},
-        {"wbitmap", Word::OtherBlip},
-        {"pmmetafile", Word::Metafile},
-        {"wmetafile", Word::Metafile},
-        {"picw", Word::PicWidth},
-        {"pich", Word::PicHeight},
-        {"picwgoal", Word::PicGoalWidth},
-        {"pichgoal", Word::PicGoalHeight},
-        {"picscalex", Word::PicScaleX},
-        {"picscaley", Word::PicScaleY},
-        {"emdash", Word::Emdash},
-        {"endash", Word::Endash},
-        {"emspace", Word::Emspace},
-        {"enspace", Word::Enspace},
-        {"qmspace", Word::Qmspace},
-        {"bullet", Word::Bullet},
-        {"lquote", Word::LeftQuote},
-        {"rquote", Word::RightQuote},
-        {"ldblquote", Word::LeftDoubleQuote},
-        {"rdblquote", Word::RightDoubleQuote},
-        {"zwj", Word::Zwj},
-        {"zwnj", Word::Zwnj},
-        {"ltrmark", Word::Ltrmark},
-        {"rtlmark", Word::Rtlmark},
-    };
-    return table;
-}
-
-// Words that, after \*, name a destination we understand; any other \* group is skipped.
-bool understoodAfterStar(Word w) {
-    switch (w) {
-        case Word::FieldInst:
-        case Word::ShpPict:
-        case Word::NestTableProps:
-        case Word::Ud:
-        case Word::ListText:
-        case Word::PnText:
-        case Word::FieldResult:
-        case Word::Pict:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool toggle(bool hasParam, int param) {
-    return !hasParam || param != 0;
-}
-
 constexpr int kMaxTableDepth = 64;
 constexpr int kMaxFontSize = 3276;  // half-points; larger sizes make no sense on screen
 
 }  // namespace
+
+// One control word as it appeared, with the row's own value (a code point, a code page...).
+struct Parser::WordCall {
+    bool hasParam;
+    int param;
+    int value;
+    // A toggle such as \b is on without a parameter or with one other than 0.
+    bool on() const { return !hasParam || param != 0; }
+};
+
+struct Parser::WordRow {
+    enum Scope : std::uint8_t {
+        Anywhere,   // also inside the font table
+        Text,       // formatting and text: ignored inside the font table
+        AfterStar,  // anywhere, and understood after \* (any other \* group is skipped)
+    };
+    std::string_view name;
+    Scope scope;
+    void (*apply)(Parser&, const WordCall&);
+    int value = 0;
+};
+
+const Parser::WordRow* Parser::findWord(std::string_view name) {
+    using W = WordRow;
+    using C = const WordCall&;
+    constexpr auto skip = [](Parser& p, C) { p.skipDestination(); };
+    constexpr auto ignore = [](Parser&, C) {};
+    constexpr auto enter = [](Parser& p, C c) {
+        p.state().destination = static_cast<Destination>(c.value);
+    };
+    constexpr auto character = [](Parser& p, C c) {
+        p.appendCodepoint(static_cast<char32_t>(c.value));
+    };
+    constexpr auto setCodepage = [](Parser& p, C c) { p.documentCodepage_ = c.value; };
+    constexpr auto underline = [](Parser& p, C c) { p.state().chr.underline = c.on(); };
+    constexpr auto strike = [](Parser& p, C c) { p.state().chr.strike = c.on(); };
+    constexpr auto background = [](Parser& p, C c) { p.state().chr.background = c.param; };
+    constexpr auto align = [](Parser& p, C c) {
+        p.state().para.alignment = static_cast<Alignment>(c.value);
+    };
+    constexpr auto leftIndent = [](Parser& p, C c) { p.state().para.leftIndent = c.param; };
+    constexpr auto rightIndent = [](Parser& p, C c) { p.state().para.rightIndent = c.param; };
+    constexpr auto paragraph = [](Parser& p, C) {
+        if (p.state().destination == Destination::Body) {
+            p.endParagraph();
+        }
+    };
+    constexpr auto endCellHere = [](Parser& p, C c) {
+        if (p.state().destination == Destination::Body) {
+            p.endCell(c.value != 0);
+        }
+    };
+    constexpr auto endRowHere = [](Parser& p, C c) {
+        if (p.state().destination == Destination::Body) {
+            p.endRow(c.value != 0);
+        }
+    };
+    constexpr auto vertical = [](Parser& p, C c) {
+        p.state().chr.vertical = static_cast<VerticalAlign>(c.value);
+    };
+    constexpr auto pictureFormat = [](Parser& p, C c) {
+        p.picture_.format = static_cast<PictureFormat>(c.value);
+    };
+    constexpr auto colourPart = [](Parser& p, C c) {
+        const auto part = static_cast<std::uint8_t>(std::clamp(c.param, 0, 255));
+        Colour& colour = p.colourEntry_.colour;
+        (c.value == 0 ? colour.red : c.value == 1 ? colour.green : colour.blue) = part;
+        p.colourEntry_.set = true;
+    };
+    constexpr auto listMarker = [](Parser& p, C c) {
+        // \listtext states the marker as shown; the older \pntext only when \listtext did not.
+        GroupState& s = p.state();
+        if (s.destination != Destination::Body) {
+            p.skipDestination();
+        } else if (c.value == 0) {
+            s.destination = Destination::ListMarker;
+            p.marker_.clear();
+            p.markerFromListText_ = true;
+        } else {
+            s.destination = Destination::OldListMarker;
+            if (!p.markerFromListText_) {
+                p.marker_.clear();
+            }
+        }
+    };
+
+    static const W rows[] = {
+        // Destinations.
+        {"rtf", W::Anywhere, ignore},
+        {"fonttbl", W::Anywhere, enter, static_cast<int>(Destination::FontTable)},
+        {"colortbl", W::Anywhere, [](Parser& p, C) {
+             p.state().destination = Destination::ColourTable;
+             p.colourEntry_ = ColourEntry{};
+         }},
+        {"stylesheet", W::Anywhere, enter, static_cast<int>(Destination::StyleSheet)},
+        {"listtext", W::AfterStar, listMarker, 0},
+        {"pntext", W::AfterStar, listMarker, 1},
+        {"field", W::Anywhere, [](Parser& p, C) {
+             if (p.state().destination == Destination::Body) {
+                 p.state().opensField = true;
+                 p.fields_.emplace_back();
+             }
+         }},
+        {"fldinst", W::AfterStar, [](Parser& p, C) {
+             if (p.state().destination == Destination::Body && !p.fields_.empty()) {
+                 p.state().destination = Destination::FieldInstruction;
+             } else {
+                 p.skipDestination();
+             }
+         }},
+        {"fldrslt", W::AfterStar, [](Parser& p, C) { p.startFieldResult(); }},
+        {"pict", W::AfterStar, [](Parser& p, C) {
+             p.state().destination = Destination::Picture;
+             p.state().opensPicture = true;
+             p.picture_ = PictureState{};
+         }},
+        {"shppict", W::AfterStar, ignore},
+        {"nesttableprops", W::AfterStar, ignore},
+        {"result", W::Anywhere, ignore},
+        {"nonshppict", W::Anywhere, skip},
+        {"nonesttables", W::Anywhere, skip},
+        {"upr", W::Anywhere, [](Parser& p, C) {
+             p.state().uprDestination = p.state().destination;
+             p.state().destination = Destination::Drop;
+         }},
+        {"ud", W::AfterStar, [](Parser& p, C) {
+             p.state().destination = p.state().uprDestination;
+         }},
+        // Text we do not show: page furniture, notes, document data, numbering templates.
+        {"header", W::Anywhere, skip},
+        {"headerl", W::Anywhere, skip},
+        {"headerr", W::Anywhere, skip},
+        {"headerf", W::Anywhere, skip},
+        {"footer", W::Anywhere, skip},
+        {"footerl", W::Anywhere, skip},
+        {"footerr", W::Anywhere, skip},
+        {"footerf", W::Anywhere, skip},
+        {"footnote", W::Anywhere, skip},
+        {"annotation", W::Anywhere, skip},
+        {"atnid", W::Anywhere, skip},
+        {"atnauthor", W::Anywhere, skip},
+        {"atrfstart", W::Anywhere, skip},
+        {"atrfend", W::Anywhere, skip},
+        {"info", W::Anywhere, skip},
+        {"objdata", W::Anywhere, skip},
+        {"objclass", W::Anywhere, skip},
+        {"objname", W::Anywhere, skip},
+        {"themedata", W::Anywhere, skip},
+        {"colorschememapping", W::Anywhere, skip},
+        {"datastore", W::Anywhere, skip},
+        {"latentstyles", W::Anywhere, skip},
+        {"listtable", W::Anywhere, skip},
+        {"listoverridetable", W::Anywhere, skip},
+        {"revtbl", W::Anywhere, skip},
+        {"rsidtbl", W::Anywhere, skip},
+        {"filetbl", W::Anywhere, skip},
+        {"xe", W::Anywhere, skip},
+        {"tc", W::Anywhere, skip},
+        {"txe", W::Anywhere, skip},
+        {"pntxta", W::Anywhere, skip},
+        {"pntxtb", W::Anywhere, skip},
+        {"pnseclvl", W::Anywhere, skip},
+        {"ftnsep", W::Anywhere, skip},
+        {"ftnsepc", W::Anywhere, skip},
+        {"ftncn", W::Anywhere, skip},
+        {"aftnsep", W::Anywhere, skip},
+        {"aftnsepc", W::Anywhere, skip},
+        {"aftncn", W::Anywhere, skip},
+        {"bkmkstart", W::Anywhere, skip},
+        {"bkmkend", W::Anywhere, skip},
+        {"template", W::Anywhere, skip},
+        {"docvar", W::Anywhere, skip},
+        {"userprops", W::Anywhere, skip},
+        {"pgdsctbl", W::Anywhere, skip},
+        {"xmlnstbl", W::Anywhere, skip},
+        {"mmathPr", W::Anywhere, skip},
+        {"generator", W::Anywhere, skip},
+        {"title", W::Anywhere, skip},
+        {"author", W::Anywhere, skip},
+        {"operator", W::Anywhere, skip},
+        {"keywords", W::Anywhere, skip},
+        {"comment", W::Anywhere, skip},
+        {"subject", W::Anywhere, skip},
+        {"doccomm", W::Anywhere, skip},
+        {"company", W::Anywhere, skip},
+        {"shpinst", W::Anywhere, skip},
+        {"do", W::Anywhere, skip},
+        {"private", W::Anywhere, skip},
+        {"fontemb", W::Anywhere, skip},
+        {"fontfile", W::Anywhere, skip},
+        {"protusertbl", W::Anywhere, skip},
+        {"panose", W::Anywhere, skip},
+        {"falt", W::Anywhere, skip},
+        // The document.
+        {"ansi", W::Anywhere, setCodepage, 1252},
+        {"mac", W::Anywhere, setCodepage, 10000},
+        {"pc", W::Anywhere, setCodepage, 437},
+        {"pca", W::Anywhere, setCodepage, 850},
+        {"ansicpg", W::Anywhere, [](Parser& p, C c) {
+             if (c.param > 0) {
+                 p.documentCodepage_ = c.param;
+             }
+         }},
+        {"deff", W::Anywhere, [](Parser& p, C c) {
+             p.defaultFont_ = c.param;
+             if (p.state().chr.font < 0) {
+                 p.state().chr.font = c.param;
+             }
+         }},
+        {"uc", W::Anywhere, [](Parser& p, C c) {
+             p.state().unicodeSkip = std::clamp(c.param, 0, 16);
+         }},
+        {"u", W::Anywhere, [](Parser& p, C c) {
+             p.appendCodepoint(static_cast<char32_t>(c.param < 0 ? c.param + 65536 : c.param));
+             p.skipUnits_ = p.state().unicodeSkip;
+         }},
+        // Font table entries.
+        {"f", W::Anywhere, [](Parser& p, C c) {
+             if (p.state().destination != Destination::FontTable) {
+                 p.state().chr.font = c.param;
+                 return;
+             }
+             p.finishFontEntry();
+             p.fontEntryNumber_ = std::max(c.param, 0);
+             p.state().opensFontEntry = true;
+         }},
+        {"fcharset", W::Anywhere, [](Parser& p, C c) {
+             if (p.state().destination == Destination::FontTable && p.fontEntry_.codepage == 0) {
+                 p.fontEntry_.codepage = codepageForCharset(c.param);
+             }
+         }},
+        {"cpg", W::Anywhere, [](Parser& p, C c) {
+             if (p.state().destination == Destination::FontTable && c.param > 0) {
+                 p.fontEntry_.codepage = c.param;
+             }
+         }},
+        // Colour table entries.
+        {"red", W::Anywhere, colourPart, 0},
+        {"green", W::Anywhere, colourPart, 1},
+        {"blue", W::Anywhere, colourPart, 2},
+        // Characters.
+        {"plain", W::Text, [](Parser& p, C) {
+             CharState& chr = p.state().chr;
+             const int link = chr.link;
+             chr = CharState{};
+             chr.font = p.defaultFont_;
+             chr.link = link;  // formatting resets inside a hyperlink's text keep the link
+         }},
+        {"fs", W::Text, [](Parser& p, C c) {
+             p.state().chr.size = c.hasParam && c.param > 0 ? std::min(c.param, kMaxFontSize) : 24;
+         }},
+        {"b", W::Text, [](Parser& p, C c) { p.state().chr.bold = c.on(); }},
+        {"i", W::Text, [](Parser& p, C c) { p.state().chr.italic = c.on(); }},
+        {"ul", W::Text, underline},
+        {"uld", W::Text, underline},
+        {"uldb", W::Text, underline},
+        {"uldash", W::Text, underline},
+        {"uldashd", W::Text, underline},
+        {"uldashdd", W::Text, underline},
+        {"ulth", W::Text, underline},
+        {"ulw", W::Text, underline},
+        {"ulwave", W::Text, underline},
+        {"ulhwave", W::Text, underline},
+        {"ululdbwave", W::Text, underline},
+        {"ulnone", W::Text, [](Parser& p, C) { p.state().chr.underline = false; }},
+        {"strike", W::Text, strike},
+        {"striked", W::Text, strike},
+        {"cf", W::Text, [](Parser& p, C c) { p.state().chr.colour = c.param; }},
+        {"cb", W::Text, background},
+        {"chcbpat", W::Text, background},
+        {"highlight", W::Text, background},
+        {"super", W::Text, vertical, static_cast<int>(VerticalAlign::Superscript)},
+        {"sub", W::Text, vertical, static_cast<int>(VerticalAlign::Subscript)},
+        {"nosupersub", W::Text, vertical, static_cast<int>(VerticalAlign::Baseline)},
+        {"up", W::Text, [](Parser& p, C c) {
+             p.state().chr.vertical = c.on() ? VerticalAlign::Superscript : VerticalAlign::Baseline;
+         }},
+        {"dn", W::Text, [](Parser& p, C c) {
+             p.state().chr.vertical = c.on() ? VerticalAlign::Subscript : VerticalAlign::Baseline;
+         }},
+        {"v", W::Text, [](Parser& p, C c) { p.state().chr.hidden = c.on(); }},
+        // Paragraphs.
+        {"pard", W::Text, [](Parser& p, C) { p.state().para = ParaState{}; }},
+        {"par", W::Text, paragraph},
+        {"sect", W::Text, paragraph},
+        {"page", W::Text, [](Parser& p, C) {
+             if (p.state().destination == Destination::Body) {
+                 if (!p.builder_.paragraphEmpty()) {
+                     p.endParagraph();
+                 }
+                 p.pageBreakPending_ = true;
+             }
+         }},
+        {"line", W::Text, character, 0x2028},
+        {"tab", W::Text, character, '\t'},
+        {"ql", W::Text, align, static_cast<int>(Alignment::Left)},
+        {"qc", W::Text, align, static_cast<int>(Alignment::Centre)},
+        {"qr", W::Text, align, static_cast<int>(Alignment::Right)},
+        {"qj", W::Text, align, static_cast<int>(Alignment::Justified)},
+        {"qd", W::Text, align, static_cast<int>(Alignment::Justified)},
+        {"li", W::Text, leftIndent},
+        {"lin", W::Text, leftIndent},
+        {"ri", W::Text, rightIndent},
+        {"rin", W::Text, rightIndent},
+        {"fi", W::Text, [](Parser& p, C c) { p.state().para.firstLineIndent = c.param; }},
+        {"sb", W::Text, [](Parser& p, C c) { p.state().para.spaceBefore = c.param; }},
+        {"sa", W::Text, [](Parser& p, C c) { p.state().para.spaceAfter = c.param; }},
+        {"sl", W::Text, [](Parser& p, C c) { p.state().para.lineSpacing = c.param; }},
+        {"slmult", W::Text, [](Parser& p, C c) { p.state().para.lineMultiple = c.on(); }},
+        {"pagebb", W::Text, [](Parser& p, C c) { p.state().para.pageBreakBefore = c.on(); }},
+        {"chftn", W::Text, [](Parser& p, C) {
+             // The reference mark in the text; the note itself is skipped with its group.
+             if (p.state().destination == Destination::Body) {
+                 const std::string number = std::to_string(++p.footnoteCount_);
+                 p.text(number.data(), number.data() + number.size());
+             }
+         }},
+        // Tables.
+        {"intbl", W::Text, [](Parser& p, C) {
+             p.state().para.tableDepth = std::max(p.state().para.tableDepth, 1);
+         }},
+        {"itap", W::Text, [](Parser& p, C c) {
+             p.state().para.tableDepth = std::clamp(c.param, 0, kMaxTableDepth);
+         }},
+        {"trowd", W::Text, [](Parser& p, C) { p.rowEdges().clear(); }},
+        {"cellx", W::Text, [](Parser& p, C c) { p.rowEdges().push_back(c.param); }},
+        {"cell", W::Text, endCellHere, 0},
+        {"nestcell", W::Text, endCellHere, 1},
+        {"row", W::Text, endRowHere, 0},
+        {"nestrow", W::Text, endRowHere, 1},
+        // Pictures.
+        {"pngblip", W::Text, pictureFormat, static_cast<int>(PictureFormat::Png)},
+        {"jpegblip", W::Text, pictureFormat, static_cast<int>(PictureFormat::Jpeg)},
+        {"emfblip", W::Text, pictureFormat, static_cast<int>(PictureFormat::Unsupported)},
+        {"macpict", W::Text, pictureFormat, static_cast<int>(PictureFormat::Unsupported)},
+        {"dibitmap", W::Text, pictureFormat, static_cast<int>(PictureFormat::Unsupported)},
+        {"wbitmap", W::Text, pictureFormat, static_cast<int>(PictureFormat::Unsupported)},
+        {"pmmetafile", W::Text, [](Parser& p, C) {
+             p.picture_.format = PictureFormat::Unsupported;
+             p.picture_.metafile = true;
+         }},
+        {"wmetafile", W::Text, [](Parser& p, C) {
+             p.picture_.format = PictureFormat::Unsupported;
+             p.picture_.metafile = true;
+         }},
+        {"picw", W::Text, [](Parser& p, C c) { p.picture_.width = std::max(c.param, 0); }},
+        {"pich", W::Text, [](Parser& p, C c) { p.picture_.height = std::max(c.param, 0); }},
+        {"picwgoal", W::Text, [](Parser& p, C c) { p.picture_.goalWidth = std::max(c.param, 0); }},
+        {"pichgoal", W::Text, [](Parser& p, C c) { p.picture_.goalHeight = std::max(c.param, 0); }},
+        {"picscalex", W::Text, [](Parser& p, C c) { p.picture_.scaleX = c.param; }},
+        {"picscaley", W::Text, [](Parser& p, C c) { p.picture_.scaleY = c.param; }},
+        // Characters written as words.
+        {"emdash", W::Text, character, 0x2014},
+        {"endash", W::Text, character, 0x2013},
+        {"emspace", W::Text, character, 0x2003},
+        {"enspace", W::Text, character, 0x2002},
+        {"qmspace", W::Text, character, 0x2005},
+        {"bullet", W::Text, character, 0x2022},
+        {"lquote", W::Text, character, 0x2018},
+        {"rquote", W::Text, character, 0x2019},
+        {"ldblquote", W::Text, character, 0x201C},
+        {"rdblquote", W::Text, character, 0x201D},
+        {"zwj", W::Text, character, 0x200D},
+        {"zwnj", W::Text, character, 0x200C},
+        {"ltrmark", W::Text, character, 0x200E},
+        {"rtlmark", W::Text, character, 0x200F},
+    };
+    static const std::unordered_map<std::string_view, const W*> byName = [] {
+        std::unordered_map<std::string_view, const W*> map;
+        for (const W& row : rows) {
+            map.emplace(row.name, &row);
+        }
+        return map;
+    }();
+    const auto found = byName.find(name);
+    return found == byName.end() ? nullptr : found->second;
+}
 
 void Parser::controlSymbol(char c) {
     switch (c) {
@@ -368,393 +427,30 @@ void Parser::controlSymbol(char c) {
 }
 
 void Parser::controlWord(std::string_view name, bool hasParam, int param) {
-    const bool ignorable = ignorableNext_;
-    ignorableNext_ = false;
-    GroupState& s = state();
-    const auto found = words().find(name);
-    if (found == words().end()) {
-        if (ignorable) {
-            s.destination = Destination::Skip;
-            skipGroup();
-        }
+    const bool ignorable = std::exchange(ignorableNext_, false);
+    const WordRow* row = findWord(name);
+    if (ignorable && (row == nullptr || row->scope != WordRow::AfterStar)) {
+        skipDestination();  // \* before a word we do not know: a destination to leave out
         return;
     }
-    const Word w = found->second;
-    if (ignorable && !understoodAfterStar(w)) {
-        s.destination = Destination::Skip;
-        skipGroup();
+    if (row == nullptr ||
+        (row->scope == WordRow::Text && state().destination == Destination::FontTable)) {
         return;
     }
-    const bool body = s.destination == Destination::Body;
-    switch (w) {
-        case Word::Rtf:
-            return;
-        case Word::FontTable:
-            s.destination = Destination::FontTable;
-            return;
-        case Word::ColourTable:
-            s.destination = Destination::ColourTable;
-            colourEntry_ = ColourEntry{};
-            return;
-        case Word::StyleSheet:
-            s.destination = Destination::StyleSheet;
-            return;
-        case Word::ListText:
-            if (body) {
-                s.destination = Destination::ListMarker;
-                marker_.clear();
-                markerFromListText_ = true;
-            } else {
-                s.destination = Destination::Skip;
-                skipGroup();
-            }
-            return;
-        case Word::PnText:
-            if (body) {
-                s.destination = Destination::OldListMarker;
-                if (!markerFromListText_) {
-                    marker_.clear();
-                }
-            } else {
-                s.destination = Destination::Skip;
-                skipGroup();
-            }
-            return;
-        case Word::Field:
-            if (body) {
-                s.opensField = true;
-                fields_.emplace_back();
-            }
-            return;
-        case Word::FieldInst:
-            if (body && !fields_.empty()) {
-                s.destination = Destination::FieldInstruction;
-            } else {
-                s.destination = Destination::Skip;
-                skipGroup();
-            }
-            return;
-        case Word::FieldResult:
-            startFieldResult();
-            return;
-        case Word::Pict:
-            s.destination = Destination::Picture;
-            s.opensPicture = true;
-            picture_ = PictureState{};
-            return;
-        case Word::ShpPict:
-        case Word::NestTableProps:
-        case Word::Result:
-            return;
-        case Word::NonShpPict:
-        case Word::NoNestTables:
-        case Word::SkippedDestination:
-            s.destination = Destination::Skip;
-            skipGroup();
-            return;
-        case Word::Upr:
-            s.uprDestination = s.destination;
-            s.destination = Destination::Drop;
-            return;
-        case Word::Ud:
-            s.destination = s.uprDestination;
-            return;
-        case Word::Ansi:
-            documentCodepage_ = 1252;
-            return;
-        case Word::Mac:
-            documentCodepage_ = 10000;
-            return;
-        case Word::Pc:
-            documentCodepage_ = 437;
-            return;
-        case Word::Pca:
-            documentCodepage_ = 850;
-            return;
-        case Word::AnsiCodepage:
-            if (param > 0) {
-                documentCodepage_ = param;
-            }
-            return;
-        case Word::DefaultFont:
-            defaultFont_ = param;
-            if (s.chr.font < 0) {
-                s.chr.font = param;
-            }
-            return;
-        case Word::Uc:
-            s.unicodeSkip = std::clamp(param, 0, 16);
-            return;
-        case Word::U:
-            appendCodepoint(static_cast<char32_t>(param < 0 ? param + 65536 : param));
-            skipUnits_ = s.unicodeSkip;
-            return;
-        case Word::Charset:
-            if (s.destination == Destination::FontTable && fontEntry_.codepage == 0) {
-                fontEntry_.codepage = codepageForCharset(param);
-            }
-            return;
-        case Word::FontCodepage:
-            if (s.destination == Destination::FontTable && param > 0) {
-                fontEntry_.codepage = param;
-            }
-            return;
-        case Word::Red:
-            colourEntry_.colour.red = static_cast<std::uint8_t>(std::clamp(param, 0, 255));
-            colourEntry_.set = true;
-            return;
-        case Word::Green:
-            colourEntry_.colour.green = static_cast<std::uint8_t>(std::clamp(param, 0, 255));
-            colourEntry_.set = true;
-            return;
-        case Word::Blue:
-            colourEntry_.colour.blue = static_cast<std::uint8_t>(std::clamp(param, 0, 255));
-            colourEntry_.set = true;
-            return;
-        default:
-            break;
+    row->apply(*this, WordCall{hasParam, param, row->value});
+}
+
+void Parser::skipDestination() {
+    state().destination = Destination::Skip;
+    skipGroup();
+}
+
+std::vector<int>& Parser::rowEdges() {
+    const std::size_t depth = std::max(state().para.tableDepth, 1);
+    if (cellEdges_.size() <= depth) {
+        cellEdges_.resize(depth + 1);
     }
-    if (s.destination == Destination::FontTable) {
-        if (w == Word::Font) {
-            finishFontEntry();
-            fontEntryNumber_ = std::max(param, 0);
-            s.opensFontEntry = true;
-        }
-        return;
-    }
-    switch (w) {
-        case Word::Plain: {
-            const int link = s.chr.link;
-            s.chr = CharState{};
-            s.chr.font = defaultFont_;
-            s.chr.link = link;  // formatting resets inside a hyperlink's text keep the link
-            return;
-        }
-        case Word::Font:
-            s.chr.font = param;
-            return;
-        case Word::FontSize:
-            s.chr.size = hasParam && param > 0 ? std::min(param, kMaxFontSize) : 24;
-            return;
-        case Word::Bold:
-            s.chr.bold = toggle(hasParam, param);
-            return;
-        case Word::Italic:
-            s.chr.italic = toggle(hasParam, param);
-            return;
-        case Word::Underline:
-            s.chr.underline = toggle(hasParam, param);
-            return;
-        case Word::UnderlineNone:
-            s.chr.underline = false;
-            return;
-        case Word::Strike:
-            s.chr.strike = toggle(hasParam, param);
-            return;
-        case Word::Colour:
-            s.chr.colour = param;
-            return;
-        case Word::Background:
-        case Word::Highlight:
-            s.chr.background = param;
-            return;
-        case Word::Super:
-            s.chr.vertical = VerticalAlign::Superscript;
-            return;
-        case Word::Sub:
-            s.chr.vertical = VerticalAlign::Subscript;
-            return;
-        case Word::NoSuperSub:
-            s.chr.vertical = VerticalAlign::Baseline;
-            return;
-        case Word::Up:
-            s.chr.vertical =
-                param == 0 && hasParam ? VerticalAlign::Baseline : VerticalAlign::Superscript;
-            return;
-        case Word::Down:
-            s.chr.vertical =
-                param == 0 && hasParam ? VerticalAlign::Baseline : VerticalAlign::Subscript;
-            return;
-        case Word::Hidden:
-            s.chr.hidden = toggle(hasParam, param);
-            return;
-        case Word::Pard: {
-            s.para = ParaState{};
-            return;
-        }
-        case Word::Par:
-        case Word::Sect:
-            if (body) {
-                endParagraph();
-            }
-            return;
-        case Word::Page:
-            if (body) {
-                if (!builder_.paragraphEmpty()) {
-                    endParagraph();
-                }
-                pageBreakPending_ = true;
-            }
-            return;
-        case Word::Line:
-            appendCodepoint(0x2028);
-            return;
-        case Word::Tab:
-            appendCodepoint('\t');
-            return;
-        case Word::AlignLeft:
-            s.para.alignment = Alignment::Left;
-            return;
-        case Word::AlignCentre:
-            s.para.alignment = Alignment::Centre;
-            return;
-        case Word::AlignRight:
-            s.para.alignment = Alignment::Right;
-            return;
-        case Word::AlignJustify:
-            s.para.alignment = Alignment::Justified;
-            return;
-        case Word::LeftIndent:
-            s.para.leftIndent = param;
-            return;
-        case Word::RightIndent:
-            s.para.rightIndent = param;
-            return;
-        case Word::FirstIndent:
-            s.para.firstLineIndent = param;
-            return;
-        case Word::SpaceBefore:
-            s.para.spaceBefore = param;
-            return;
-        case Word::SpaceAfter:
-            s.para.spaceAfter = param;
-            return;
-        case Word::LineSpacing:
-            s.para.lineSpacing = param;
-            return;
-        case Word::LineMultiple:
-            s.para.lineMultiple = toggle(hasParam, param);
-            return;
-        case Word::PageBreakBefore:
-            s.para.pageBreakBefore = toggle(hasParam, param);
-            return;
-        case Word::FootnoteMark:
-            // The reference mark in the text; the note itself is skipped with its group.
-            if (body) {
-                const std::string number = std::to_string(++footnoteCount_);
-                text(number.data(), number.data() + number.size());
-            }
-            return;
-        case Word::InTable:
-            s.para.tableDepth = std::max(s.para.tableDepth, 1);
-            return;
-        case Word::TableDepth:
-            s.para.tableDepth = std::clamp(param, 0, kMaxTableDepth);
-            return;
-        case Word::RowDefaults: {
-            const std::size_t depth = std::max(s.para.tableDepth, 1);
-            if (cellEdges_.size() <= depth) {
-                cellEdges_.resize(depth + 1);
-            }
-            cellEdges_[depth].clear();
-            return;
-        }
-        case Word::CellEdge: {
-            const std::size_t depth = std::max(s.para.tableDepth, 1);
-            if (cellEdges_.size() <= depth) {
-                cellEdges_.resize(depth + 1);
-            }
-            cellEdges_[depth].push_back(param);
-            return;
-        }
-        case Word::Cell:
-        case Word::NestCell:
-            if (body) {
-                endCell(w == Word::NestCell);
-            }
-            return;
-        case Word::Row:
-        case Word::NestRow:
-            if (body) {
-                endRow(w == Word::NestRow);
-            }
-            return;
-        case Word::PngBlip:
-            picture_.format = PictureFormat::Png;
-            return;
-        case Word::JpegBlip:
-            picture_.format = PictureFormat::Jpeg;
-            return;
-        case Word::OtherBlip:
-            picture_.format = PictureFormat::Unsupported;
-            return;
-        case Word::Metafile:
-            picture_.format = PictureFormat::Unsupported;
-            picture_.metafile = true;
-            return;
-        case Word::PicWidth:
-            picture_.width = std::max(param, 0);
-            return;
-        case Word::PicHeight:
-            picture_.height = std::max(param, 0);
-            return;
-        case Word::PicGoalWidth:
-            picture_.goalWidth = std::max(param, 0);
-            return;
-        case Word::PicGoalHeight:
-            picture_.goalHeight = std::max(param, 0);
-            return;
-        case Word::PicScaleX:
-            picture_.scaleX = param;
-            return;
-        case Word::PicScaleY:
-            picture_.scaleY = param;
-            return;
-        case Word::Emdash:
-            appendCodepoint(0x2014);
-            return;
-        case Word::Endash:
-            appendCodepoint(0x2013);
-            return;
-        case Word::Emspace:
-            appendCodepoint(0x2003);
-            return;
-        case Word::Enspace:
-            appendCodepoint(0x2002);
-            return;
-        case Word::Qmspace:
-            appendCodepoint(0x2005);
-            return;
-        case Word::Bullet:
-            appendCodepoint(0x2022);
-            return;
-        case Word::LeftQuote:
-            appendCodepoint(0x2018);
-            return;
-        case Word::RightQuote:
-            appendCodepoint(0x2019);
-            return;
-        case Word::LeftDoubleQuote:
-            appendCodepoint(0x201C);
-            return;
-        case Word::RightDoubleQuote:
-            appendCodepoint(0x201D);
-            return;
-        case Word::Zwj:
-            appendCodepoint(0x200D);
-            return;
-        case Word::Zwnj:
-            appendCodepoint(0x200C);
-            return;
-        case Word::Ltrmark:
-            appendCodepoint(0x200E);
-            return;
-        case Word::Rtlmark:
-            appendCodepoint(0x200F);
-            return;
-        default:
-            return;
-    }
+    return cellEdges_[depth];
 }
 
 void Parser::startFieldResult() {

@@ -1,5 +1,6 @@
 #include "rtf/DocumentBuilder.h"
 
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -13,21 +14,47 @@ constexpr int kDefaultCellWidth = 1440;
 }  // namespace
 
 std::string& DocumentBuilder::startRun(const CharFormat& format, const std::string& linkTarget) {
+    closeRun();
     Run run;
     run.format = format;
     run.linkTarget = linkTarget;
     current_.inlines.emplace_back(std::move(run));
-    openRun_ = &std::get<Run>(current_.inlines.back()).text;
-    return *openRun_;
+    runOpen_ = true;
+    return runText_;
 }
 
 void DocumentBuilder::addPicture(Picture picture) {
+    closeRun();
     current_.inlines.emplace_back(std::move(picture));
-    openRun_ = nullptr;
 }
 
-std::vector<Block>& DocumentBuilder::container() {
-    return open_.empty() ? document_.blocks : open_.back().cell.blocks;
+void DocumentBuilder::closeRun() {
+    if (runOpen_) {
+        std::get<Run>(current_.inlines.back()).text.assign(runText_);
+        runText_.clear();
+        runOpen_ = false;
+    }
+}
+
+Paragraph DocumentBuilder::takeParagraph(const ParagraphFormat& format) {
+    closeRun();
+    // Moved into a vector of its size; the open paragraph keeps its room for the next one.
+    Paragraph done{format,
+                   {std::make_move_iterator(current_.inlines.begin()),
+                    std::make_move_iterator(current_.inlines.end())}};
+    current_.inlines.clear();
+    current_.format = {};
+    return done;
+}
+
+void DocumentBuilder::add(Block block) {
+    if (!open_.empty()) {
+        open_.back().cell.blocks.emplace_back(std::move(block));
+    } else if (take_) {
+        take_(std::move(block));
+    } else {
+        document_.blocks.emplace_back(std::move(block));
+    }
 }
 
 void DocumentBuilder::closeInnermostTable() {
@@ -41,7 +68,7 @@ void DocumentBuilder::closeInnermostTable() {
         top.table.rows.push_back(std::move(top.row));
     }
     if (!top.table.rows.empty()) {
-        container().emplace_back(std::move(top.table));
+        add(std::move(top.table));
         if (!open_.empty()) {
             open_.back().cellUsed = true;
         }
@@ -62,10 +89,7 @@ void DocumentBuilder::setDepth(int depth) {
 
 void DocumentBuilder::endParagraph(const ParagraphFormat& format, int depth) {
     setDepth(depth);
-    current_.format = format;
-    container().emplace_back(std::move(current_));
-    current_ = Paragraph{};
-    openRun_ = nullptr;
+    add(takeParagraph(format));
     if (!open_.empty()) {
         open_.back().cellUsed = true;
     }
@@ -76,11 +100,8 @@ void DocumentBuilder::endCell(const ParagraphFormat& format, int depth) {
     OpenTable& table = open_.back();
     // "text\cell" ends the cell's last paragraph; "text\par\cell" leaves nothing more to add.
     if (!current_.inlines.empty() || table.cell.blocks.empty()) {
-        current_.format = format;
-        table.cell.blocks.emplace_back(std::move(current_));
+        table.cell.blocks.emplace_back(takeParagraph(format));
     }
-    current_ = Paragraph{};
-    openRun_ = nullptr;
     table.row.cells.push_back(std::move(table.cell));
     table.cell = TableCell{};
     table.cellUsed = false;
@@ -90,9 +111,7 @@ void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
     setDepth(depth);
     OpenTable& table = open_.back();
     if (!current_.inlines.empty()) {
-        table.cell.blocks.emplace_back(std::move(current_));
-        current_ = Paragraph{};
-        openRun_ = nullptr;
+        table.cell.blocks.emplace_back(takeParagraph(current_.format));
         table.cellUsed = true;
     }
     if (table.cellUsed || !table.cell.blocks.empty()) {
@@ -118,6 +137,7 @@ void DocumentBuilder::endRow(const std::vector<int>& cellEdges, int depth) {
 }
 
 Document DocumentBuilder::finish() {
+    closeRun();
     if (!current_.inlines.empty()) {
         endParagraph(current_.format, static_cast<int>(open_.size()));
     }

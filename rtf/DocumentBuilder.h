@@ -3,6 +3,7 @@
 // paragraph, cell and row ends.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,13 @@ namespace rtf {
 
 class DocumentBuilder {
   public:
+    // Each finished block of the document's body (a paragraph or a whole table) goes to
+    // `take` instead of into the document, when one is given.
+    using BlockTaker = std::function<void(Block&&)>;
+    explicit DocumentBuilder(BlockTaker take = {}) : take_(std::move(take)) {}
+
     // The text of the run being filled, or nullptr when the next text needs a new run.
-    std::string* openRun() { return openRun_; }
+    std::string* openRun() { return runOpen_ ? &runText_ : nullptr; }
     std::string& startRun(const CharFormat& format, const std::string& linkTarget);
     void addPicture(Picture picture);
     bool paragraphEmpty() const { return current_.inlines.empty(); }
@@ -34,13 +40,19 @@ class DocumentBuilder {
         bool cellUsed = false;
     };
 
+    void closeRun();
+    Paragraph takeParagraph(const ParagraphFormat& format);
     void setDepth(int depth);
     void closeInnermostTable();
-    std::vector<Block>& container();
+    void add(Block block);
 
+    BlockTaker take_;
     Document document_;
     Paragraph current_;
-    std::string* openRun_ = nullptr;
+    // The open run's text grows here and moves into the run, at its size, when the run ends:
+    // a text grown in place keeps up to twice the room it needs, for the life of the model.
+    std::string runText_;
+    bool runOpen_ = false;
     std::vector<OpenTable> open_;  // open_[i] is the table at depth i + 1
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/Utf8.h"
+
 namespace rtf {
 
 namespace {
@@ -47,8 +49,11 @@ int hexValue(char c) {
 
 }  // namespace
 
-Parser::Parser(std::string_view bytes)
-    : bytes_(bytes), p_(bytes.data()), end_(bytes.data() + bytes.size()) {
+Parser::Parser(std::string_view bytes, DocumentBuilder::BlockTaker take)
+    : bytes_(bytes),
+      p_(bytes.data()),
+      end_(bytes.data() + bytes.size()),
+      builder_(std::move(take)) {
     const std::size_t last = bytes.rfind('}');
     lastBrace_ = last == std::string_view::npos ? end_ : bytes.data() + last;
     stack_.reserve(64);
@@ -412,9 +417,9 @@ void Parser::appendCodepoint(char32_t cp) {
         return;
     }
     if (std::string* target = textTarget()) {
-        appendUtf8(*target, cp);
+        text::appendUtf8(*target, cp);
     } else if (state().destination == Destination::FontTable) {
-        appendUtf8(fontNameBytes_, cp);
+        text::appendUtf8(fontNameBytes_, cp);
     }
 }
 

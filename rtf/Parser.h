@@ -77,7 +77,7 @@ struct FontEntry {
 
 class Parser {
   public:
-    explicit Parser(std::string_view bytes);
+    explicit Parser(std::string_view bytes, DocumentBuilder::BlockTaker take = {});
     Document run();
 
   private:
@@ -102,6 +102,12 @@ class Parser {
     void closeGroup();
     void controlSymbolOrWord();
     void controlWord(std::string_view name, bool hasParam, int param);
+    struct WordCall;
+    struct WordRow;
+    // The row of a control word, or nullptr for a word we do not know.
+    static const WordRow* findWord(std::string_view name);
+    void skipDestination();
+    std::vector<int>& rowEdges();  // the \cellx list of the current table depth
     void controlSymbol(char c);
     // `ascii`: the caller knows all bytes are below 0x80 (false is always safe).
     void text(const char* begin, const char* end, bool ascii = false);

@@ -8,10 +8,8 @@
 
 namespace rtf {
 
-// A paragraph per line (LF, CRLF or CR). Decoded as UTF-8 when the bytes are valid UTF-8,
-// else as Windows-1252, the usual encoding of such files.
+// A paragraph per line (LF, CRLF or CR), decoded as any text file the program reads (see
+// text::decodeToUtf8).
 Document parsePlainText(std::string_view bytes);
-
-bool isValidUtf8(std::string_view bytes);
 
 }  // namespace rtf

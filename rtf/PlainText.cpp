@@ -45,22 +45,26 @@ std::string cellText(const TableCell& cell) {
     return text;
 }
 
+void appendBlock(const Block& block, std::string& out, bool inCell) {
+    if (const Paragraph* paragraph = std::get_if<Paragraph>(&block)) {
+        appendParagraph(*paragraph, out);
+        out += inCell ? ' ' : '\n';
+        return;
+    }
+    for (const TableRow& row : std::get<Table>(block).rows) {
+        for (std::size_t i = 0; i < row.cells.size(); ++i) {
+            if (i > 0) {
+                out += '\t';
+            }
+            out += cellText(row.cells[i]);
+        }
+        out += inCell ? ' ' : '\n';
+    }
+}
+
 void appendBlocks(const std::vector<Block>& blocks, std::string& out, bool inCell) {
     for (const Block& block : blocks) {
-        if (const Paragraph* paragraph = std::get_if<Paragraph>(&block)) {
-            appendParagraph(*paragraph, out);
-            out += inCell ? ' ' : '\n';
-            continue;
-        }
-        for (const TableRow& row : std::get<Table>(block).rows) {
-            for (std::size_t i = 0; i < row.cells.size(); ++i) {
-                if (i > 0) {
-                    out += '\t';
-                }
-                out += cellText(row.cells[i]);
-            }
-            out += inCell ? ' ' : '\n';
-        }
+        appendBlock(block, out, inCell);
     }
 }
 
@@ -70,6 +74,10 @@ std::string plainText(const Document& document) {
     std::string out;
     appendBlocks(document.blocks, out, false);
     return out;
+}
+
+void appendPlainText(const Block& block, std::string& out) {
+    appendBlock(block, out, false);
 }
 
 }  // namespace rtf

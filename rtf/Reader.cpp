@@ -2,30 +2,24 @@
 
 #include "rtf/Parser.h"
 #include "rtf/PlainInput.h"
+#include "text/Decode.h"
 
 namespace rtf {
 
-namespace {
-
-bool looksLikeRtf(std::string_view bytes) {
-    std::size_t i = 0;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        i = 3;  // editors that save "RTF" as UTF-8 text sometimes add a byte-order mark
-    }
-    while (i < bytes.size() &&
-           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) {
-        ++i;
-    }
-    return bytes.substr(i, 5) == "{\\rtf";
+Document parse(std::string_view bytes) {
+    const std::string_view rtf = text::rtfSource(bytes);
+    return rtf.empty() ? parsePlainText(bytes) : Parser(rtf).run();
 }
 
-}  // namespace
-
-Document parse(std::string_view bytes) {
-    if (!looksLikeRtf(bytes)) {
-        return parsePlainText(bytes);
+void parse(std::string_view bytes, const std::function<void(Block&&)>& take) {
+    const std::string_view rtf = text::rtfSource(bytes);
+    if (!rtf.empty()) {
+        Parser(rtf, take).run();
+        return;
     }
-    return Parser(bytes).run();
+    for (Block& block : parsePlainText(bytes).blocks) {
+        take(std::move(block));
+    }
 }
 
 }  // namespace rtf

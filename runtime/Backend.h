@@ -62,6 +62,9 @@ class ProgramEvents {
 enum class WindowKind {
     ToolWindow,  // fixed tool-window border, close box, no minimize/maximize, not in the taskbar
     Dialog,      // fixed dialog border, close box, no minimize/maximize, not in the taskbar
+    // A dialog that stays on top of other windows and is shown without taking the keyboard
+    // focus from whatever window has it: a message that must not interrupt the user's typing.
+    Notice,
 };
 
 enum class ControlKind { Button, Label, RichText };
@@ -95,7 +98,8 @@ class NativeWindow {
     virtual ~NativeWindow() = default;
     virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& params) = 0;
     virtual void setTitle(std::string_view title) = 0;
-    // Shows the window and gives the focus to the control with this id.
+    // Shows the window and gives the focus to the control with this id; a Notice keeps that
+    // focus inside itself and leaves the active window as it is.
     virtual void show(int focusControlId) = 0;
     // Places the window in the middle of the screen's work area, frame included.
     virtual void centre() = 0;

@@ -13,6 +13,18 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
+// The size the file says it has; 0 when it cannot tell, or when the
+// answer is out of reach (a folder on some file systems reports an enormous size).
+std::size_t expectedSize(std::FILE* file) {
+    constexpr long kMostWorthTrusting = 1L << 30;
+    long size = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        size = std::ftell(file);
+    }
+    std::rewind(file);
+    return size > 0 && size < kMostWorthTrusting ? static_cast<std::size_t>(size) : 0;
+}
+
 // The bytes, or the errno of what failed.
 std::optional<std::string> readAll(std::string_view utf8Path, int& error) {
     error = 0;
@@ -25,14 +37,14 @@ std::optional<std::string> readAll(std::string_view utf8Path, int& error) {
         error = errno;
         return std::nullopt;
     }
-    std::string bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
+    // One buffer of the file's size, filled by one read: growing a string chunk by chunk
+    // copies the document over and over and leaves it in a buffer up to twice its size.
+    std::string bytes(expectedSize(file.get()), '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    // Whatever the size said, read on to the end: the file may have grown meanwhile.
+    char chunk[16 * 1024];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
         bytes.append(chunk, n);
-        if (n < sizeof chunk) {
-            break;
-        }
     }
     if (std::ferror(file.get())) {
         // A folder opens on some systems but gives a read error.

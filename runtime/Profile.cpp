@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "runtime/Files.h"
-#include "runtime/Text.h"
+#include "text/Decode.h"
+#include "text/Lines.h"
 
 namespace runtime {
 namespace {
@@ -22,19 +23,17 @@ std::u16string_view trim(std::u16string_view s) {
     return s;
 }
 
-// The next line of `text` from `pos`, without its line end; advances `pos` past the line end.
-std::u16string_view nextLine(std::u16string_view text, std::size_t& pos) {
-    std::size_t start = pos;
-    std::size_t end = text.find_first_of(u"\r\n", start);
-    if (end == std::u16string_view::npos) {
-        pos = text.size();
-        return text.substr(start);
+// A character folded for comparisons that ignore letter case (ASCII and Latin-1 letters).
+char16_t foldCase(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return static_cast<char16_t>(c + 32);
     }
-    pos = end + 1;
-    if (text[end] == u'\r' && pos < text.size() && text[pos] == u'\n') {
-        ++pos;
-    }
-    return text.substr(start, end - start);
+    return c;
+}
+
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+    return std::ranges::equal(a, b,
+                              [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
 }
 
 // The section name of a "[name]" line, or nothing for any other line.
@@ -67,29 +66,12 @@ std::u16string_view unquote(std::u16string_view value) {
 
 }  // namespace
 
-std::u16string decodeProfileBytes(std::string_view bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::u16string out;
-        out.reserve(bytes.size() / 2);
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-        }
-        return out;
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-    }
-    return isValidUtf8(bytes) ? utf8ToUtf16(bytes) : windows1252ToUtf16(bytes);
-}
-
 void scanProfile(std::u16string_view text, const std::function<bool(const ProfileLine&)>& visit) {
     std::size_t number = 0;
     for (std::size_t pos = 0; pos < text.size();) {
         ProfileLine line;
         line.number = ++number;
-        std::u16string_view content = trim(nextLine(text, pos));
+        std::u16string_view content = trim(text::nextLine(text, pos));
         if (auto name = sectionName(content)) {
             line.kind = ProfileLine::Section;
             line.name = *name;
@@ -103,6 +85,16 @@ void scanProfile(std::u16string_view text, const std::function<bool(const Profil
             return;
         }
     }
+}
+
+bool sameProfileName(std::u16string_view a, std::u16string_view b) {
+    return equalsIgnoreCase(a, b);
+}
+
+std::u16string foldProfileName(std::u16string_view name) {
+    std::u16string folded(name);
+    std::ranges::transform(folded, folded.begin(), foldCase);
+    return folded;
 }
 
 std::optional<std::u16string> findProfileValue(std::u16string_view text,
@@ -150,7 +142,7 @@ std::size_t readProfileString(std::u16string_view section, std::u16string_view k
                               std::string_view utf8File) {
     // A missing or unreadable file reads as an empty one: every key takes the default.
     std::optional<std::string> bytes = tryReadWholeFile(utf8File);
-    std::u16string text = bytes ? decodeProfileBytes(*bytes) : std::u16string();
+    std::u16string text = bytes ? text::decodeToUtf16(*bytes) : std::u16string();
     return readProfileText(text, section, key, defaultValue, buffer, size);
 }
 

@@ -28,14 +28,17 @@ struct ProfileLine {
 // false. Lookups and the settings checker both read a profile through this.
 void scanProfile(std::u16string_view text, const std::function<bool(const ProfileLine&)>& visit);
 
+// True when two section or key names match as the reader matches them: letter case ignored.
+bool sameProfileName(std::u16string_view a, std::u16string_view b);
+
+// The name with its letter case folded as the reader folds it, for keeping names in a map.
+std::u16string foldProfileName(std::u16string_view name);
+
 // The value of `key` in `section` of the profile text (already decoded), or nothing when the
 // section or the key is missing.
 std::optional<std::u16string> findProfileValue(std::u16string_view text,
                                                std::u16string_view section,
                                                std::u16string_view key);
-
-// The profile file's bytes decoded to UTF-16 by the encoding rules above.
-std::u16string decodeProfileBytes(std::string_view bytes);
 
 // The profile read on text already decoded: copies the value of `key` in `section` (or the
 // default) into `buffer` as readProfileString does, and returns the number of units copied.

@@ -6,9 +6,9 @@
 #include "runtime/Error.h"
 #include "runtime/Profile.h"
 #include "runtime/Services.h"
-#include "runtime/Text.h"
 #include "settings/Conversions.h"
 #include "settings/mdlGlobals.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -42,9 +42,9 @@ std::string GetIniString(std::string_view sFile, std::string_view sSection, std:
     return guarded<std::string>(sSection, sKey, {}, [&] {
         std::u16string buffer(kBufferSize, u' ');
         std::size_t n = runtime::readProfileString(
-            runtime::utf8ToUtf16(sSection), runtime::utf8ToUtf16(sKey),
-            runtime::utf8ToUtf16(sDefault), buffer.data(), buffer.size(), sFile);
-        return runtime::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
+            text::utf8ToUtf16(sSection), text::utf8ToUtf16(sKey), text::utf8ToUtf16(sDefault),
+            buffer.data(), buffer.size(), sFile);
+        return text::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
     });
 }
 
@@ -76,9 +76,9 @@ std::string settings::iniValue(std::u16string_view text, std::string_view sectio
                                std::string_view key) {
     std::u16string buffer(kBufferSize, u' ');
     std::size_t n =
-        runtime::readProfileText(text, runtime::utf8ToUtf16(section), runtime::utf8ToUtf16(key),
-                                 u"", buffer.data(), buffer.size());
-    return runtime::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
+        runtime::readProfileText(text, text::utf8ToUtf16(section), text::utf8ToUtf16(key), u"",
+                                 buffer.data(), buffer.size());
+    return text::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
 }
 
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext) {

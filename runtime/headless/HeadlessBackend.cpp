@@ -44,6 +44,7 @@ class HeadlessBackend::Window : public NativeWindow {
     void show(int focusControlId) override {
         state_.visible = true;
         state_.focusedControlId = focusControlId;
+        state_.activated = state_.kind != WindowKind::Notice;
     }
     void hide() override { state_.visible = false; }
     void centre() override { ++state_.centred; }

@@ -34,6 +34,8 @@ struct WindowState {
     bool visible = false;
     int centred = 0;  // how often the window was centred
     int focusedControlId = 0;
+    // The window became the active one when it was shown (a Notice never does).
+    bool activated = false;
     std::vector<ControlState*> controls;
 };
 
@@ -135,7 +137,7 @@ class HeadlessBackend : public Backend {
 
     std::string exeDir_ = "/porvane";
     double twipsPerPixel_ = 15.0;
-    Frame frames_[2] = {{3, 20, 3, 3}, {3, 26, 3, 3}};
+    Frame frames_[3] = {{3, 20, 3, 3}, {3, 26, 3, 3}, {3, 26, 3, 3}};
     std::int64_t now_ = 0;
     std::vector<Window*> windows_;
     std::vector<TimerImpl*> timers_;

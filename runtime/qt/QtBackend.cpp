@@ -210,7 +210,18 @@ class Window : public NativeWindow {
         Qt::WindowFlags flags =
             Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         flags |= params.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
+        if (params.kind == WindowKind::Notice) {
+            flags |= Qt::WindowStaysOnTopHint;  // above an application that fills the screen
+        }
         widget_ = new WindowWidget(flags);
+        // On X11 Qt then maps the window with a zero user time, which window managers read as
+        // "do not focus", and does not set the input focus itself.
+        widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
+        // A Wayland client cannot ask to be shown without the keyboard: the compositor decides,
+        // and sway, for one, hands it over. A notice's buttons then take the focus only from a
+        // click, so that the Space or Enter the user was typing cannot dismiss it unread.
+        clickFocusOnly_ = params.kind == WindowKind::Notice &&
+                          QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
         widget_->owner = this;
         widget_->setWindowTitle(titleText(params.title));
         designed_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
@@ -234,6 +245,9 @@ class Window : public NativeWindow {
                 // Enter and Space activate the focused button; the first in tab order is the
                 // one focused at start.
                 button->setAutoDefault(true);
+                if (clickFocusOnly_) {
+                    button->setFocusPolicy(Qt::ClickFocus);
+                }
                 int id = params.id;
                 control->connections_.push_back(QObject::connect(
                     button, &QPushButton::clicked, button, [this, id] { events_.clicked(id); }));
@@ -282,15 +296,18 @@ class Window : public NativeWindow {
                 handle->removeEventFilter(widget_);
                 handle->installEventFilter(widget_);
             }
-            widget_->focusOnExpose = true;
+            // A notice shown without activation must not take the input focus either.
+            widget_->focusOnExpose = !widget_->testAttribute(Qt::WA_ShowWithoutActivating);
         }
-        auto it = controls_.find(focusControlId);
+        auto it = clickFocusOnly_ ? controls_.end() : controls_.find(focusControlId);
         if (it != controls_.end() && it->second) {
             it->second->setFocus(Qt::OtherFocusReason);
         }
         widget_->show();
         widget_->raise();
-        widget_->activateWindow();
+        if (!widget_->testAttribute(Qt::WA_ShowWithoutActivating)) {
+            widget_->activateWindow();
+        }
         if (it != controls_.end() && it->second) {
             it->second->setFocus(Qt::ActiveWindowFocusReason);
         }
@@ -440,6 +457,7 @@ class Window : public NativeWindow {
     QMargins margins_;  // the frame last laid out for
     std::optional<int> outerWidth_;
     std::optional<int> outerHeight_;
+    bool clickFocusOnly_ = false;
     std::map<int, QPointer<QWidget>> controls_;
     std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
@@ -479,7 +497,9 @@ bool WindowWidget::event(QEvent* event) {
                     if (owner != nullptr && isVisible()) {
                         setWindowState(windowState() & ~Qt::WindowMinimized);
                         raise();
-                        activateWindow();
+                        if (!testAttribute(Qt::WA_ShowWithoutActivating)) {
+                            activateWindow();
+                        }
                     }
                 });
             }

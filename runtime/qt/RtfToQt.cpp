@@ -24,7 +24,9 @@ QString toQString(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QColor toQColor(const rtf::Colour& c) { return QColor(c.red, c.green, c.blue); }
+QColor toQColor(const rtf::Colour& c) {
+    return QColor(c.red, c.green, c.blue);
+}
 
 // How a list marker maps onto Qt's own numbering, when it does.
 struct ListMarker {
@@ -37,9 +39,15 @@ struct ListMarker {
     }
 };
 
+// The value of a roman numeral, or 0 when the text is none. Numerals that list markers use are
+// short; a long run of letters is a word, and would not fit an int either.
 int romanValue(const QString& text) {
     static const QString digits = QStringLiteral("ivxlcdm");
     static const int values[] = {1, 5, 10, 50, 100, 500, 1000};
+    constexpr qsizetype kLongest = 16;
+    if (text.size() > kLongest) {
+        return 0;
+    }
     int total = 0;
     int previous = 0;
     for (qsizetype i = text.size() - 1; i >= 0; --i) {
@@ -121,7 +129,7 @@ std::optional<ListMarker> parseMarker(const std::string& utf8) {
 }
 
 class Writer {
-public:
+  public:
     Writer(QTextDocument& document, double twipsPerPixel)
         : document_(document), tpp_(twipsPerPixel > 0 ? twipsPerPixel : 15.0) {}
 
@@ -133,8 +141,8 @@ public:
         cursor.endEditBlock();
     }
 
-private:
-    qreal px(int twips) const { return static_cast<qreal>(twips) / tpp_; }
+  private:
+    qreal px(qint64 twips) const { return static_cast<qreal>(twips) / tpp_; }
 
     QTextCharFormat charFormat(const rtf::CharFormat& f) const {
         QTextCharFormat format;
@@ -170,10 +178,18 @@ private:
     QTextBlockFormat blockFormat(const rtf::ParagraphFormat& f) const {
         QTextBlockFormat format;
         switch (f.alignment) {
-            case rtf::Alignment::Left: format.setAlignment(Qt::AlignLeft); break;
-            case rtf::Alignment::Centre: format.setAlignment(Qt::AlignHCenter); break;
-            case rtf::Alignment::Right: format.setAlignment(Qt::AlignRight); break;
-            case rtf::Alignment::Justified: format.setAlignment(Qt::AlignJustify); break;
+            case rtf::Alignment::Left:
+                format.setAlignment(Qt::AlignLeft);
+                break;
+            case rtf::Alignment::Centre:
+                format.setAlignment(Qt::AlignHCenter);
+                break;
+            case rtf::Alignment::Right:
+                format.setAlignment(Qt::AlignRight);
+                break;
+            case rtf::Alignment::Justified:
+                format.setAlignment(Qt::AlignJustify);
+                break;
         }
         format.setLeftMargin(std::max<qreal>(0, px(f.leftIndent)));
         format.setRightMargin(std::max<qreal>(0, px(f.rightIndent)));
@@ -207,8 +223,18 @@ private:
             if (const auto* paragraph = std::get_if<rtf::Paragraph>(&block)) {
                 writeParagraph(cursor, *paragraph, fresh);
             } else if (const auto* table = std::get_if<rtf::Table>(&block)) {
-                writeTable(cursor, *table);
-                fresh = true;  // the cursor stands in the empty block after the table
+                if (tableDepth_ < kDeepestTable) {
+                    writeTable(cursor, *table);
+                    fresh = true;  // the cursor stands in the empty block after the table
+                    continue;
+                }
+                // Qt lays each level of nested tables out several times over, so the time
+                // grows threefold with every level: deeper tables show their text unframed.
+                for (const rtf::TableRow& row : table->rows) {
+                    for (const rtf::TableCell& cell : row.cells) {
+                        writeBlocks(cursor, cell.blocks, fresh);
+                    }
+                }
             }
         }
         list_ = nullptr;
@@ -226,8 +252,8 @@ private:
     void writeParagraph(QTextCursor& cursor, const rtf::Paragraph& paragraph, bool& fresh) {
         QTextBlockFormat format = blockFormat(paragraph.format);
         const rtf::Run* first = firstRun(paragraph);
-        QTextCharFormat markFormat = first != nullptr ? charFormat(first->format)
-                                                      : charFormat(rtf::CharFormat{});
+        QTextCharFormat markFormat =
+            first != nullptr ? charFormat(first->format) : charFormat(rtf::CharFormat{});
         markFormat.setFontUnderline(false);
         markFormat.setFontStrikeOut(false);
 
@@ -237,14 +263,15 @@ private:
         if (marker) {
             continues = list_ != nullptr && marker->sameKind(listMarker_) &&
                         paragraph.format.leftIndent == listIndent_ &&
-                        (marker->number == 0 || marker->number == listMarker_.number + 1);
+                        (marker->number == 0 || marker->number == qint64{listMarker_.number} +
+                                                                      1);  // may be the largest int
             bool startsAtOne = marker->number <= 1;  // Qt 6.4 lists cannot start elsewhere
             useQtList = continues || startsAtOne;
             if (useQtList) {
                 // The text starts at the paragraph's left indent; the marker hangs before it.
                 qreal indentWidth = document_.indentWidth();
-                format.setLeftMargin(std::max<qreal>(0, px(paragraph.format.leftIndent) -
-                                                            indentWidth));
+                format.setLeftMargin(
+                    std::max<qreal>(0, px(paragraph.format.leftIndent) - indentWidth));
                 format.setTextIndent(0);
             }
         }
@@ -279,9 +306,8 @@ private:
             if (!paragraph.format.listMarker.empty()) {
                 // A marker Qt cannot number: shown as text, then a tab to the text's indent.
                 QTextBlockFormat hanging = cursor.blockFormat();
-                hanging.setTabPositions(
-                    {QTextOption::Tab(std::max<qreal>(0, px(paragraph.format.leftIndent)),
-                                      QTextOption::LeftTab)});
+                hanging.setTabPositions({QTextOption::Tab(
+                    std::max<qreal>(0, px(paragraph.format.leftIndent)), QTextOption::LeftTab)});
                 cursor.setBlockFormat(hanging);
                 cursor.insertText(toQString(paragraph.format.listMarker) + QLatin1Char('\t'),
                                   markFormat);
@@ -321,13 +347,12 @@ private:
     void writePicture(QTextCursor& cursor, const rtf::Picture& picture) {
         const char* kind = picture.format == rtf::PictureFormat::Png    ? "PNG"
                            : picture.format == rtf::PictureFormat::Jpeg ? "JPG"
-                                                                         : nullptr;
+                                                                        : nullptr;
         if (kind == nullptr || picture.data.empty()) {
             return;
         }
         QImage image;
-        if (!image.loadFromData(picture.data.data(), static_cast<int>(picture.data.size()),
-                                kind)) {
+        if (!image.loadFromData(picture.data.data(), static_cast<int>(picture.data.size()), kind)) {
             if (!image.loadFromData(picture.data.data(), static_cast<int>(picture.data.size()))) {
                 return;
             }
@@ -343,14 +368,15 @@ private:
 
     void writeTable(QTextCursor& cursor, const rtf::Table& model) {
         // Column boundaries: every cell edge of every row, so rows with other widths merge
-        // cells across the columns they cover.
-        std::vector<std::vector<int>> rowEdges;
-        std::set<int> edgeSet;
+        // cells across the columns they cover. Edges are 64-bit: one may sit at the largest
+        // int, and a cell after it still gets its inch.
+        std::vector<std::vector<qint64>> rowEdges;
+        std::set<qint64> edgeSet;
         for (const rtf::TableRow& row : model.rows) {
-            std::vector<int> edges;
-            int previous = 0;
+            std::vector<qint64> edges;
+            qint64 previous = 0;
             for (const rtf::TableCell& cell : row.cells) {
-                int edge = cell.rightEdge > previous ? cell.rightEdge : previous + 1440;
+                qint64 edge = cell.rightEdge > previous ? cell.rightEdge : previous + 1440;
                 edges.push_back(edge);
                 edgeSet.insert(edge);
                 previous = edge;
@@ -360,7 +386,7 @@ private:
         if (edgeSet.empty()) {
             return;
         }
-        std::vector<int> columns(edgeSet.begin(), edgeSet.end());
+        std::vector<qint64> columns(edgeSet.begin(), edgeSet.end());
         const int rowCount = static_cast<int>(model.rows.size());
         const int columnCount = static_cast<int>(columns.size());
 
@@ -373,8 +399,8 @@ private:
         format.setCellPadding(3);
         format.setAlignment(Qt::AlignLeft);
         QList<QTextLength> widths;
-        int left = 0;
-        for (int edge : columns) {
+        qint64 left = 0;
+        for (qint64 edge : columns) {
             widths.append(QTextLength(QTextLength::FixedLength, px(edge - left)));
             left = edge;
         }
@@ -393,7 +419,7 @@ private:
         for (int r = 0; r < rowCount; ++r) {
             const auto& cells = model.rows[static_cast<std::size_t>(r)].cells;
             const auto& edges = rowEdges[static_cast<std::size_t>(r)];
-            int cellLeft = 0;
+            qint64 cellLeft = 0;
             for (std::size_t c = 0; c < cells.size(); ++c) {
                 int first = static_cast<int>(
                     std::upper_bound(columns.begin(), columns.end(), cellLeft) - columns.begin());
@@ -409,12 +435,14 @@ private:
                 placements.push_back({r, first, &cells[c]});
             }
         }
+        ++tableDepth_;
         for (const Placement& place : placements) {
             QTextCursor inCell = table->cellAt(place.row, place.column).firstCursorPosition();
             bool fresh = true;
             list_ = nullptr;
             writeBlocks(inCell, place.cell->blocks, fresh);
         }
+        --tableDepth_;
         cursor = table->lastCursorPosition();
         cursor.movePosition(QTextCursor::NextBlock);
         list_ = nullptr;
@@ -423,6 +451,8 @@ private:
     QTextDocument& document_;
     double tpp_;
     int pictures_ = 0;
+    static constexpr int kDeepestTable = 4;  // tables inside tables, at most this many deep
+    int tableDepth_ = 0;
     QTextList* list_ = nullptr;
     ListMarker listMarker_;
     int listIndent_ = 0;

@@ -6,23 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/Text.h"
 #include "runtime/win32/WideText.h"
 #include "runtime/win32/Window.h"
+#include "text/Decode.h"
 
 namespace runtime::win32 {
 namespace {
-
-bool isBlankByte(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view skipBlanks(std::string_view bytes) {
-    while (!bytes.empty() && isBlankByte(bytes.front())) {
-        bytes.remove_prefix(1);
-    }
-    return bytes;
-}
 
 // EM_STREAMIN reads from a byte buffer.
 struct StreamSource {
@@ -42,28 +31,19 @@ DWORD CALLBACK streamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got)
 
 }  // namespace
 
-bool looksLikeRtf(std::string_view bytes) {
-    return skipBlanks(bytes).starts_with("{\\rtf");
-}
-
 void Win32Backend::Control::setDocument(std::string_view bytes) {
     if (!hwnd_ || kind_ != ControlKind::RichText) {
         return;
     }
     ::SendMessageW(hwnd(), EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
-    std::string_view rtf = skipBlanks(bytes);
+    // RTF goes to the control as it is; anything else is decoded as every text file the
+    // program reads, and handed over as UTF-16.
+    const std::string_view rtf = text::rtfSource(bytes);
     std::wstring wide;
-    StreamSource src{bytes.data(), bytes.size()};
-    WPARAM format = SF_TEXT;
-    if (rtf.starts_with("{\\rtf")) {
-        src = {rtf.data(), rtf.size()};
-        format = SF_RTF;
-    } else if (isValidUtf8(bytes)) {
-        std::string_view text = bytes;
-        if (text.starts_with("\xEF\xBB\xBF")) {
-            text.remove_prefix(3);  // the byte-order mark is no text
-        }
-        wide = widen(text);
+    StreamSource src{rtf.data(), rtf.size()};
+    WPARAM format = SF_RTF;
+    if (rtf.empty()) {
+        wide = widen(text::decodeToUtf8(bytes));
         src = {reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)};
         format = SF_TEXT | SF_UNICODE;
     }

@@ -91,9 +91,6 @@ class Win32Backend : public Backend {
 HWND windowHandle(const NativeWindow& window);
 HWND controlHandle(const NativeControl& control);
 
-// True when the bytes are RTF: "{\rtf" after optional blanks (spaces, tabs, line ends).
-bool looksLikeRtf(std::string_view bytes);
-
 // The runtime error number for a CreateProcessW failure (53, 70 or 5).
 int errorNumberForStartFailure(DWORD win32Error);
 

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "runtime/win32/WideText.h"
 
@@ -32,8 +33,8 @@ void Win32Backend::Control::setBounds(const PixelRect& r) {
 // ---- windows --------------------------------------------------------------------------------
 
 Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
-    : backend_(backend), events_(events) {
-    // Both are pop-ups (which look no different with a caption): Wine tells an X window manager
+    : backend_(backend), events_(events), activateOnShow_(params.kind != WindowKind::Notice) {
+    // All are pop-ups (which look no different with a caption): Wine tells an X window manager
     // that an owned pop-up is a dialog, which Openbox, for one, focuses when it is shown
     // although it is off the taskbar.
     if (params.kind == WindowKind::ToolWindow) {
@@ -43,9 +44,12 @@ Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, Wi
         style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
         exStyle_ = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     }
+    if (params.kind == WindowKind::Notice) {
+        exStyle_ |= WS_EX_TOPMOST;  // above an application that fills the screen
+    }
     RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
     ::AdjustWindowRectEx(&rc, style_, FALSE, exStyle_);
-    // Both windows are owned by the helper window: owned windows stay off the taskbar while
+    // Every window is owned by the helper window: owned windows stay off the taskbar while
     // keeping their ordinary title bar, and under Wine an owned window is transient for its
     // owner, which X window managers do not name when its title is empty (Openbox shows
     // "Unnamed Window" for an untitled window of its own).
@@ -123,11 +127,19 @@ void Win32Backend::Window::setTitle(std::string_view title) {
 }
 
 void Win32Backend::Window::show(int focusControlId) {
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::SetForegroundWindow(hwnd());
+    ::ShowWindow(hwnd(), activateOnShow_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+    if (activateOnShow_) {
+        ::SetForegroundWindow(hwnd());
+    }
     for (Control* control : controls_) {
         if (control->id() == focusControlId) {
-            ::SetFocus(control->hwnd());
+            // SetFocus would activate the window; a notice takes the focus only when the user
+            // activates it.
+            if (activateOnShow_) {
+                ::SetFocus(control->hwnd());
+            } else {
+                focusOnActivate_ = control->hwnd();
+            }
             makeDefault(control->hwnd());
             break;
         }
@@ -201,6 +213,12 @@ LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         }
+        case WM_ACTIVATE:
+            if (LOWORD(wp) != WA_INACTIVE && focusOnActivate_ != nullptr) {
+                ::SetFocus(std::exchange(focusOnActivate_, nullptr));
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             // On a shown window its close box: the runtime unloads the form, whose window object
             // then destroys the native window. A hidden window (the policy window after Agree)

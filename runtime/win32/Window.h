@@ -74,6 +74,9 @@ class Win32Backend::Window : public NativeWindow {
     DWORD exStyle_ = 0;
     ScopedOwnWindow hwnd_;
     bool ownResize_ = false;
+    // False for a notice, shown without taking the activation from the application.
+    bool activateOnShow_ = true;
+    HWND focusOnActivate_ = nullptr;
     PixelSize lastClient_;
     std::vector<Control*> controls_;
 };

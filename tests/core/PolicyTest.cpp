@@ -26,6 +26,7 @@ struct Settings {
     std::string closeApplication = {};
     std::string application = "app.exe --kiosk";
     std::string extraGeneral = {};
+    std::string extraClosing = {};
 
     std::string text() const {
         std::string s =
@@ -42,7 +43,7 @@ struct Settings {
         key("CloseApplicationOnClose", closeApplication);
         s += "[Closing]\r\nCloseTitle=Goodbye\r\nCloseText=Session over.\r\n";
         key("ShowCloseDialog", showCloseDialog);
-        return s;
+        return s + extraClosing;
     }
 };
 
@@ -248,6 +249,85 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   false}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The time-limit warning, tick by tick after Agree: when it appears, that it comes once, and
+// that it never outlives the policy window.
+TEST_F(Policy, TimeLimitWarning) {
+    struct Row {
+        const char* name;
+        const char* closeIn;
+        const char* warnBefore;  // empty: no key
+        int appearsAt;           // the tick it appears on; 0: never
+        int ticks;               // how many ticks the run lasts
+        bool dismiss;            // the user presses OK as soon as it appears
+        int endFromOutsideAt;    // the tick replaced by an end asked for from outside; 0: none
+        std::size_t notices;     // settings notices
+    } rows[] = {
+        {"FiveBeforeTen", "10", "5", 5, 10, true, 0, 0},
+        {"AsLongAsTheSession", "10", "10", 1, 10, true, 0, 0},
+        {"LongerThanTheSession", "10", "3600", 1, 10, true, 0, 0},
+        {"OpenAtTheTimedClose", "3", "1", 2, 3, false, 0, 0},
+        {"OpenAtAnEndFromOutside", "10", "5", 5, 6, false, 6, 0},
+        {"ClosingTickWins", "1", "5", 0, 1, true, 0, 0},
+        {"NegativeCloseEndsOnTheFirstTick", "-5", "5", 0, 1, true, 0, 0},
+        {"KeyZero", "10", "0", 0, 10, true, 0, 0},
+        {"KeyNegative", "10", "-3", 0, 10, true, 0, 0},
+        {"KeyAbsent", "10", "", 0, 10, true, 0, 0},
+        {"NotANumber", "10", "soon", 0, 10, true, 0, 1},
+        {"NoTimedClose", "", "5", 0, 60, true, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        restart();
+        std::string keys = "WarnTitle=Soon\r\nWarnText=Save your work.\r\n";
+        if (*row.warnBefore != '\0') {
+            keys += std::string("WarnBeforeSeconds=") + row.warnBefore + "\r\n";
+        }
+        start({.closeInSeconds = row.closeIn,
+               .showCloseDialog = "True",
+               .closeApplication = "True",
+               .extraClosing = keys});
+        ASSERT_TRUE(agree());
+        int appearedAt = 0;
+        int appearances = 0;
+        bool wasShown = false;
+        for (int tick = 1; tick <= row.ticks && !program->ended(); ++tick) {
+            if (tick == row.endFromOutsideAt) {
+                program->endRequested();
+                break;
+            }
+            backend().advance(1000);
+            const auto* w = backend().visibleWindow("Soon");
+            if (w != nullptr && !wasShown) {
+                ++appearances;
+                appearedAt = appearedAt == 0 ? tick : appearedAt;
+                EXPECT_EQ(w->kind, runtime::WindowKind::Notice);
+                EXPECT_FALSE(w->activated) << "the application keeps the keyboard";
+                EXPECT_TRUE(w->centred);
+                EXPECT_EQ(w->client, (PixelSize{402, 115}));
+                EXPECT_EQ(w->controls[0]->text, "Save your work.");
+                EXPECT_TRUE(app()->running);
+            }
+            wasShown = w != nullptr;
+            if (w != nullptr && row.dismiss) {
+                ASSERT_TRUE(backend().click("Soon", "OK"));
+                wasShown = false;
+            }
+        }
+        EXPECT_EQ(appearedAt, row.appearsAt);
+        EXPECT_EQ(appearances, row.appearsAt == 0 ? 0 : 1);
+        EXPECT_EQ(backend().messageBoxes().size(), row.notices);
+        if (form().Loaded()) {
+            continue;  // no timed close: the session goes on
+        }
+        EXPECT_EQ(backend().window("Soon"), nullptr) << "unloaded with the policy window";
+        if (noticeShown()) {
+            backend().click("Goodbye", "OK");
+        }
+        EXPECT_TRUE(program->ended());
+        EXPECT_TRUE(app()->terminated);
+    }
+}
 
 TEST_F(Policy, DisagreeAndCloseBoxStartNothingAndEnd) {
     for (bool viaCloseBox : {false, true}) {

@@ -7,12 +7,12 @@
 
 #include "TestSupport.h"
 #include "runtime/Profile.h"
-#include "runtime/Text.h"
+#include "text/Utf8.h"
 
 namespace {
 
 using runtime::findProfileValue;
-using runtime::utf8ToUtf16;
+using text::utf8ToUtf16;
 
 std::optional<std::string> lookup(const std::string& text, const std::string& section,
                                   const std::string& key) {
@@ -20,7 +20,7 @@ std::optional<std::string> lookup(const std::string& text, const std::string& se
     if (!v) {
         return std::nullopt;
     }
-    return runtime::utf16ToUtf8(*v);
+    return text::utf16ToUtf8(*v);
 }
 
 struct FormatCase {
@@ -71,40 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"LatinCaseFolding", "[Über]\nÄpfel=1\n", "über", "äpfel", "1"}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(ProfileEncoding, DecodesEachEncodingTheSame) {
-    const std::string ascii = "[S]\r\nkey=caf\xC3\xA9 \xE2\x82\xAC\r\n";  // "café €" in UTF-8
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t c : utf8ToUtf16(ascii)) {
-        utf16.push_back(static_cast<char>(c & 0xFF));
-        utf16.push_back(static_cast<char>(c >> 8));
-    }
-    struct Row {
-        const char* name;
-        std::string bytes;
-    } rows[] = {{"Utf8", ascii},
-                {"Utf8Bom", "\xEF\xBB\xBF" + ascii},
-                {"Utf16LeBom", utf16},
-                {"Windows1252", "[S]\r\nkey=caf\xE9 \x80\r\n"}};
-    for (const Row& row : rows) {
-        auto value = findProfileValue(runtime::decodeProfileBytes(row.bytes), u"S", u"key");
-        ASSERT_TRUE(value) << row.name;
-        EXPECT_EQ(runtime::utf16ToUtf8(*value), "caf\xC3\xA9 \xE2\x82\xAC") << row.name;
-    }
-}
-
-TEST(ProfileEncoding, Utf8BomDoesNotHideTheFirstSection) {
-    auto value = findProfileValue(runtime::decodeProfileBytes("\xEF\xBB\xBF[General]\nk=v\n"),
-                                  u"General", u"k");
-    EXPECT_EQ(value, u"v");
-}
-
 class ProfileRead : public ::testing::Test {
   protected:
     // Reads through the buffer interface, as the settings readers do.
     std::u16string read(const std::string& file, std::u16string_view def = u"") {
         std::u16string buffer(500, u' ');
-        std::size_t n =
-            runtime::readProfileString(u"S", u"key", def, buffer.data(), 500, file);
+        std::size_t n = runtime::readProfileString(u"S", u"key", def, buffer.data(), 500, file);
         EXPECT_EQ(buffer[n], u'\0');
         return buffer.substr(0, n);
     }

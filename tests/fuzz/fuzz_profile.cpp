@@ -8,15 +8,16 @@
 
 #include "runtime/Error.h"
 #include "runtime/Profile.h"
-#include "runtime/Text.h"
 #include "settings/Conversions.h"
+#include "text/Decode.h"
+#include "text/Utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    std::u16string text = runtime::decodeProfileBytes(input);
+    const std::u16string profile = text::decodeToUtf16(input);
     for (const char16_t* key : {u"FormCaption", u"PolicyWidth", u"k", u""}) {
-        if (auto value = runtime::findProfileValue(text, u"General", key)) {
-            std::string utf8 = runtime::utf16ToUtf8(*value);
+        if (auto value = runtime::findProfileValue(profile, u"General", key)) {
+            std::string utf8 = text::utf16ToUtf8(*value);
             try {
                 (void)settings::toBoolean(utf8);
             } catch (const runtime::Error&) {
@@ -36,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)settings::toLong(input);
     } catch (const runtime::Error&) {
     }
-    std::string roundTrip = runtime::utf16ToUtf8(runtime::utf8ToUtf16(input));
-    if (runtime::isValidUtf8(input) && roundTrip != input) {
+    std::string roundTrip = text::utf16ToUtf8(text::utf8ToUtf16(input));
+    if (text::isValidUtf8(input) && roundTrip != input) {
         __builtin_trap();
     }
     return 0;

@@ -101,7 +101,7 @@ TEST(RtfToQt, ParagraphFormats) {
     QTextBlock heading = r.blockStarting("Computer Lab Rules");
     ASSERT_TRUE(heading.isValid());
     EXPECT_TRUE(heading.blockFormat().alignment() & Qt::AlignHCenter);
-    EXPECT_DOUBLE_EQ(heading.blockFormat().topMargin(), 8.0);     // 120 twips
+    EXPECT_DOUBLE_EQ(heading.blockFormat().topMargin(), 8.0);  // 120 twips
     EXPECT_DOUBLE_EQ(heading.blockFormat().bottomMargin(), 8.0);
     QTextBlock body = r.blockStarting("Plain");
     EXPECT_DOUBLE_EQ(body.blockFormat().leftMargin(), 24.0);  // 360 twips
@@ -171,8 +171,8 @@ TEST(RtfToQt, NestedTablesAndMergedWidths) {
     b.inlines.push_back(rtf::Run{"b", {}, {}});
     rtf::Table outer;
     // Row one: two cells; row two: one cell spanning both.
-    outer.rows.push_back(rtf::TableRow{{rtf::TableCell{1500, {rtf::Block(a)}},
-                                        rtf::TableCell{3000, {rtf::Block(nested)}}}});
+    outer.rows.push_back(rtf::TableRow{
+        {rtf::TableCell{1500, {rtf::Block(a)}}, rtf::TableCell{3000, {rtf::Block(nested)}}}});
     outer.rows.push_back(rtf::TableRow{{rtf::TableCell{3000, {rtf::Block(b)}}}});
     rtf::Document model;
     model.blocks.emplace_back(outer);
@@ -187,6 +187,40 @@ TEST(RtfToQt, NestedTablesAndMergedWidths) {
     ASSERT_NE(innerTable, nullptr);
     EXPECT_NE(innerTable, table);
     EXPECT_EQ(innerTable->parentFrame(), table);
+}
+
+TEST(RtfToQt, TableEdgeAtTheLargestIntStillGivesTheNextCellItsInch) {
+    Rendered r(std::string(R"({\rtf1\trowd\cellx2147483647\cellx5\intbl a\cell b\cell\row})"));
+    QTextTable* table = r.document.find("a").currentTable();
+    ASSERT_NE(table, nullptr);
+    QList<QTextLength> widths = table->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 2);
+    EXPECT_DOUBLE_EQ(widths[0].rawValue(), 2147483647 / 15.0);
+    EXPECT_DOUBLE_EQ(widths[1].rawValue(), 1440 / 15.0);
+}
+
+TEST(RtfToQt, TablesNestedTooDeepShowTheirTextUnframed) {
+    // Twelve tables, each in the only cell of the one before: laid out as such, Qt would take
+    // minutes.
+    rtf::Paragraph text;
+    text.inlines.push_back(rtf::Run{"innermost", {}, {}});
+    rtf::Block block(text);
+    for (int level = 0; level < 12; ++level) {
+        rtf::Table table;
+        table.rows.push_back(rtf::TableRow{{rtf::TableCell{1000, {block}}}});
+        block = rtf::Block(std::move(table));
+    }
+    rtf::Document model;
+    model.blocks.push_back(block);
+    Rendered r(model);
+    QTextCursor found = r.document.find("innermost");
+    ASSERT_FALSE(found.isNull());
+    int depth = 0;
+    for (QTextFrame* frame = found.currentFrame(); frame != r.document.rootFrame();
+         frame = frame->parentFrame()) {
+        depth += qobject_cast<QTextTable*>(frame) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(depth, 4);
 }
 
 TEST(RtfToQt, PicturesAreImagesAtTheirSize) {
@@ -243,8 +277,8 @@ TEST(RichTextControl, EmptyPlainAndRtfBytes) {
     runtime::qt::QtBackend backend;
     NoEvents events;
     auto window = backend.createWindow({runtime::WindowKind::Dialog, "t", {200, 200}}, events);
-    auto control = window->createControl(
-        {runtime::ControlKind::RichText, 1, "", {0, 0, 200, 150}, 0});
+    auto control =
+        window->createControl({runtime::ControlKind::RichText, 1, "", {0, 0, 200, 150}, 0});
     auto* view = qobject_cast<QTextEdit*>(runtime::qt::QtBackend::widgetOf(*control));
     ASSERT_NE(view, nullptr);
     control->setDocument(R"({\rtf1 {\b Bold} words\par})");

@@ -35,6 +35,18 @@ TEST(PlainInput, EmptyInputIsEmptyDocument) {
     EXPECT_TRUE(parse("").blocks.empty());
 }
 
+// Blocks handed over one by one as they are read make the same document as the whole parse.
+TEST(StreamedParse, GivesTheSameBlocks) {
+    for (const char* input :
+         {R"({\rtf1 a\par\trowd\cellx100\intbl b\cell\itap2 c\nestcell\nestrow\itap1\cell\row)"
+          R"(\pard after\par{\b bold} open)",
+          "plain\r\ntext\n", ""}) {
+        Document streamed;
+        parse(input, [&streamed](Block&& block) { streamed.blocks.push_back(std::move(block)); });
+        EXPECT_EQ(dumpModel(streamed), dumpModel(parse(input))) << input;
+    }
+}
+
 TEST(ModelDump, ShowsStructureAndFormats) {
     const std::string dump = dumpModel(parse(
         R"({\rtf1\qc{\b x}\par\trowd\cellx100\intbl y\cell\row\pard{\pict\pngblip\picwgoal1\pichgoal2 89}})"));

@@ -116,6 +116,26 @@ TEST_F(Win32BackendTest, DialogHasAFixedDialogFrameAndStaysOffTheTaskbar) {
     EXPECT_EQ(w->clientSize(), (PixelSize{402, 115}));
 }
 
+TEST_F(Win32BackendTest, NoticeStaysOnTopOffTheTaskbarAndLeavesTheActiveWindowAlone) {
+    auto app = window(WindowKind::ToolWindow, {300, 200});
+    app->show(0);
+    HWND active = windowHandle(*app);
+    ASSERT_EQ(::GetActiveWindow(), active);
+    auto notice = window(WindowKind::Notice, {402, 115});
+    auto ok = button(*notice, 1, "OK", 0);
+    notice->show(1);
+    win32_test::pumpFor(20);
+    HWND h = windowHandle(*notice);
+    EXPECT_TRUE(::IsWindowVisible(h));
+    EXPECT_TRUE(::GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(::GetWindow(h, GW_OWNER), backend.messageWindow());
+    EXPECT_EQ(::GetActiveWindow(), active) << "the notice took the activation";
+    EXPECT_NE(::GetFocus(), controlHandle(*ok));
+    // Once the user activates it, OK has the keyboard, as in any dialog.
+    ::SetActiveWindow(h);
+    EXPECT_EQ(::GetFocus(), controlHandle(*ok));
+}
+
 TEST_F(Win32BackendTest, WindowsCarryTheTitleAndTheIconOfTheClass) {
     auto w = window(WindowKind::ToolWindow, {200, 100});
     w->setTitle("Usage Policy \xE2\x80\x93 caf\xC3\xA9");
@@ -252,11 +272,13 @@ TEST_F(Win32BackendTest, RichEditShowsRtf) {
     EXPECT_EQ(richText(controlHandle(*rich)), L"Hello bold caf\u00E9");
 }
 
-TEST_F(Win32BackendTest, RichEditTakesRtfAfterLeadingBlanks) {
+TEST_F(Win32BackendTest, RichEditTakesRtfAfterLeadingBlanksOrByteOrderMark) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
     auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    rich->setDocument(" \r\n\t{\\rtf1\\ansi X\\par}");
-    EXPECT_EQ(richText(controlHandle(*rich)), L"X");
+    for (const char* before : {" \r\n\t", "\xEF\xBB\xBF"}) {
+        rich->setDocument(std::string(before) + "{\\rtf1\\ansi X\\par}");
+        EXPECT_EQ(richText(controlHandle(*rich)), L"X") << before;
+    }
 }
 
 TEST_F(Win32BackendTest, RichEditShowsUtf8PlainText) {

@@ -156,13 +156,4 @@ TEST(StartFailureMapping, EveryListedErrorHasItsNumber) {
     EXPECT_EQ(errorNumberForStartFailure(ERROR_NOT_ENOUGH_MEMORY), runtime::kInvalidProcedureCall);
 }
 
-TEST(RtfDetection, BlanksThenTheRtfHeader) {
-    using runtime::win32::looksLikeRtf;
-    EXPECT_TRUE(looksLikeRtf("{\\rtf1}"));
-    EXPECT_TRUE(looksLikeRtf(" \r\n\t{\\rtf1}"));
-    EXPECT_FALSE(looksLikeRtf("x{\\rtf1}"));
-    EXPECT_FALSE(looksLikeRtf("{\\rt"));
-    EXPECT_FALSE(looksLikeRtf(""));
-}
-
 }  // namespace

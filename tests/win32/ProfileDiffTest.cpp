@@ -11,12 +11,14 @@
 #include "ProfileCases.h"
 #include "Win32TestSupport.h"
 #include "runtime/Profile.h"
-#include "runtime/Text.h"
 #include "runtime/win32/WideText.h"
+#include "text/Utf8.h"
 
 namespace profile_cases {
 // Test names carry the case's name; gtest need not dump its bytes.
-void PrintTo(const Case& k, std::ostream* out) { *out << k.name; }
+void PrintTo(const Case& k, std::ostream* out) {
+    *out << k.name;
+}
 }  // namespace profile_cases
 
 namespace {
@@ -35,16 +37,15 @@ struct Result {
 Result ours(const Case& k, const std::wstring& file) {
     std::u16string buf(kBuffer, u' ');
     std::size_t n = runtime::readProfileString(
-        runtime::utf8ToUtf16(k.section), runtime::utf8ToUtf16(k.key),
-        runtime::utf8ToUtf16(k.defaultValue), buf.data(), kBuffer, narrow(file));
-    return {runtime::utf16ToUtf8(buf.substr(0, n)), n};
+        text::utf8ToUtf16(k.section), text::utf8ToUtf16(k.key), text::utf8ToUtf16(k.defaultValue),
+        buf.data(), kBuffer, narrow(file));
+    return {text::utf16ToUtf8(buf.substr(0, n)), n};
 }
 
 Result platformW(const Case& k, const std::wstring& file) {
     wchar_t buf[kBuffer];
     DWORD n = ::GetPrivateProfileStringW(widen(k.section).c_str(), widen(k.key).c_str(),
-                                         widen(k.defaultValue).c_str(), buf, kBuffer,
-                                         file.c_str());
+                                         widen(k.defaultValue).c_str(), buf, kBuffer, file.c_str());
     return {narrow(std::wstring(buf, n)), n};
 }
 
@@ -60,7 +61,7 @@ Result platformA(const Case& k, const std::wstring& file) {
 }
 
 class ProfileDiff : public ::testing::TestWithParam<Case> {
-protected:
+  protected:
     win32_test::TempFolder dir;
 };
 
@@ -75,7 +76,7 @@ TEST_P(ProfileDiff, MatchesThePlatformOrDiffersDeliberately) {
     Result a = platformA(k, file);
 
     EXPECT_EQ(o.value, k.ours) << "our reader";
-    EXPECT_EQ(o.count, runtime::utf8ToUtf16(o.value).size());
+    EXPECT_EQ(o.count, text::utf8ToUtf16(o.value).size());
     std::string platform = k.wine.value_or(k.ours);
     EXPECT_EQ(w.value, platform) << "GetPrivateProfileStringW";
     EXPECT_EQ(a.value, platform) << "GetPrivateProfileStringA";

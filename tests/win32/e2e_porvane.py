@@ -206,6 +206,7 @@ def ini(**overrides):
         "ShowCloseDialog": "False",
         "CloseTitle": "Session over",
         "CloseText": "Your session has ended.",
+        "WarnBeforeSeconds": "0",
     }
     values.update(overrides)
     v = values
@@ -220,6 +221,7 @@ def ini(**overrides):
         "CloseApplicationOnClose={CloseApplicationOnClose}\n"
         "[Closing]\n"
         "ShowCloseDialog={ShowCloseDialog}\nCloseTitle={CloseTitle}\nCloseText={CloseText}\n"
+        "WarnBeforeSeconds={WarnBeforeSeconds}\nWarnTitle=Ending soon\nWarnText=Save your work.\n"
     ).format(**v)
 
 
@@ -285,6 +287,27 @@ def scenario_typical(args):
             fail("the application is not running")
         notice_ends_everything(run, timeout=15)
         log("PASS: typical run; the application was ended")
+    finally:
+        run.cleanup()
+
+
+def scenario_warning(args):
+    # The warning comes two seconds before the timed close; the application runs on, and the
+    # timed close still takes the warning away and ends everything, notice included. (That it
+    # leaves the keyboard alone is the backend test's.)
+    run = Run(args, ini(ClosePorvaneInSeconds="4", CloseApplicationOnClose="True",
+                        ShowCloseDialog="True", WarnBeforeSeconds="2"))
+    try:
+        run.start()
+        agree(run)
+        if find_window("Ending soon") is None:
+            fail("no warning")
+        if not run.helper_running():
+            fail("the application ended when the warning appeared")
+        if not window_gone("Ending soon"):
+            fail("the timed close left the warning open")
+        notice_ends_everything(run)
+        log("PASS: the warning, then the timed close ended everything")
     finally:
         run.cleanup()
 

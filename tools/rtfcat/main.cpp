@@ -1,12 +1,11 @@
 // rtfcat: prints what Porvane's RTF reader makes of a file, as text or as the model's outline.
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <string>
 
 #include "rtf/Reader.h"
+#include "runtime/Error.h"
+#include "runtime/Files.h"
 
 int main(int argc, char** argv) {
     bool model = false;
@@ -22,23 +21,32 @@ int main(int argc, char** argv) {
         }
     }
     if (path == nullptr) {
-        std::cerr << "usage: rtfcat [--model] FILE\n";
+        std::fputs("usage: rtfcat [--model] FILE\n", stderr);
         return 1;
     }
-    std::ifstream in(path, std::ios::binary);
+    // Read the way the gate reads its policy.
     std::string bytes;
     try {
-        if (in) {
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-    } catch (const std::ios_base::failure&) {
-        in.setstate(std::ios::badbit);  // e.g. a directory: opens, then fails to read
-    }
-    if (!in.is_open() || in.bad()) {
-        std::cerr << "rtfcat: cannot read " << path << ": " << std::strerror(errno) << "\n";
+        bytes = runtime::readWholeFile(path);
+    } catch (const runtime::Error& e) {
+        std::fprintf(stderr, "rtfcat: cannot read %s: %s\n", path, e.description.c_str());
         return 1;
     }
-    const rtf::Document document = rtf::parse(bytes);
-    std::cout << (model ? rtf::dumpModel(document) : rtf::plainText(document));
-    return 0;
+    if (model) {
+        const std::string outline = rtf::dumpModel(rtf::parse(bytes));
+        std::fwrite(outline.data(), 1, outline.size(), stdout);
+    } else {
+        // Each paragraph or table is printed, and let go, as soon as it is read: the text of a
+        // large document is never held whole, in the model or in the output.
+        std::string text;
+        rtf::parse(bytes, [&text](rtf::Block&& block) {
+            rtf::appendPlainText(block, text);
+            if (text.size() >= 64 * 1024) {
+                std::fwrite(text.data(), 1, text.size(), stdout);
+                text.clear();
+            }
+        });
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }

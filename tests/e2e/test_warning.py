@@ -1,0 +1,49 @@
+"""The time-limit warning: it appears before the timed close without taking the keyboard, the
+application runs on meanwhile, and the timed close still ends everything while it is open."""
+
+import subprocess
+import sys
+
+from harness import check, is_running, main, open_gate, settings, wait_for
+
+WARNING = settings(
+    General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf",
+             "Application": "{application}"},
+    Application={"ClosePorvaneInSeconds": "4", "CloseApplicationOnClose": "True"},
+    Closing={"WarnBeforeSeconds": "2", "WarnTitle": "Ending soon",
+             "WarnText": "Save your work."},
+)
+
+
+def focused(gate):
+    return gate.xdotool("getwindowfocus").stdout.strip()
+
+
+def warning_left_open():
+    gate = open_gate("warning", WARNING).start()
+    gate.press(gate.window(gate.caption), "Return")
+    gate.wait_hidden(gate.caption)
+    pid, _ = gate.started()
+
+    warning = gate.window("Ending soon")
+    states = subprocess.run(["xprop", "-id", warning, "_NET_WM_STATE"], env=gate.env,
+                            capture_output=True, text=True).stdout
+    for state in ("_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR"):
+        check(state in states, f"the warning lacks {state}: {states.strip()}")
+    check(is_running(pid), "the application ended when the warning appeared")
+
+    # For as long as the warning is shown, the keyboard stays where it was.
+    def gone():
+        check(focused(gate) != warning, "the warning took the keyboard focus")
+        return not gate.find("Ending soon")
+    wait_for(gone, "the timed close to take the warning away")
+
+    status = gate.wait_exit()
+    check(status == 0, f"exit status {status}")
+    gate.wait_ended(pid)
+
+
+CASES = {"warning_left_open": warning_left_open}
+
+if __name__ == "__main__":
+    sys.exit(main(CASES))
