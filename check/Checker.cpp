@@ -218,10 +218,17 @@ class Checker {
                     break;
             }
         } catch (const runtime::Error& error) {
+            std::string what = errorText(error.number) + " for " + quoted(setting.text);
+            // The time-limit warning's keys are read on Agree only when there is a time limit.
+            if (spec.addition && report_.setting("ClosePorvaneInSeconds").number == 0) {
+                add(setting.line, std::string(spec.section), std::string(spec.name),
+                    Severity::Warning, error.number,
+                    what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
+                return setting;
+            }
             add(setting.line, std::string(spec.section), std::string(spec.name), Severity::Error,
                 error.number,
-                errorText(error.number) + ": the gate shows the \"Ini RW Class\" notice for " +
-                    quoted(setting.text) + " and then uses " +
+                what + ": the gate shows the \"Ini RW Class\" notice and then uses " +
                     (spec.type == KeyType::Boolean ? "False" : "0"));
         }
         return setting;

@@ -65,10 +65,10 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
         {"Nothing to report", kGood, {}},
         {"Not of its type",
          std::string(kGood) + "PolicyWidth=wide\r\n[Closing]\r\nShowCloseDialog=maybe\r\n",
-         {"4 [General] PolicyWidth 13: error 13 \"Type mismatch\": the gate shows the \"Ini RW "
-          "Class\" notice for \"wide\" and then uses 0",
-          "6 [Closing] ShowCloseDialog 13: error 13 \"Type mismatch\": the gate shows the \"Ini RW "
-          "Class\" notice for \"maybe\" and then uses False"}},
+         {"4 [General] PolicyWidth 13: error 13 \"Type mismatch\" for \"wide\": the gate shows "
+          "the \"Ini RW Class\" notice and then uses 0",
+          "6 [Closing] ShowCloseDialog 13: error 13 \"Type mismatch\" for \"maybe\": the gate "
+          "shows the \"Ini RW Class\" notice and then uses False"}},
         {"Out of range",
          std::string(kGood) + "PolicyHeight=40000\r\n",
          {"4 [General] PolicyHeight 6: error 6 \"Overflow\""}},
@@ -130,6 +130,15 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
          std::string(kGood) +
              "[Closing]\r\nWarnBeforeSeconds=30\r\nWarnTitle=Soon\r\nWarnText=Save.\r\n",
          {}},
+        {"Warning read only with a time limit",
+         std::string(kGood) + "[Closing]\r\nWarnBeforeSeconds=soon\r\n",
+         {"5 [Closing] WarnBeforeSeconds 13: error 13 \"Type mismatch\" for \"soon\": the gate "
+          "reads it only when ClosePorvaneInSeconds sets a time limit"}},
+        {"Warning with a time limit",
+         std::string(kGood) +
+             "[Application]\r\nClosePorvaneInSeconds=60\r\n[Closing]\r\nWarnBeforeSeconds=soon\r\n",
+         {"7 [Closing] WarnBeforeSeconds 13: error 13 \"Type mismatch\" for \"soon\": the gate "
+          "shows the \"Ini RW Class\" notice"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
