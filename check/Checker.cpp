@@ -91,8 +91,8 @@ class Checker {
             }
             return true;
         });
-        for (const KeySpec& spec : knownKeys()) {
-            report_.settings.push_back(read(spec));
+        for (const KeySpec& known : knownKeys()) {
+            report_.settings.push_back(read(known));
         }
         policy();
         application();
@@ -131,16 +131,16 @@ class Checker {
 
     void key(const runtime::ProfileLine& line) {
         std::string name = text::utf16ToUtf8(line.name);
-        const KeySpec* spec = findKey(name);
-        std::string shown = spec != nullptr ? std::string(spec->name) : name;
+        const KeySpec* known = findKey(name);
+        std::string shown = known != nullptr ? std::string(known->name) : name;
         if (!anySectionYet()) {
             add(line.number, "", shown, Severity::Warning, 0,
                 "written before any section; the gate never reads it" +
-                    (spec != nullptr ? "; it belongs in [" + std::string(spec->section) + "]"
-                                     : std::string()));
+                    (known != nullptr ? "; it belongs in [" + std::string(known->section) + "]"
+                                      : std::string()));
             return;
         }
-        if (spec == nullptr) {
+        if (known == nullptr) {
             std::vector<std::string_view> names;
             for (const KeySpec& known : knownKeys()) {
                 names.push_back(known.name);
@@ -157,9 +157,9 @@ class Checker {
             add(line.number, section_, name, Severity::Warning, 0, "unknown key" + hint);
             return;
         }
-        if (spec->section != section_) {
+        if (known->section != section_) {
             add(line.number, section_, shown, Severity::Warning, 0,
-                "belongs in [" + std::string(spec->section) + "]; here the gate ignores it");
+                "belongs in [" + std::string(known->section) + "]; here the gate ignores it");
             return;
         }
         if (repeatOf_ != 0) {
@@ -168,7 +168,7 @@ class Checker {
                     std::to_string(repeatOf_) + "; this key is ignored");
             return;
         }
-        auto [first, isNew] = keyLines_.emplace(spec, line.number);
+        auto [first, isNew] = keyLines_.emplace(known, line.number);
         if (!isNew) {
             add(line.number, section_, shown, Severity::Warning, 0,
                 "duplicate of line " + std::to_string(first->second) +
@@ -183,7 +183,7 @@ class Checker {
         if (line.value.size() != line.written.size()) {
             std::string message = "the reader strips the outer quotes; the gate reads " +
                                   text::utf16ToUtf8(line.value);
-            if (spec->name == "Application") {
+            if (known->name == "Application") {
                 message += " (to keep them, put one more pair of quotes around the whole value)";
             }
             add(line.number, section_, shown, Severity::Warning, 0, std::move(message));
@@ -194,17 +194,17 @@ class Checker {
 
     // ---- the values, read as the gate reads them ----
 
-    Setting read(const KeySpec& spec) {
+    Setting read(const KeySpec& known) {
         Setting setting;
-        setting.spec = &spec;
-        auto line = keyLines_.find(&spec);
+        setting.known = &known;
+        auto line = keyLines_.find(&known);
         setting.line = line == keyLines_.end() ? 0 : line->second;
-        setting.text = settings::iniValue(text_, spec.section, spec.name);
-        if (setting.text.empty() || spec.type == KeyType::String) {
+        setting.text = settings::iniValue(text_, known.section, known.name);
+        if (setting.text.empty() || known.type == KeyType::String) {
             return setting;
         }
         try {
-            switch (spec.type) {
+            switch (known.type) {
                 case KeyType::Boolean:
                     setting.flag = settings::toBoolean(setting.text);
                     break;
@@ -220,16 +220,16 @@ class Checker {
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
             // The time-limit warning's keys are read on Agree only when there is a time limit.
-            if (spec.addition && report_.setting("ClosePorvaneInSeconds").number == 0) {
-                add(setting.line, std::string(spec.section), std::string(spec.name),
+            if (known.addition && report_.setting("ClosePorvaneInSeconds").number == 0) {
+                add(setting.line, std::string(known.section), std::string(known.name),
                     Severity::Warning, error.number,
                     what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
                 return setting;
             }
-            add(setting.line, std::string(spec.section), std::string(spec.name), Severity::Error,
+            add(setting.line, std::string(known.section), std::string(known.name), Severity::Error,
                 error.number,
                 what + ": the gate shows the \"Ini RW Class\" notice and then uses " +
-                    (spec.type == KeyType::Boolean ? "False" : "0"));
+                    (known.type == KeyType::Boolean ? "False" : "0"));
         }
         return setting;
     }
@@ -286,9 +286,9 @@ class Checker {
 }  // namespace
 
 const Setting& Report::setting(std::string_view key) const {
-    const KeySpec* spec = findKey(key);
+    const KeySpec* known = findKey(key);
     for (const Setting& s : settings) {
-        if (s.spec == spec) {
+        if (s.known == known) {
             return s;
         }
     }

@@ -32,7 +32,7 @@ struct Problem {
 
 // A key's value as the gate will use it.
 struct Setting {
-    const KeySpec* spec = nullptr;
+    const KeySpec* known = nullptr;
     std::size_t line = 0;     // where the gate reads it; 0 when it is not in the file
     std::string text;         // the value as the reader returns it
     bool flag = false;        // Boolean keys

@@ -105,7 +105,7 @@ std::string json(std::string_view text) {
 }
 
 std::string jsonValue(const Setting& setting) {
-    switch (setting.spec->type) {
+    switch (setting.known->type) {
         case KeyType::Boolean:
             return setting.flag ? "true" : "false";
         case KeyType::Long:
@@ -158,13 +158,13 @@ std::string formatJson(const Report& report) {
     out += "],\"settings\":{";
     std::string_view section;
     for (const Setting& setting : report.settings) {
-        if (setting.spec->section != section) {
-            out += (section.empty() ? "" : "},") + json(setting.spec->section) + ":{";
-            section = setting.spec->section;
+        if (setting.known->section != section) {
+            out += (section.empty() ? "" : "},") + json(setting.known->section) + ":{";
+            section = setting.known->section;
         } else {
             out += ",";
         }
-        out += json(setting.spec->name) + ":" + jsonValue(setting);
+        out += json(setting.known->name) + ":" + jsonValue(setting);
     }
     out += "}},\"policyPath\":" + json(report.policyPath) + ",\"program\":";
     if (report.program) {
