@@ -142,8 +142,8 @@ class Checker {
         }
         if (known == nullptr) {
             std::vector<std::string_view> names;
-            for (const KeySpec& known : knownKeys()) {
-                names.push_back(known.name);
+            for (const KeySpec& candidate : knownKeys()) {
+                names.push_back(candidate.name);
             }
             std::string_view near = nearest(name, names);
             std::string hint;
