@@ -1,5 +1,6 @@
-"""What the start-up and timer measurements share: a private Xvfb, the X event watcher, and a
-folder holding a copy of the program with the sample settings.
+"""What the start-up and timer measurements share besides their private Xvfb
+(tools/desktop_session.py): the X event watcher, and a folder holding a copy of the program with
+the sample settings.
 
 Times are CLOCK_MONOTONIC nanoseconds, the clock of both time.monotonic_ns() and the watcher.
 """
@@ -10,32 +11,6 @@ import shutil
 import subprocess
 import tempfile
 import threading
-
-
-class XServer:
-    """A private Xvfb, so that no window manager or other program disturbs the figures."""
-
-    def __init__(self):
-        read_fd, write_fd = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd, "rb") as pipe:
-            number = pipe.readline().strip()
-        if not number.isdigit():
-            raise RuntimeError("Xvfb did not start")
-        self.env = dict(os.environ, DISPLAY=":" + number.decode())
-        for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
-            self.env.pop(var, None)
-        self.runtime_dir = tempfile.mkdtemp(prefix="porvane-xdg-")  # Qt wants one, private
-        self.env["XDG_RUNTIME_DIR"] = self.runtime_dir
-
-    def stop(self):
-        self.proc.terminate()
-        self.proc.wait()
-        shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
 
 class Watcher:

@@ -19,36 +19,15 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 import traceback
 
-POLL = 0.05  # seconds between two looks at the display or a process
-TIMEOUT = 10.0  # generous: the machine is shared and Xvfb paints slowly under load
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from desktop_session import (POLL, TIMEOUT, Failure, Openbox, Sway, XServer,  # noqa: E402,F401
+                             check, wait_for)
 
 PR_SET_CHILD_SUBREAPER = 36
 
 _gates = []  # every Gate of the running case, for clean-up
-
-
-class Failure(AssertionError):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def wait_for(predicate, what, timeout=TIMEOUT):
-    """Polls predicate until it returns something true; that value is returned."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(POLL)
 
 
 def _make_subreaper():
@@ -88,37 +67,6 @@ def has_ended(pid):
 def is_running(pid):
     state = process_state(pid)
     return state is not None and state != "Z"
-
-
-# ---- the X server -----------------------------------------------------------------------------
-
-class XServer:
-    """A private Xvfb; DISPLAY for everything this case starts."""
-
-    def __init__(self):
-        read_fd, write_fd = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        number = b""
-        with os.fdopen(read_fd, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        check(number.strip().isdigit(), "Xvfb did not report a display number")
-        self.display = ":" + number.decode().strip()
-
-    def stop(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
 
 
 # ---- the program under test -------------------------------------------------------------------
@@ -176,15 +124,9 @@ class Gate:
         if sway is not None:
             env = sway.client_env(self.root)
         else:
-            self.x = XServer()
-            env = dict(os.environ)
-            env["DISPLAY"] = self.x.display
-            for var in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
-                env.pop(var, None)
-            env["XDG_RUNTIME_DIR"] = os.path.join(self.root, "xdg")  # Qt wants a private one
-            os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+            self.x = XServer(self.root)
+            env = self.x.env
             if openbox:
-                from desktops import Openbox
                 self.wm = Openbox(env, self.root)
         self.env = env
         with open(self.log, "wb") as log:
@@ -329,7 +271,10 @@ def settings(**sections):
 
 
 def main(cases):
-    """Runs the case named on the command line: a function taking nothing, using Gate."""
+    """Runs the case named on the command line: a function taking nothing, using Gate. cases:
+    {name: function}, or the functions themselves under their own names."""
+    if not isinstance(cases, dict):
+        cases = {case.__name__: case for case in cases}
     if len(sys.argv) != 2 or sys.argv[1] not in cases:
         print(f"usage: {sys.argv[0]} CASE  (one of: {', '.join(cases)})", file=sys.stderr)
         return 2

@@ -80,12 +80,5 @@ def missing_program():
     check(gate.log_lines() == [expected], f"logged {gate.log_lines()}, not [{expected!r}]")
 
 
-CASES = {
-    "malformed_width": malformed_width,
-    "no_settings_file": no_settings_file,
-    "missing_policy_file": missing_policy_file,
-    "missing_program": missing_program,
-}
-
 if __name__ == "__main__":
-    sys.exit(main(CASES))
+    sys.exit(main([malformed_width, no_settings_file, missing_policy_file, missing_program]))

@@ -3,9 +3,9 @@
 import sys
 import time
 
-from desktops import (PropertyWatch, Sway, check_empty_title, check_fixed_window,
-                      focused_window, frame_extents, is_viewable)
-from harness import check, main, open_gate, settings, wait_for
+from desktops import (PropertyWatch, check_empty_title, check_fixed_window, focused_window,
+                      frame_extents, is_viewable)
+from harness import Sway, check, main, open_gate, settings, wait_for
 
 # Qt's own options, each of which would show if it were honoured: no X window at all, another
 # style, a title on the first window.
@@ -162,12 +162,6 @@ def wayland_close_box_ends_every_time():
         sway.stop()
 
 
-CASES = {
-    "openbox_windows": openbox_windows,
-    "openbox_sizes": openbox_sizes,
-    "wayland_run": wayland_run,
-    "wayland_close_box_ends_every_time": wayland_close_box_ends_every_time,
-}
-
 if __name__ == "__main__":
-    sys.exit(main(CASES))
+    sys.exit(main([openbox_windows, openbox_sizes, wayland_run,
+                   wayland_close_box_ends_every_time]))

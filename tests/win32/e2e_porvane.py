@@ -25,12 +25,26 @@ import sys
 import tempfile
 import time
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+from desktop_session import Openbox  # noqa: E402
+from desktops import (check_empty_title, check_fixed_window, focused_window,  # noqa: E402
+                      frame_extents)
+
 TIMEOUT = 20.0
 
 
 def fail(message):
     print("FAIL: " + message, flush=True)
     sys.exit(1)
+
+
+def need(value, message):
+    """value, when it is there; otherwise the scenario fails with message."""
+    if value is None:
+        fail(message)
+    return value
 
 
 def log(message):
@@ -44,44 +58,37 @@ def xdotool(*args, check=False):
     return r.stdout.strip()
 
 
-def find_window(title, timeout=TIMEOUT, visible=True):
-    """The X window whose name is exactly `title`, once it exists (and is mapped)."""
+def wait_until(predicate, timeout=TIMEOUT):
+    """predicate's first true value, polled (at least once) until the timeout; None after it."""
     deadline = time.time() + timeout
-    pattern = "^" + re.escape(title) + "$"
-    while time.time() < deadline:
-        args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", pattern]
-        ids = xdotool(*args).split()
-        if ids:
-            return ids[0]
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.time() >= deadline:
+            return None
         time.sleep(0.1)
-    return None
+
+
+def shown(title):
+    """The mapped X windows whose name is exactly `title`."""
+    return xdotool("search", "--onlyvisible", "--name", "^" + re.escape(title) + "$").split()
+
+
+def find_window(title, timeout=TIMEOUT):
+    """The X window whose name is exactly `title`, once it is mapped."""
+    found = wait_until(lambda: shown(title), timeout)
+    return found[0] if found else None
+
+
+def window_gone(title, timeout=TIMEOUT):
+    return wait_until(lambda: not shown(title), timeout) is not None
 
 
 def find_windows(title):
     """The mapped X windows of Porvane.exe whose name is exactly `title`."""
     ids = xdotool("search", "--onlyvisible", "--class", "porvane.exe").split()
     return [w for w in ids if xdotool("getwindowname", w) == title]
-
-
-def wait_until(predicate, timeout=TIMEOUT):
-    """predicate's first true value, polled until the timeout; None after it."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.1)
-    return None
-
-
-def window_gone(title, timeout=TIMEOUT):
-    deadline = time.time() + timeout
-    pattern = "^" + re.escape(title) + "$"
-    while time.time() < deadline:
-        if not xdotool("search", "--onlyvisible", "--name", pattern).split():
-            return True
-        time.sleep(0.1)
-    return False
 
 
 def geometry(window):
@@ -104,6 +111,12 @@ def press(window, key):
     xdotool("windowfocus", window)
     time.sleep(0.2)
     xdotool("key", key, check=True)
+
+
+def wine_env():
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    return env
 
 
 class Run:
@@ -132,18 +145,14 @@ class Run:
         return "Z:" + os.path.join(self.dir, name).replace("/", "\\")
 
     def start(self):
-        env = dict(os.environ)
-        env.setdefault("WINEDEBUG", "-all")
-        self.proc = subprocess.Popen(["wine", self.exe], cwd=self.dir, env=env,
+        self.proc = subprocess.Popen(["wine", self.exe], cwd=self.dir, env=wine_env(),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def box_text(self, title):
         """The text of this program's message box titled `title`, read by the helper."""
         out = os.path.join(self.dir, "box.txt")
-        env = dict(os.environ)
-        env.setdefault("WINEDEBUG", "-all")
         subprocess.run(["wine", os.path.join(self.dir, "helper.exe"), "--box-text", title,
-                        self.windows_path("box.txt")], env=env, timeout=TIMEOUT,
+                        self.windows_path("box.txt")], env=wine_env(), timeout=TIMEOUT,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if not os.path.exists(out):
             fail("no message box titled %r to read" % title)
@@ -156,16 +165,21 @@ class Run:
         except subprocess.TimeoutExpired:
             return None
 
+    def ends(self, after, status=0):
+        """The program ends, with this status, after `after`."""
+        got = need(self.wait_exit(), "Porvane did not end after " + after)
+        if got != status:
+            fail("exit status %s after %s, expected %s" % (got, after, status))
+
     def helper_pid(self, timeout=TIMEOUT):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if os.path.exists(self.pid_file):
+        def recorded():
+            try:
                 with open(self.pid_file) as f:
-                    text = f.read().strip()
-                if text:
-                    return int(text)
-            time.sleep(0.1)
-        return None
+                    return f.read().strip()
+            except OSError:
+                return None
+        text = wait_until(recorded, timeout)
+        return int(text) if text else None
 
     def heartbeat(self):
         try:
@@ -185,44 +199,33 @@ class Run:
             self.proc.kill()
             self.proc.wait()
         # A helper that a failed run left behind, by its own process id.
-        pid = self.helper_pid(timeout=0) if os.path.exists(self.pid_file) else None
+        pid = self.helper_pid(timeout=0)
         if pid is not None and self.helper_running():
             subprocess.run(["wine", "taskkill", "/f", "/pid", str(pid)], capture_output=True)
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
+# Every key the program reads, at the value a scenario gets unless it says otherwise.
+DEFAULTS = {
+    "General": {"FormCaption": "Usage Policy", "AgreeCaption": "Agree",
+                "DisagreeCaption": "Disagree", "PolicyFile": "policy.rtf", "PolicyWidth": "640",
+                "PolicyHeight": "480", "Application": "@HELPER@"},
+    "Application": {"ClosePorvaneAfterAgree": "False", "ClosePorvaneInSeconds": "0",
+                    "CloseApplicationOnClose": "False"},
+    "Closing": {"ShowCloseDialog": "False", "CloseTitle": "Session over",
+                "CloseText": "Your session has ended.", "WarnBeforeSeconds": "0",
+                "WarnTitle": "Ending soon", "WarnText": "Save your work."},
+}
+
+
 def ini(**overrides):
-    values = {
-        "FormCaption": "Usage Policy",
-        "AgreeCaption": "Agree",
-        "DisagreeCaption": "Disagree",
-        "PolicyFile": "policy.rtf",
-        "PolicyWidth": "640",
-        "PolicyHeight": "480",
-        "Application": "@HELPER@",
-        "ClosePorvaneAfterAgree": "False",
-        "ClosePorvaneInSeconds": "0",
-        "CloseApplicationOnClose": "False",
-        "ShowCloseDialog": "False",
-        "CloseTitle": "Session over",
-        "CloseText": "Your session has ended.",
-        "WarnBeforeSeconds": "0",
-    }
-    values.update(overrides)
-    v = values
-    return (
-        "[General]\n"
-        "FormCaption={FormCaption}\nAgreeCaption={AgreeCaption}\n"
-        "DisagreeCaption={DisagreeCaption}\nPolicyFile={PolicyFile}\n"
-        "PolicyWidth={PolicyWidth}\nPolicyHeight={PolicyHeight}\nApplication={Application}\n"
-        "[Application]\n"
-        "ClosePorvaneAfterAgree={ClosePorvaneAfterAgree}\n"
-        "ClosePorvaneInSeconds={ClosePorvaneInSeconds}\n"
-        "CloseApplicationOnClose={CloseApplicationOnClose}\n"
-        "[Closing]\n"
-        "ShowCloseDialog={ShowCloseDialog}\nCloseTitle={CloseTitle}\nCloseText={CloseText}\n"
-        "WarnBeforeSeconds={WarnBeforeSeconds}\nWarnTitle=Ending soon\nWarnText=Save your work.\n"
-    ).format(**v)
+    lines = []
+    for section, keys in DEFAULTS.items():
+        lines.append("[%s]" % section)
+        lines += ["%s=%s" % (key, overrides.pop(key, value)) for key, value in keys.items()]
+    if overrides:
+        fail("no such key: %s" % ", ".join(overrides))
+    return "\n".join(lines) + "\n"
 
 
 # The buttons of the policy window, from the form's layout (twips at 15 per pixel): both sit
@@ -239,9 +242,7 @@ def disagree_point(window):
 
 
 def policy_window():
-    window = find_window("Usage Policy")
-    if window is None:
-        fail("the policy window did not appear")
+    window = need(find_window("Usage Policy"), "the policy window did not appear")
     time.sleep(0.5)  # let it paint and take the focus
     return window
 
@@ -252,241 +253,182 @@ def agree(run):
     click(window, *agree_point(window))
     if not window_gone("Usage Policy"):
         fail("Agree did not hide the policy window")
-    pid = run.helper_pid()
-    if pid is None:
-        fail("the application was not started")
-    return pid
+    return need(run.helper_pid(), "the application was not started")
 
 
 def notice_ends_everything(run, timeout=TIMEOUT):
     """The closing notice holds the program; after OK it and the application end."""
-    notice = find_window("Session over", timeout=timeout)
-    if notice is None:
-        fail("no closing notice")
+    notice = need(find_window("Session over", timeout=timeout), "no closing notice")
     if run.proc.poll() is not None:
         fail("Porvane ended before the notice was dismissed")
     time.sleep(0.3)
     press(notice, "Return")
-    status = run.wait_exit()
-    if status is None:
-        fail("Porvane did not end after OK")
-    if status != 0:
-        fail("exit status %s, expected 0" % status)
+    run.ends("OK")
     if run.helper_running():
         fail("the application still runs after Porvane ended")
 
 
-def scenario_typical(args):
-    run = Run(args, ini(ClosePorvaneInSeconds="2", CloseApplicationOnClose="True",
-                        ShowCloseDialog="True"))
-    try:
-        run.start()
-        pid = agree(run)
-        log("application started, pid %d" % pid)
-        if not run.helper_running():
-            fail("the application is not running")
-        notice_ends_everything(run, timeout=15)
-        log("PASS: typical run; the application was ended")
-    finally:
-        run.cleanup()
+# name: the scenario, run on its settings against a started Porvane.exe
+SCENARIOS = {}
 
 
-def scenario_warning(args):
-    # The warning comes two seconds before the timed close; the application runs on, and the
-    # timed close still takes the warning away and ends everything, notice included. (That it
-    # leaves the keyboard alone is the backend test's.)
-    run = Run(args, ini(ClosePorvaneInSeconds="4", CloseApplicationOnClose="True",
-                        ShowCloseDialog="True", WarnBeforeSeconds="2"))
-    try:
-        run.start()
-        agree(run)
-        if find_window("Ending soon") is None:
-            fail("no warning")
-        if not run.helper_running():
-            fail("the application ended when the warning appeared")
-        if not window_gone("Ending soon"):
-            fail("the timed close left the warning open")
-        notice_ends_everything(run)
-        log("PASS: the warning, then the timed close ended everything")
-    finally:
-        run.cleanup()
+def scenario(policy=True, openbox=False, **settings):
+    """Registers body(run) as the scenario of its name: Porvane.exe in a folder of its own with
+    these settings (and the policy file unless told otherwise), started under a bare X server
+    or Openbox, everything cleaned up after."""
+    def register(body):
+        def play(args):
+            run = Run(args, ini(**settings), policy)
+            wm = Openbox(dict(os.environ), run.dir, reluctant=False) if openbox else None
+            try:
+                run.start()
+                body(run)
+            finally:
+                run.cleanup()
+                if wm is not None:
+                    wm.stop()
+        SCENARIOS[body.__name__] = play
+        return body
+    return register
 
 
-def scenario_disagree(args):
-    run = Run(args, ini())
-    try:
-        run.start()
-        window = policy_window()
-        click(window, *disagree_point(window))
-        status = run.wait_exit()
-        if status is None:
-            fail("Porvane did not end after Disagree")
-        if status != 0:
-            fail("exit status %s, expected 0" % status)
-        time.sleep(0.5)
-        if os.path.exists(run.pid_file):
-            fail("Disagree started the application")
-        log("PASS: Disagree ends with status 0 and starts nothing")
-    finally:
-        run.cleanup()
+@scenario(ClosePorvaneInSeconds="2", CloseApplicationOnClose="True", ShowCloseDialog="True")
+def typical(run):
+    log("application started, pid %d" % agree(run))
+    if not run.helper_running():
+        fail("the application is not running")
+    notice_ends_everything(run, timeout=15)
+    log("PASS: typical run; the application was ended")
 
 
-def scenario_ini_error(args):
-    run = Run(args, ini(PolicyWidth="wide"))
-    try:
-        run.start()
-        box = find_window("Ini RW Class")
-        if box is None:
-            fail("no 'Ini RW Class' notice for a malformed PolicyWidth")
-        time.sleep(0.3)
-        press(box, "Return")
-        if not window_gone("Ini RW Class"):
-            fail("the notice did not go away on Return")
-        window = policy_window()
-        w, h = geometry(window)
-        log("policy window after the notice: %dx%d" % (w, h))
-        click(window, *disagree_point(window))
-        status = run.wait_exit()
-        if status != 0:
-            fail("exit status %s, expected 0" % status)
-        log("PASS: the notice, then the window, then an orderly end")
-    finally:
-        run.cleanup()
+# The warning comes two seconds before the timed close; the application runs on, and the timed
+# close still takes the warning away and ends everything, notice included. (That it leaves the
+# keyboard alone is the backend test's.)
+@scenario(ClosePorvaneInSeconds="4", CloseApplicationOnClose="True", ShowCloseDialog="True",
+          WarnBeforeSeconds="2")
+def warning(run):
+    agree(run)
+    need(find_window("Ending soon"), "no warning")
+    if not run.helper_running():
+        fail("the application ended when the warning appeared")
+    if not window_gone("Ending soon"):
+        fail("the timed close left the warning open")
+    notice_ends_everything(run)
+    log("PASS: the warning, then the timed close ended everything")
 
 
-def scenario_missing_policy(args):
-    run = Run(args, ini(PolicyFile="missing.rtf"), policy=False)
-    try:
-        run.start()
-        box = find_window("Porvane")
-        if box is None:
-            fail("no fatal error box for a missing policy file")
-        if find_window("Usage Policy", timeout=0.5) is not None:
-            fail("the policy window showed despite the fatal error")
-        # The box names the policy as it was resolved, beside the program.
-        text = run.box_text("Porvane").replace("\r\n", "\n")
-        expected = ("Run-time error '53':\n\nFile not found\n\n"
-                    + run.windows_path("missing.rtf"))
-        if text != expected:
-            fail("the fatal box says %r, not %r" % (text, expected))
-        time.sleep(0.3)
-        press(box, "Return")
-        status = run.wait_exit()
-        if status is None:
-            fail("Porvane did not end after the fatal error box")
-        if status != 1:
-            fail("exit status %s, expected 1" % status)
-        log("PASS: a missing policy file is fatal, names the file, status 1")
-    finally:
-        run.cleanup()
+@scenario()
+def disagree(run):
+    window = policy_window()
+    click(window, *disagree_point(window))
+    run.ends("Disagree")
+    time.sleep(0.5)
+    if os.path.exists(run.pid_file):
+        fail("Disagree started the application")
+    log("PASS: Disagree ends with status 0 and starts nothing")
 
 
-def scenario_outer_size(args):
-    run = Run(args, ini(PolicyWidth="640", PolicyHeight="480"))
-    try:
-        run.start()
-        window = policy_window()
-        w, h = geometry(window)
-        log("outer size %dx%d" % (w, h))
-        if (w, h) != (641, 481):
-            fail("outer size %dx%d, expected 641x481 at 96 DPI" % (w, h))
-        click(window, *disagree_point(window))
-        if run.wait_exit() != 0:
-            fail("no orderly end")
-        log("PASS: 641x481 for 640 x 480")
-    finally:
-        run.cleanup()
+@scenario(PolicyWidth="wide")
+def ini_error(run):
+    box = need(find_window("Ini RW Class"), "no 'Ini RW Class' notice for a malformed PolicyWidth")
+    time.sleep(0.3)
+    press(box, "Return")
+    if not window_gone("Ini RW Class"):
+        fail("the notice did not go away on Return")
+    window = policy_window()
+    log("policy window after the notice: %dx%d" % geometry(window))
+    click(window, *disagree_point(window))
+    run.ends("Disagree")
+    log("PASS: the notice, then the window, then an orderly end")
 
 
-def scenario_keyboard(args):
-    # Tab from Agree (focused first) to Disagree, then Space: the keyboard path of the dialog
-    # manager in the event loop.
-    run = Run(args, ini())
-    try:
-        run.start()
-        window = policy_window()
-        press(window, "Tab")
-        time.sleep(0.2)
-        xdotool("key", "space", check=True)
-        status = run.wait_exit()
-        if status is None:
-            fail("Tab, Space did not reach Disagree")
-        if status != 0 or os.path.exists(run.pid_file):
-            fail("Tab, Space did not act as Disagree (status %s)" % status)
-        log("PASS: keyboard Tab, Space on Disagree")
-    finally:
-        run.cleanup()
+@scenario(policy=False, PolicyFile="missing.rtf")
+def missing_policy(run):
+    box = need(find_window("Porvane"), "no fatal error box for a missing policy file")
+    if find_window("Usage Policy", timeout=0.5) is not None:
+        fail("the policy window showed despite the fatal error")
+    # The box names the policy as it was resolved, beside the program.
+    text = run.box_text("Porvane").replace("\r\n", "\n")
+    expected = "Run-time error '53':\n\nFile not found\n\n" + run.windows_path("missing.rtf")
+    if text != expected:
+        fail("the fatal box says %r, not %r" % (text, expected))
+    time.sleep(0.3)
+    press(box, "Return")
+    run.ends("the fatal error box", status=1)
+    log("PASS: a missing policy file is fatal, names the file, status 1")
 
 
-def scenario_openbox(args):
-    # Under a window manager: both windows untitled, so the titles must be exactly empty; both
-    # fixed (what Wine makes of our styles); the keyboard on Agree, then on OK.
-    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-    from desktops import (Openbox, check_empty_title, check_fixed_window, focused_window,
-                          frame_extents)
-
-    run = Run(args, ini(FormCaption="", CloseTitle="", ClosePorvaneAfterAgree="True",
-                        ShowCloseDialog="True"))
-    wm = Openbox(dict(os.environ), run.dir, reluctant=False)
-    try:
-        run.start()
-        found = wait_until(lambda: find_windows(""))
-        if found is None:
-            fail("no untitled policy window")
-        policy = found[0]
-        check_empty_title(os.environ, policy, "the policy window")
-        check_fixed_window(os.environ, policy, "the policy window")
-        # 640 x 480 configured: the frame Wine draws is all there is.
-        if geometry(policy) != (641, 481) or frame_extents(os.environ, policy) != (0, 0, 0, 0):
-            fail("the policy window is %s with a frame of %s, not 641x481 all told"
-                 % (geometry(policy), frame_extents(os.environ, policy)))
-        # Wine cannot ask the window manager for the focus; Openbox gives it to a new window
-        # off the taskbar only when it is a dialog, which Wine makes of an owned pop-up.
-        if wait_until(lambda: focused_window(os.environ) == policy) is None:
-            fail("the policy window did not get the keyboard focus")
-        xdotool("key", "Return", check=True)
-        if run.helper_pid() is None:
-            fail("Return did not agree")
-        notice = wait_until(lambda: [w for w in find_windows("") if w != policy])
-        if notice is None:
-            fail("no untitled closing notice")
-        check_empty_title(os.environ, notice[0], "the closing notice")
-        check_fixed_window(os.environ, notice[0], "the closing notice")
-        if wait_until(lambda: focused_window(os.environ) == notice[0]) is None:
-            fail("the closing notice did not get the keyboard focus")
-        xdotool("key", "Return", check=True)
-        if run.wait_exit() != 0:
-            fail("Return on the notice did not end the program")
-        log("PASS: untitled, fixed and focused under Openbox")
-    finally:
-        run.cleanup()
-        wm.stop()
+@scenario(PolicyWidth="640", PolicyHeight="480")
+def outer_size(run):
+    window = policy_window()
+    w, h = geometry(window)
+    log("outer size %dx%d" % (w, h))
+    if (w, h) != (641, 481):
+        fail("outer size %dx%d, expected 641x481 at 96 DPI" % (w, h))
+    click(window, *disagree_point(window))
+    run.ends("Disagree")
+    log("PASS: 641x481 for 640 x 480")
 
 
-def scenario_taskkill(args):
-    # `taskkill /im` without /f posts WM_CLOSE to every top-level window of the process, the
-    # hidden ones included: after Agree an end asked for from outside, handled as SIGTERM is on
-    # Linux. The program ends in order at once, notice or not, and the time limit's
-    # termination of the application still happens; nothing runs on with no window.
-    run = Run(args, ini(CloseApplicationOnClose="True", ShowCloseDialog="True"))
-    try:
-        run.start()
-        agree(run)
-        r = subprocess.run(["wine", "taskkill", "/im", "Porvane.exe"], capture_output=True,
-                           text=True, timeout=TIMEOUT)
-        log("taskkill: status %d, %s" % (r.returncode, (r.stdout + r.stderr).strip()))
-        if r.returncode != 0:
-            fail("taskkill found no window of Porvane.exe to close")
-        status = run.wait_exit()
-        if status is None:
-            fail("Porvane still runs after taskkill")
-        if status != 0:
-            fail("exit status %s, expected 0" % status)
-        if run.helper_running():
-            fail("the application still runs after Porvane ended")
-        log("PASS: taskkill ends the program in order and the application with it")
-    finally:
-        run.cleanup()
+# Tab from Agree (focused first) to Disagree, then Space: the keyboard path of the dialog
+# manager in the event loop.
+@scenario()
+def keyboard(run):
+    press(policy_window(), "Tab")
+    time.sleep(0.2)
+    xdotool("key", "space", check=True)
+    run.ends("Tab, Space")
+    if os.path.exists(run.pid_file):
+        fail("Tab, Space did not act as Disagree: the application was started")
+    log("PASS: keyboard Tab, Space on Disagree")
+
+
+# Under a window manager: both windows untitled, so the titles must be exactly empty; both
+# fixed (what Wine makes of our styles); the keyboard on Agree, then on OK.
+@scenario(openbox=True, FormCaption="", CloseTitle="", ClosePorvaneAfterAgree="True",
+          ShowCloseDialog="True")
+def openbox(run):
+    env = os.environ
+    policy = need(wait_until(lambda: find_windows("")), "no untitled policy window")[0]
+    check_empty_title(env, policy, "the policy window")
+    check_fixed_window(env, policy, "the policy window")
+    # 640 x 480 configured: the frame Wine draws is all there is.
+    if geometry(policy) != (641, 481) or frame_extents(env, policy) != (0, 0, 0, 0):
+        fail("the policy window is %s with a frame of %s, not 641x481 all told"
+             % (geometry(policy), frame_extents(env, policy)))
+    # Wine cannot ask the window manager for the focus; Openbox gives it to a new window off the
+    # taskbar only when it is a dialog, which Wine makes of an owned pop-up.
+    need(wait_until(lambda: focused_window(env) == policy),
+         "the policy window did not get the keyboard focus")
+    xdotool("key", "Return", check=True)
+    need(run.helper_pid(), "Return did not agree")
+    notice = need(wait_until(lambda: [w for w in find_windows("") if w != policy]),
+                  "no untitled closing notice")[0]
+    check_empty_title(env, notice, "the closing notice")
+    check_fixed_window(env, notice, "the closing notice")
+    need(wait_until(lambda: focused_window(env) == notice),
+         "the closing notice did not get the keyboard focus")
+    xdotool("key", "Return", check=True)
+    run.ends("Return on the notice")
+    log("PASS: untitled, fixed and focused under Openbox")
+
+
+# `taskkill /im` without /f posts WM_CLOSE to every top-level window of the process, the hidden
+# ones included: after Agree an end asked for from outside, handled as SIGTERM is on Linux. The
+# program ends in order at once, notice or not, and the time limit's termination of the
+# application still happens; nothing runs on with no window.
+@scenario(CloseApplicationOnClose="True", ShowCloseDialog="True")
+def taskkill(run):
+    agree(run)
+    r = subprocess.run(["wine", "taskkill", "/im", "Porvane.exe"], capture_output=True,
+                       text=True, timeout=TIMEOUT)
+    log("taskkill: status %d, %s" % (r.returncode, (r.stdout + r.stderr).strip()))
+    if r.returncode != 0:
+        fail("taskkill found no window of Porvane.exe to close")
+    run.ends("taskkill")
+    if run.helper_running():
+        fail("the application still runs after Porvane ended")
+    log("PASS: taskkill ends the program in order and the application with it")
 
 
 def main():
@@ -494,14 +436,11 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--helper", required=True)
     parser.add_argument("--policy", required=True)
-    parser.add_argument("scenario")
+    parser.add_argument("scenario", choices=SCENARIOS)
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         fail("no X display (run under xvfb-run)")
-    scenario = globals().get("scenario_" + args.scenario)
-    if scenario is None:
-        fail("unknown scenario " + args.scenario)
-    scenario(args)
+    SCENARIOS[args.scenario](args)
 
 
 if __name__ == "__main__":
