@@ -1,38 +1,8 @@
 #include "TestSupport.h"
 
-#include <atomic>
-#include <fstream>
-
 #include "settings/mdlGlobals.h"
 
 namespace testing_support {
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-        path_ = base / ("porvane-test-" +
-                        std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                        std::to_string(counter++) + "-" +
-                        std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000));
-        if (std::filesystem::create_directories(path_)) {
-            break;
-        }
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::string TempDir::write(const std::string& name, std::string_view bytes) const {
-    std::filesystem::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    auto u8 = file.u8string();
-    return {u8.begin(), u8.end()};
-}
 
 ProgramTest::ProgramTest() {
     restart();
@@ -57,8 +27,7 @@ void ProgramTest::writeIni(std::string_view text) {
 }
 
 std::string ProgramTest::iniPath() const {
-    auto u8 = (dir.path() / "Porvane.ini").u8string();
-    return {u8.begin(), u8.end()};
+    return dir.file("Porvane.ini");
 }
 
 }  // namespace testing_support

@@ -4,27 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "runtime/Program.h"
 #include "runtime/headless/HeadlessBackend.h"
+#include "tests/support/TempDir.h"
 
 namespace testing_support {
-
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    const std::filesystem::path& path() const { return path_; }
-    // Writes the bytes to a file in the folder and returns its full path, UTF-8.
-    std::string write(const std::string& name, std::string_view bytes) const;
-
-  private:
-    std::filesystem::path path_;
-};
 
 // A program on the headless backend, its executable directory a fresh temporary folder.
 class ProgramTest : public ::testing::Test {

@@ -189,6 +189,11 @@ class Gate:
         except subprocess.TimeoutExpired:
             raise Failure(f"the program did not end within {timeout:.0f} s") from None
 
+    def ends(self, status=0, what="the program", timeout=TIMEOUT):
+        """The program ends within the timeout, with this exit status."""
+        got = self.wait_exit(timeout)
+        check(got == status, f"{what}: exit status {got}, not {status}")
+
     def log_lines(self):
         """The lines the program wrote for its message boxes, without the "porvane: " prefix."""
         with open(self.log, encoding="utf-8", errors="replace") as f:

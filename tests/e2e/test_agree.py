@@ -40,8 +40,7 @@ def typical_run():
     check(is_running(pid), "the application ended before the closing notice was dismissed")
 
     gate.press(notice, "Return")
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
     gate.wait_ended(pid)
 
 
@@ -63,8 +62,7 @@ def close_after_agree(name):
     gate.press(gate.window(gate.caption), "Return")
     if runs_on:
         pid, _ = gate.started()
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
     if runs_on:
         check(is_running(pid), "the application was ended although CloseApplicationOnClose=False")
     else:

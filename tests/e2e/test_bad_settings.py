@@ -23,8 +23,7 @@ def malformed_width():
     check(width == DESIGNED_WIDTH, f"the policy window is {width} wide, not the designed "
           f"{DESIGNED_WIDTH}")
     gate.press(window, "Tab", "Return")
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
     gate.check_nothing_started()
     ini = os.path.join(gate.folder, "Porvane.ini")
     expected = (f"Ini RW Class: {ini}: Error Number: 13; Type mismatch; "
@@ -41,8 +40,7 @@ def no_settings_file():
     size = gate.geometry(window)
     check(size == DESIGNED_SIZE, f"the policy window is {size}, not the designed {DESIGNED_SIZE}")
     gate.press(window, "Tab", "Return")
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
 
 
 def missing_policy_file():
@@ -52,8 +50,7 @@ def missing_policy_file():
     box = gate.window("Porvane")
     check(not gate.find(gate.caption), "the policy window was shown without its document")
     gate.press(box, "Return")
-    status = gate.wait_exit()
-    check(status == 1, f"exit status {status}, not 1 after a fatal error")
+    gate.ends(status=1)
     gate.check_nothing_started()
     # The box's text, logged on one line, names the policy as resolved beside the program.
     expected = ("Run-time error '53': File not found; "
@@ -72,8 +69,7 @@ def missing_program():
     gate.press(gate.window(gate.caption), "Return")
     box = gate.window("Porvane")
     gate.press(box, "Return")
-    status = gate.wait_exit()
-    check(status == 1, f"exit status {status}, not 1 after a fatal error")
+    gate.ends(status=1)
     # A fatal error ends at once: no unload, so no closing notice either.
     check(not gate.find("Bye"), "the closing notice came after a fatal error")
     expected = "Run-time error '53': File not found; /nonexistent/prog"

@@ -95,7 +95,5 @@ def agrees_with_gate():
             gate.started()
 
 
-CASES = {"agrees_with_gate": agrees_with_gate}
-
 if __name__ == "__main__":
-    sys.exit(main(CASES))
+    sys.exit(main([agrees_with_gate]))

@@ -2,7 +2,7 @@
 
 import sys
 
-from harness import check, main, open_gate, settings
+from harness import main, open_gate, settings
 
 
 def declining_settings(show_notice):
@@ -19,8 +19,7 @@ def disagree():
     gate = open_gate("disagree", declining_settings("False")).start()
     # Agree has the focus; the next control in tab order is Disagree.
     gate.press(gate.window(gate.caption), "Tab", "Return")
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
     gate.check_nothing_started()
 
 
@@ -32,12 +31,9 @@ def close_boxes():
     gate.wait_hidden(gate.caption)
     gate.check_alive("the notice's close box")
     gate.close_request(notice)
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
     gate.check_nothing_started()
 
 
-CASES = {"disagree": disagree, "close_boxes": close_boxes}
-
 if __name__ == "__main__":
-    sys.exit(main(CASES))
+    sys.exit(main([disagree, close_boxes]))

@@ -56,8 +56,7 @@ def openbox_windows():
     check_fixed_window(gate.env, notice, "the closing notice")
     wait_for(lambda: focused_window(gate.env) == notice, "the keyboard focus on the notice")
     gate.xdotool("key", "Return")
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
 
 
 # name: (keys, configured width, configured height)
@@ -91,8 +90,7 @@ def openbox_sizes():
             gate.started()
         else:
             gate.close_request(policy)
-        status = gate.wait_exit()
-        check(status == 0, f"{name}: exit status {status}")
+        gate.ends(what=name)
 
 
 def wayland_run():
@@ -128,8 +126,7 @@ def wayland_run():
         check(notice["type"] == "floating_con", f"the notice is {notice['type']}")
         wait_for(lambda: (view() or {}).get("focused"), "the notice to have the focus")
         sway.close(pid)
-        status = gate.wait_exit()
-        check(status == 0, f"exit status {status}")
+        gate.ends()
         gate.wait_ended(app)
     finally:
         sway.stop()
@@ -154,8 +151,7 @@ def wayland_close_box_ends_every_time():
                      f"run {run}: the policy window on sway")
             sway.close(pid)
             closed = time.monotonic()
-            status = gate.wait_exit(timeout=2)
-            check(status == 0, f"run {run}: exit status {status}")
+            gate.ends(what=f"run {run}", timeout=2)
             gate.check_nothing_started()
             print(f"run {run}: gone {time.monotonic() - closed:.2f} s after the close box")
     finally:

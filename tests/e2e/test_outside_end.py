@@ -38,8 +38,7 @@ def sigterm(name):
         pid, _ = gate.started()
         gate.write_settings(sigterm_settings(close_app_later, show_notice))
     gate.signal(signal.SIGTERM)
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}, not 0 after an orderly end")
+    gate.ends()
     if pid is None:
         gate.check_nothing_started()
     elif app_ended:

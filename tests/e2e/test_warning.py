@@ -38,12 +38,9 @@ def warning_left_open():
         return not gate.find("Ending soon")
     wait_for(gone, "the timed close to take the warning away")
 
-    status = gate.wait_exit()
-    check(status == 0, f"exit status {status}")
+    gate.ends()
     gate.wait_ended(pid)
 
 
-CASES = {"warning_left_open": warning_left_open}
-
 if __name__ == "__main__":
-    sys.exit(main(CASES))
+    sys.exit(main([warning_left_open]))

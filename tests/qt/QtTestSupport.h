@@ -11,11 +11,6 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,43 +21,11 @@
 #include "runtime/Program.h"
 #include "runtime/qt/QtBackend.h"
 #include "settings/mdlGlobals.h"
+#include "tests/support/TempDir.h"
 
 namespace qt_testing {
 
-class TempDir {
-  public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        auto base = std::filesystem::temp_directory_path();
-        for (;;) {
-            path_ = base / ("porvane-qt-test-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(counter++));
-            if (std::filesystem::create_directories(path_)) {
-                break;
-            }
-        }
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::string write(const std::string& name, std::string_view bytes) const {
-        std::ofstream out(path_ / name, std::ios::binary);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file(name);
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-  private:
-    std::filesystem::path path_;
-};
+using testing_support::TempDir;
 
 // Processes events until `done` holds or `ms` pass; returns whether it held.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
