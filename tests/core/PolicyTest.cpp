@@ -215,40 +215,21 @@ TEST_P(AgreeCombinations, UnloadNoticeAndEnd) {
     EXPECT_EQ(backend().activeTimers(), 0) << "the timer never outlives its window";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Closing, AgreeCombinations,
-    ::testing::Values(
-        AgreeCase{"StaysHiddenForever", {}, false, 0, false},
-        AgreeCase{"StaysHiddenForeverEvenWithNotice", {.showCloseDialog = "True"}, false, 0, false},
-        AgreeCase{"CloseAtOnce", {.closeAfterAgree = "True"}, true, 0, false},
-        AgreeCase{"CloseAtOnceWithNotice",
-                  {.closeAfterAgree = "1", .showCloseDialog = "true"},
-                  true,
-                  0,
-                  true},
-        AgreeCase{"TimedFive", {.closeInSeconds = "5"}, false, 5, false},
-        AgreeCase{"TimedFiveWithNotice",
-                  {.closeInSeconds = "5", .showCloseDialog = "True"},
-                  false,
-                  5,
-                  true},
-        AgreeCase{"NegativeClosesOnFirstTick", {.closeInSeconds = "-5"}, false, 1, false},
-        AgreeCase{"NegativeWithNotice",
-                  {.closeInSeconds = "-5", .showCloseDialog = "True"},
-                  false,
-                  1,
-                  true},
-        AgreeCase{"AtOnceWinsOverTimed",
-                  {.closeAfterAgree = "True", .closeInSeconds = "5"},
-                  true,
-                  0,
-                  false},
-        AgreeCase{"AtOnceFalseWord",
-                  {.closeAfterAgree = "False", .closeInSeconds = "0"},
-                  false,
-                  0,
-                  false}),
-    [](const auto& row) { return std::string(row.param.name); });
+const AgreeCase kAgreeCases[] = {
+    {"StaysHiddenForever", {}, false, 0, false},
+    {"StaysHiddenForeverEvenWithNotice", {.showCloseDialog = "True"}, false, 0, false},
+    {"CloseAtOnce", {.closeAfterAgree = "True"}, true, 0, false},
+    {"CloseAtOnceWithNotice", {.closeAfterAgree = "1", .showCloseDialog = "true"}, true, 0, true},
+    {"TimedFive", {.closeInSeconds = "5"}, false, 5, false},
+    {"TimedFiveWithNotice", {.closeInSeconds = "5", .showCloseDialog = "True"}, false, 5, true},
+    {"NegativeClosesOnFirstTick", {.closeInSeconds = "-5"}, false, 1, false},
+    {"NegativeWithNotice", {.closeInSeconds = "-5", .showCloseDialog = "True"}, false, 1, true},
+    {"AtOnceWinsOverTimed", {.closeAfterAgree = "True", .closeInSeconds = "5"}, true, 0, false},
+    {"AtOnceFalseWord", {.closeAfterAgree = "False", .closeInSeconds = "0"}, false, 0, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Closing, AgreeCombinations, ::testing::ValuesIn(kAgreeCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // The time-limit warning, tick by tick after Agree: when it appears, that it comes once, and
 // that it never outlives the policy window.
