@@ -137,7 +137,9 @@ std::string formatText(const Report& report) {
     out += "  Agree starts: " + program(report) + "\n";
     out += "  after Agree: " + afterAgree(report) + "\n";
     std::int32_t warn = report.setting("WarnBeforeSeconds").number;
-    if (warn > 0 && report.setting("ClosePorvaneInSeconds").number != 0) {
+    // The closing tick wins over the warning, so a session of one tick or less (a negative one
+    // closes on the first) never shows it.
+    if (warn > 0 && report.setting("ClosePorvaneInSeconds").number > 1) {
         out += "  time-limit warning: " + quoted(report.setting("WarnTitle").text) + ", " +
                std::to_string(warn) + " seconds before the policy window closes\n";
     }
