@@ -1,7 +1,6 @@
 #include "check/Checker.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <map>
 
@@ -121,8 +120,7 @@ class Checker {
         auto [first, isNew] = sectionLines_.emplace(lower(name), line.number);
         repeatOf_ = isNew ? 0 : first->second;
         if (known.empty() && isNew) {
-            std::string_view near =
-                nearest(name, std::array<std::string_view, 3>{"General", "Application", "Closing"});
+            std::string_view near = nearest(name, knownSections());
             add(line.number, section_, "", Severity::Warning, 0,
                 "unknown section" +
                     (near.empty() ? std::string() : "; did you mean [" + std::string(near) + "]?"));
