@@ -30,20 +30,21 @@ std::u16string fromUtf16Le(std::string_view bytes) {
     return out;
 }
 
-}  // namespace
-
-char16_t fromWindows1252(unsigned char b) {
-    return b >= 0x80 && b <= 0x9F ? kHigh[b - 0x80] : char16_t{b};
-}
-
 void appendWindows1252(std::string_view bytes, std::string& out) {
     for (char c : bytes) {
         appendUtf8(out, fromWindows1252(static_cast<unsigned char>(c)));
     }
 }
 
+// `bytes` without a leading UTF-8 byte-order mark.
 std::string_view withoutUtf8Bom(std::string_view bytes) {
     return bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes;
+}
+
+}  // namespace
+
+char16_t fromWindows1252(unsigned char b) {
+    return b >= 0x80 && b <= 0x9F ? kHigh[b - 0x80] : char16_t{b};
 }
 
 std::u16string decodeToUtf16(std::string_view bytes) {
