@@ -63,14 +63,10 @@ std::string errorText(std::int32_t number) {
     return "error " + std::to_string(number) + " " + quoted(runtime::errorDescription(number));
 }
 
-std::string encodingOf(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE")) {
-        return "UTF-16LE";
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        return "UTF-8 with BOM";
-    }
-    return text::isValidUtf8(bytes) ? "UTF-8" : "Windows-1252";
+std::string encodingName(std::string_view bytes) {
+    // In the order of text::Encoding.
+    constexpr const char* kNames[] = {"UTF-16LE", "UTF-8 with BOM", "UTF-8", "Windows-1252"};
+    return kNames[static_cast<int>(text::encodingOf(bytes))];
 }
 
 class Checker {
@@ -78,7 +74,7 @@ class Checker {
     Checker(std::string_view file, std::string_view bytes, const Environment& env)
         : env_(env), text_(text::decodeToUtf16(bytes)) {
         report_.file = file;
-        report_.encoding = encodingOf(bytes);
+        report_.encoding = encodingName(bytes);
     }
 
     Report run() {
