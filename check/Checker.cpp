@@ -15,9 +15,6 @@
 namespace check {
 namespace {
 
-// The reader hands out at most this many characters of a value.
-constexpr std::size_t kMaxValue = 499;
-
 std::string lower(std::string_view name) {
     return text::utf16ToUtf8(runtime::foldProfileName(text::utf8ToUtf16(name)));
 }
@@ -169,10 +166,11 @@ class Checker {
                     "; the gate reads that one and ignores this one");
             return;
         }
-        if (line.value.size() > kMaxValue) {
+        if (line.value.size() > settings::kMaxIniValue) {
             add(line.number, section_, shown, Severity::Warning, 0,
                 "the value is " + std::to_string(line.value.size()) +
-                    " characters long; the gate reads only the first " + std::to_string(kMaxValue));
+                    " characters long; the gate reads only the first " +
+                    std::to_string(settings::kMaxIniValue));
         }
         if (line.value.size() != line.written.size()) {
             std::string message = "the reader strips the outer quotes; the gate reads " +
