@@ -1,7 +1,6 @@
 #include "check/Checker.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <map>
 
@@ -15,9 +14,6 @@
 
 namespace check {
 namespace {
-
-// The reader hands out at most this many characters of a value.
-constexpr std::size_t kMaxValue = 499;
 
 std::string lower(std::string_view name) {
     return text::utf16ToUtf8(runtime::foldProfileName(text::utf8ToUtf16(name)));
@@ -64,14 +60,10 @@ std::string errorText(std::int32_t number) {
     return "error " + std::to_string(number) + " " + quoted(runtime::errorDescription(number));
 }
 
-std::string encodingOf(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE")) {
-        return "UTF-16LE";
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        return "UTF-8 with BOM";
-    }
-    return text::isValidUtf8(bytes) ? "UTF-8" : "Windows-1252";
+std::string encodingName(std::string_view bytes) {
+    // In the order of text::Encoding.
+    constexpr const char* kNames[] = {"UTF-16LE", "UTF-8 with BOM", "UTF-8", "Windows-1252"};
+    return kNames[static_cast<int>(text::encodingOf(bytes))];
 }
 
 class Checker {
@@ -79,7 +71,7 @@ class Checker {
     Checker(std::string_view file, std::string_view bytes, const Environment& env)
         : env_(env), text_(text::decodeToUtf16(bytes)) {
         report_.file = file;
-        report_.encoding = encodingOf(bytes);
+        report_.encoding = encodingName(bytes);
     }
 
     Report run() {
@@ -121,8 +113,7 @@ class Checker {
         auto [first, isNew] = sectionLines_.emplace(lower(name), line.number);
         repeatOf_ = isNew ? 0 : first->second;
         if (known.empty() && isNew) {
-            std::string_view near =
-                nearest(name, std::array<std::string_view, 3>{"General", "Application", "Closing"});
+            std::string_view near = nearest(name, knownSections());
             add(line.number, section_, "", Severity::Warning, 0,
                 "unknown section" +
                     (near.empty() ? std::string() : "; did you mean [" + std::string(near) + "]?"));
@@ -175,10 +166,11 @@ class Checker {
                     "; the gate reads that one and ignores this one");
             return;
         }
-        if (line.value.size() > kMaxValue) {
+        if (line.value.size() > settings::kMaxIniValue) {
             add(line.number, section_, shown, Severity::Warning, 0,
                 "the value is " + std::to_string(line.value.size()) +
-                    " characters long; the gate reads only the first " + std::to_string(kMaxValue));
+                    " characters long; the gate reads only the first " +
+                    std::to_string(settings::kMaxIniValue));
         }
         if (line.value.size() != line.written.size()) {
             std::string message = "the reader strips the outer quotes; the gate reads " +

@@ -27,6 +27,8 @@ constexpr std::array kKeys{
     KeySpec{"Closing", "WarnText", KeyType::String, true},
 };
 
+constexpr std::array<std::string_view, 3> kSections{"General", "Application", "Closing"};
+
 bool same(std::string_view a, std::string_view b) {
     return runtime::sameProfileName(text::utf8ToUtf16(a), text::utf8ToUtf16(b));
 }
@@ -46,8 +48,12 @@ const KeySpec* findKey(std::string_view name) {
     return nullptr;
 }
 
+std::span<const std::string_view> knownSections() {
+    return kSections;
+}
+
 std::string_view knownSection(std::string_view name) {
-    for (std::string_view section : {"General", "Application", "Closing"}) {
+    for (std::string_view section : kSections) {
         if (same(section, name)) {
             return section;
         }

@@ -23,6 +23,9 @@ std::span<const KeySpec> knownKeys();
 // matched without regard to case, as the gate matches them.
 const KeySpec* findKey(std::string_view name);
 
+// The sections the gate reads, in the order of the table.
+std::span<const std::string_view> knownSections();
+
 // The known section of that name as the table spells it; empty for an unknown one.
 std::string_view knownSection(std::string_view name);
 

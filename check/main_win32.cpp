@@ -9,23 +9,7 @@
 
 #include "check/Cli.h"
 #include "runtime/win32/WideText.h"
-
-namespace {
-
-std::string executableDirectory() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    return runtime::win32::narrow(buffer.substr(0, buffer.find_last_of(L"\\/")));
-}
-
-}  // namespace
+#include "runtime/win32/Win32Backend.h"
 
 int main() {
     // The arguments in UTF-16, so that any file name arrives whole.
@@ -37,8 +21,8 @@ int main() {
     }
     ::LocalFree(argv);
     ::SetConsoleOutputCP(CP_UTF8);
-    check::CliResult result =
-        check::runCli("PorvaneCheck", args, executableDirectory() + "\\Porvane.ini");
+    check::CliResult result = check::runCli(
+        "PorvaneCheck", args, runtime::win32::executableDirectory() + "\\Porvane.ini");
     std::fwrite(result.out.data(), 1, result.out.size(), stdout);
     std::fwrite(result.err.data(), 1, result.err.size(), stderr);
     return result.status;

@@ -50,10 +50,7 @@ int hexValue(char c) {
 }  // namespace
 
 Parser::Parser(std::string_view bytes, DocumentBuilder::BlockTaker take)
-    : bytes_(bytes),
-      p_(bytes.data()),
-      end_(bytes.data() + bytes.size()),
-      builder_(std::move(take)) {
+    : p_(bytes.data()), end_(bytes.data() + bytes.size()), builder_(std::move(take)) {
     const std::size_t last = bytes.rfind('}');
     lastBrace_ = last == std::string_view::npos ? end_ : bytes.data() + last;
     stack_.reserve(64);

@@ -138,7 +138,6 @@ class Parser {
     GroupState& state() { return stack_.back(); }
     const GroupState& state() const { return stack_.back(); }
 
-    std::string_view bytes_;
     const char* p_;
     const char* end_;
     const char* lastBrace_;

@@ -35,8 +35,9 @@ class WindowEvents {
     virtual ~WindowEvents() = default;
     // The user activated the control with this id (mouse or keyboard).
     virtual void clicked(int controlId) = 0;
-    // The title bar's close box or the window manager asked the window to close; on Windows
-    // also a WM_CLOSE from outside while the window is hidden (taskkill without /f).
+    // The title bar's close box or the window manager asked the window to close. (On Windows a
+    // WM_CLOSE to a hidden window comes from outside, taskkill without /f: that one ends the
+    // program through ProgramEvents::endRequested instead.)
     virtual void closeRequested() = 0;
     // The window's size changed for a reason of the platform's own (the window manager).
     virtual void resized() = 0;

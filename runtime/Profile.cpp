@@ -31,11 +31,6 @@ char16_t foldCase(char16_t c) {
     return c;
 }
 
-bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-    return std::ranges::equal(a, b,
-                              [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
-}
-
 // The section name of a "[name]" line, or nothing for any other line.
 std::optional<std::u16string_view> sectionName(std::u16string_view line) {
     if (line.empty() || line.front() != u'[') {
@@ -88,7 +83,8 @@ void scanProfile(std::u16string_view text, const std::function<bool(const Profil
 }
 
 bool sameProfileName(std::u16string_view a, std::u16string_view b) {
-    return equalsIgnoreCase(a, b);
+    return std::ranges::equal(a, b,
+                              [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
 }
 
 std::u16string foldProfileName(std::u16string_view name) {
@@ -109,9 +105,9 @@ std::optional<std::u16string> findProfileValue(std::u16string_view text,
             if (inSection) {
                 return false;  // only the first matching section counts
             }
-            inSection = equalsIgnoreCase(line.name, wantedSection);
+            inSection = sameProfileName(line.name, wantedSection);
         } else if (inSection && line.kind == ProfileLine::Key &&
-                   equalsIgnoreCase(line.name, wantedKey)) {
+                   sameProfileName(line.name, wantedKey)) {
             found = std::u16string(line.value);
             return false;
         }

@@ -12,8 +12,8 @@
 
 namespace {
 
-// The profile reader's buffer: 499 characters and a terminator.
-constexpr std::size_t kBufferSize = 500;
+// The profile reader's buffer: the longest value and a terminator.
+constexpr std::size_t kBufferSize = settings::kMaxIniValue + 1;
 
 std::string context(std::string_view section, std::string_view key) {
     return "Error getting Section = " + std::string(section) + " - Key = " + std::string(key);

@@ -3,6 +3,7 @@
 // never fails towards its caller: when reading or converting fails it shows the "Ini RW Class"
 // notice and returns the empty string, False or 0.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext);
 
 namespace settings {
+
+// The most characters of a value the reader hands out; the rest is cut off.
+inline constexpr std::size_t kMaxIniValue = 499;
 
 // The value GetIniString would return for the key, read from profile text already decoded and
 // without any notice: the settings checker reads through this.

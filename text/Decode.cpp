@@ -30,49 +30,64 @@ std::u16string fromUtf16Le(std::string_view bytes) {
     return out;
 }
 
+// `bytes` without a leading UTF-8 byte-order mark.
+std::string_view withoutUtf8Bom(std::string_view bytes) {
+    return bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes;
+}
+
+// The text after its byte-order mark, if any. A UTF-8 mark is dropped before Windows-1252 too:
+// an editor wrote it, whatever it then wrote after it.
+std::string_view withoutBom(std::string_view bytes, Encoding encoding) {
+    return encoding == Encoding::Utf16Le ? bytes.substr(kUtf16LeBom.size()) : withoutUtf8Bom(bytes);
+}
+
 }  // namespace
 
 char16_t fromWindows1252(unsigned char b) {
     return b >= 0x80 && b <= 0x9F ? kHigh[b - 0x80] : char16_t{b};
 }
 
-void appendWindows1252(std::string_view bytes, std::string& out) {
-    for (char c : bytes) {
-        appendUtf8(out, fromWindows1252(static_cast<unsigned char>(c)));
+Encoding encodingOf(std::string_view bytes) {
+    if (bytes.starts_with(kUtf16LeBom)) {
+        return Encoding::Utf16Le;
     }
-}
-
-std::string_view withoutUtf8Bom(std::string_view bytes) {
-    return bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes;
+    if (!isValidUtf8(withoutUtf8Bom(bytes))) {
+        return Encoding::Windows1252;
+    }
+    return bytes.starts_with(kUtf8Bom) ? Encoding::Utf8WithBom : Encoding::Utf8;
 }
 
 std::u16string decodeToUtf16(std::string_view bytes) {
-    if (bytes.starts_with(kUtf16LeBom)) {
-        return fromUtf16Le(bytes.substr(kUtf16LeBom.size()));
+    const Encoding encoding = encodingOf(bytes);
+    const std::string_view text = withoutBom(bytes, encoding);
+    if (encoding == Encoding::Utf16Le) {
+        return fromUtf16Le(text);
     }
-    bytes = withoutUtf8Bom(bytes);
-    if (isValidUtf8(bytes)) {
-        return utf8ToUtf16(bytes);
+    if (encoding != Encoding::Windows1252) {
+        return utf8ToUtf16(text);
     }
     std::u16string out;
-    out.reserve(bytes.size());
-    for (char c : bytes) {
+    out.reserve(text.size());
+    for (char c : text) {
         out.push_back(fromWindows1252(static_cast<unsigned char>(c)));
     }
     return out;
 }
 
 std::string decodeToUtf8(std::string_view bytes) {
-    if (bytes.starts_with(kUtf16LeBom)) {
-        return utf16ToUtf8(fromUtf16Le(bytes.substr(kUtf16LeBom.size())));
+    const Encoding encoding = encodingOf(bytes);
+    const std::string_view text = withoutBom(bytes, encoding);
+    if (encoding == Encoding::Utf16Le) {
+        return utf16ToUtf8(fromUtf16Le(text));
     }
-    bytes = withoutUtf8Bom(bytes);
-    if (isValidUtf8(bytes)) {
-        return std::string(bytes);
+    if (encoding != Encoding::Windows1252) {
+        return std::string(text);
     }
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    appendWindows1252(bytes, out);
+    out.reserve(text.size() + text.size() / 2);
+    for (char c : text) {
+        appendUtf8(out, fromWindows1252(static_cast<unsigned char>(c)));
+    }
     return out;
 }
 

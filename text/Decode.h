@@ -11,11 +11,9 @@ namespace text {
 // unassigned map to the C1 controls of the same value, as Windows itself maps them.
 char16_t fromWindows1252(unsigned char b);
 
-// Appends Windows-1252 `bytes` to `out` as UTF-8.
-void appendWindows1252(std::string_view bytes, std::string& out);
-
-// `bytes` without a leading UTF-8 byte-order mark.
-std::string_view withoutUtf8Bom(std::string_view bytes);
+// How the decoders below read a text file's bytes.
+enum class Encoding { Utf16Le, Utf8WithBom, Utf8, Windows1252 };
+Encoding encodingOf(std::string_view bytes);
 
 // The text of a file: UTF-16LE after its byte-order mark; else UTF-8 (byte-order mark
 // dropped) when the bytes are valid UTF-8; else Windows-1252, the usual encoding of text files

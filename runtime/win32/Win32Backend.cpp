@@ -87,7 +87,7 @@ void Win32Backend::registerWindowClass() {
     }
 }
 
-std::string Win32Backend::executableDirectory() {
+std::string executableDirectory() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -102,6 +102,10 @@ std::string Win32Backend::executableDirectory() {
     }
     std::size_t sep = buffer.find_last_of(L"\\/");
     return narrow(std::wstring_view(buffer).substr(0, sep == std::wstring::npos ? 0 : sep));
+}
+
+std::string Win32Backend::executableDirectory() {
+    return win32::executableDirectory();
 }
 
 double Win32Backend::twipsPerPixelX() {

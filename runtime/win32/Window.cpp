@@ -37,18 +37,14 @@ Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, Wi
     // All are pop-ups (which look no different with a caption): Wine tells an X window manager
     // that an owned pop-up is a dialog, which Openbox, for one, focuses when it is shown
     // although it is off the taskbar.
-    if (params.kind == WindowKind::ToolWindow) {
-        style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-        exStyle_ = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-    } else {
-        style_ = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-        exStyle_ = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    }
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    DWORD exStyle = WS_EX_CONTROLPARENT;
+    exStyle |= params.kind == WindowKind::ToolWindow ? WS_EX_TOOLWINDOW : WS_EX_DLGMODALFRAME;
     if (params.kind == WindowKind::Notice) {
-        exStyle_ |= WS_EX_TOPMOST;  // above an application that fills the screen
+        exStyle |= WS_EX_TOPMOST;  // above an application that fills the screen
     }
     RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
-    ::AdjustWindowRectEx(&rc, style_, FALSE, exStyle_);
+    ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);
     // Every window is owned by the helper window: owned windows stay off the taskbar while
     // keeping their ordinary title bar, and under Wine an owned window is transient for its
     // owner, which X window managers do not name when its title is empty (Openbox shows
@@ -57,7 +53,7 @@ Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, Wi
     // The window procedure takes the handle at WM_NCCREATE, before this call returns. A pop-up
     // gets its first WM_SIZE while it is being made: that is no resize of the platform's.
     ownResize_ = true;
-    HWND created = ::CreateWindowExW(exStyle_, kWindowClass, widen(params.title).c_str(), style_,
+    HWND created = ::CreateWindowExW(exStyle, kWindowClass, widen(params.title).c_str(), style,
                                      CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
                                      rc.bottom - rc.top, owner, nullptr, backend_.instance_, this);
     ownResize_ = false;

@@ -70,8 +70,6 @@ class Win32Backend::Window : public NativeWindow {
 
     Win32Backend& backend_;
     WindowEvents& events_;
-    DWORD style_ = 0;
-    DWORD exStyle_ = 0;
     ScopedOwnWindow hwnd_;
     bool ownResize_ = false;
     // False for a notice, shown without taking the activation from the application.
