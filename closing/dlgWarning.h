@@ -14,7 +14,4 @@ class dlgWarning : public runtime::Form {
     runtime::CommandButton OKButton{*this, "OK", {4680, 1200, 1215, 375}, 0};
 
     void OKButton_Click();
-
-  protected:
-    void Form_Load() override;
 };

@@ -71,6 +71,8 @@ void frmUsagePolicy::cmdAgree_Click() {
         // The warning only has a meaning before a timed close; without one its keys are not
         // read, so a bad value there cannot interrupt the start.
         lWarnSeconds = GetIniLong(sIniFile, "Closing", "WarnBeforeSeconds", 0);
+        sWarnTitle = GetIniString(sIniFile, "Closing", "WarnTitle", "");
+        sWarnText = GetIniString(sIniFile, "Closing", "WarnText", "");
     }
     std::string c = GetIniString(sIniFile, "General", "Application", "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
@@ -96,8 +98,15 @@ void frmUsagePolicy::tmrClose_Timer() {
     } else if (lWarnSeconds > 0 && !bWarned && lCloseSeconds - lTicks <= lWarnSeconds) {
         // Both are positive here and lTicks is below lCloseSeconds: the difference fits.
         bWarned = true;
-        runtime::defaultInstance<dlgWarning>().Show();
+        ShowWarning();
     }
+}
+
+void frmUsagePolicy::ShowWarning() {
+    dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
+    warning.setCaption(sWarnTitle);
+    warning.lblText.setCaption(sWarnText);
+    warning.Show();
 }
 
 void frmUsagePolicy::Form_Unload() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "runtime/Backend.h"
 #include "runtime/Form.h"
@@ -29,8 +30,10 @@ class frmUsagePolicy : public runtime::Form {
     // Ticks counted so far by tmrClose_Timer.
     std::int32_t lTicks = 0;
     // Seconds before the timed close at which the time-limit warning appears; 0: none. Read on
-    // Agree.
+    // Agree with the warning's title and text.
     std::int32_t lWarnSeconds = 0;
+    std::string sWarnTitle;
+    std::string sWarnText;
     // True once the warning was shown: it comes once at most.
     bool bWarned = false;
 
@@ -46,6 +49,7 @@ class frmUsagePolicy : public runtime::Form {
 
   private:
     void CloseApplication();
+    void ShowWarning();
 
     // The started application itself, kept from its start so that ending it can never reach
     // another process that later got the same id.
