@@ -3,14 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "check/Checker.h"
 #include "check/Cli.h"
 #include "runtime/Error.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -182,14 +181,9 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
 }
 
 TEST(Checker, ExitStatusSaysWhetherThereIsAnythingToReport) {
-    auto dir = std::filesystem::temp_directory_path() / "porvane-check-cli";
-    std::filesystem::create_directories(dir);
-    auto write = [&](const char* name, const char* text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return (dir / name).string();
-    };
-    std::string bad = write("bad.ini", "[General]\r\nPolicyWidth=wide\r\n");
-    std::string missing = (dir / "absent.ini").string();
+    testing_support::TempDir dir;
+    std::string bad = dir.write("bad.ini", "[General]\r\nPolicyWidth=wide\r\n");
+    std::string missing = dir.file("absent.ini");
     struct Row {
         const char* name;
         std::vector<std::string> args;
@@ -218,7 +212,6 @@ TEST(Checker, ExitStatusSaysWhetherThereIsAnythingToReport) {
         EXPECT_EQ(result.status, row.status);
         EXPECT_EQ(result.err, row.err);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -53,6 +53,11 @@ class Policy : public testing_support::ProgramTest {
         writeIni(settings.text());
         program->start<frmUsagePolicy>();
     }
+    // Starts with a [General] section titled "T" and these lines after the title.
+    void startTitled(const std::string& general) {
+        writeIni("[General]\r\nFormCaption=T\r\n" + general);
+        program->start<frmUsagePolicy>();
+    }
     frmUsagePolicy& form() { return *program->existing<frmUsagePolicy>(); }
     bool agree() { return backend().click(kTitle, "Agree"); }
     bool noticeShown() const { return backend().visibleWindow("Goodbye") != nullptr; }
@@ -123,8 +128,7 @@ TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         restart();
-        writeIni(std::string("[General]\r\nFormCaption=T\r\n") + row.keys);
-        program->start<frmUsagePolicy>();
+        startTitled(row.keys);
         const auto* w = backend().visibleWindow("T");
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->outer, row.outer);
@@ -143,22 +147,19 @@ TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
 
 TEST_F(Policy, OuterSizeIsOnePixelMoreThanConfiguredAtAnyFactor) {
     backend().setTwipsPerPixel(10.0);
-    writeIni("[General]\r\nFormCaption=T\r\nPolicyWidth=640\r\nPolicyHeight=480\r\n");
-    program->start<frmUsagePolicy>();
+    startTitled("PolicyWidth=640\r\nPolicyHeight=480\r\n");
     EXPECT_EQ(backend().visibleWindow("T")->outer, (PixelSize{641, 481}));
 }
 
 TEST_F(Policy, ClientShorterThanTheButtonBandLeavesTheViewAtZeroHeight) {
-    writeIni("[General]\r\nFormCaption=T\r\nPolicyHeight=40\r\n");
-    program->start<frmUsagePolicy>();
+    startTitled("PolicyHeight=40\r\n");
     EXPECT_EQ(form().rtbPolicy.Height(), 0);
     EXPECT_EQ(backend().visibleWindow("T")->controls[0]->bounds.height, 0);
     EXPECT_EQ(form().cmdDisagree.Top(), 220);
 }
 
 TEST_F(Policy, MalformedSizeShowsTheNoticeAndKeepsTheDesignedWidth) {
-    writeIni("[General]\r\nFormCaption=T\r\nPolicyWidth=wide\r\nPolicyHeight=40000\r\n");
-    program->start<frmUsagePolicy>();
+    startTitled("PolicyWidth=wide\r\nPolicyHeight=40000\r\n");
     ASSERT_EQ(backend().messageBoxes().size(), 2u);
     EXPECT_NE(backend().messageBoxes()[0].text.find("Key = PolicyWidth"), std::string::npos);
     EXPECT_NE(backend().messageBoxes()[1].text.find("Overflow"), std::string::npos);
@@ -408,8 +409,7 @@ TEST_F(Policy, TickDueWhileANoticeIsOpenIsDeliveredAfterIt) {
 
 TEST_F(Policy, PolicyDocumentIsLoadedFromBesideTheSettings) {
     dir.write("policy.rtf", "{\\rtf1 Be nice.}");
-    writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=policy.rtf\r\n");
-    program->start<frmUsagePolicy>();
+    startTitled("PolicyFile=policy.rtf\r\n");
     EXPECT_EQ(backend().visibleWindow("T")->controls[0]->document, "{\\rtf1 Be nice.}");
 }
 
@@ -423,8 +423,7 @@ TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStartAndNamesItsPath) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         restart();
-        writeIni("[General]\r\nFormCaption=T\r\nPolicyFile=" + row.file + "\r\n");
-        program->start<frmUsagePolicy>();
+        startTitled("PolicyFile=" + row.file + "\r\n");
         ASSERT_EQ(backend().messageBoxes().size(), 1u);
         std::string resolved = (dir.path() / row.file).string();
         EXPECT_EQ(backend().messageBoxes()[0].text, row.head + resolved);
@@ -434,10 +433,8 @@ TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStartAndNamesItsPath) {
 }
 
 TEST_F(Policy, KeysUnderTheWrongSectionAreNotFound) {
-    writeIni(
-        "[General]\r\nFormCaption=T\r\nShowCloseDialog=True\r\nClosePorvaneInSeconds=5\r\n"
-        "[Closing]\r\nFormCaption=Wrong\r\n");
-    program->start<frmUsagePolicy>();
+    startTitled(
+        "ShowCloseDialog=True\r\nClosePorvaneInSeconds=5\r\n[Closing]\r\nFormCaption=Wrong\r\n");
     EXPECT_NE(backend().visibleWindow("T"), nullptr);
     EXPECT_EQ(form().lCloseSeconds, 0);
     backend().requestClose("T");

@@ -39,6 +39,15 @@ class Probe : public runtime::Form {
 class Backend : public QtProgramTest {
   protected:
     Probe& probe() { return program->defaultInstance<Probe>(); }
+    void showProbe() {
+        program->post([this] { probe().Show(); });
+        settle();
+    }
+};
+
+// A program side of the loop that asks nothing of it.
+struct QuietProgram : runtime::ProgramEvents {
+    void endRequested() override {}
 };
 
 TEST_F(Backend, ExecutableDirectoryIsTheTestProgramsFolder) {
@@ -60,14 +69,12 @@ TEST_F(Backend, DialogIsFixedWithACloseBoxAndCentredOnFirstShowOnly) {
     // Hidden and shown again: it stays where it was.
     w->move(10, 20);
     program->post([this] { probe().Hide(); });
-    program->post([this] { probe().Show(); });
-    settle();
+    showProbe();
     EXPECT_EQ(w->pos(), QPoint(10, 20));
 }
 
 TEST_F(Backend, OwnSizeChangesAreNotReportedAsResizes) {
-    program->post([this] { probe().Show(); });
-    settle();
+    showProbe();
     // The first show ran the resize step, and again once the frame was known.
     int before = probe().resizes;
     EXPECT_EQ(before, 2);
@@ -81,15 +88,13 @@ TEST_F(Backend, OwnSizeChangesAreNotReportedAsResizes) {
 }
 
 TEST_F(Backend, ButtonClicksReachTheHandler) {
-    program->post([this] { probe().Show(); });
-    settle();
+    showProbe();
     qobject_cast<QPushButton*>(widget(probe().OK))->click();
     EXPECT_EQ(probe().clicks, 1);
 }
 
 TEST_F(Backend, LabelIsPlainWrappedAndTopLeft) {
-    program->post([this] { probe().Show(); });
-    settle();
+    showProbe();
     auto* label = qobject_cast<QLabel*>(widget(probe().note));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
@@ -133,25 +138,15 @@ TEST_F(Backend, TimerIsPreciseAndReleasedSafely) {
 }
 
 TEST_F(Backend, MessageBoxTurnsCrLfIntoLineBreaks) {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::Critical;
-    backend->onMessageBox = [&](QMessageBox& box) {
-        text = box.text();
-        title = box.windowTitle();
-        icon = box.icon();
-        box.accept();
-    };
     backend->messageBox("one\r\ntwo\r\n\r\nfour", "Title", runtime::MessageIcon::None);
-    EXPECT_EQ(text, QStringLiteral("one\ntwo\n\nfour"));
-    EXPECT_EQ(title, QStringLiteral("Title"));
-    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("one\ntwo\n\nfour"));
+    EXPECT_EQ(boxes[0].title, QStringLiteral("Title"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
 }
 
 TEST_F(Backend, QuitFromAHandlerEndsTheLoopWithItsStatus) {
-    struct Events : runtime::ProgramEvents {
-        void endRequested() override {}
-    } events;
+    QuietProgram events;
     QTimer::singleShot(50, &scope, [this] { backend->quit(7); });
     EXPECT_EQ(backend->runEventLoop(events), 7);
 }
@@ -163,9 +158,7 @@ TEST_F(Backend, OnlyTheRuntimeEndsTheLoop) {
         probe().Show();
         probe().Hide();
     });
-    struct Events : runtime::ProgramEvents {
-        void endRequested() override {}
-    } events;
+    QuietProgram events;
     bool running = false;
     QTimer::singleShot(200, &scope, [&] {
         running = !program->ended();

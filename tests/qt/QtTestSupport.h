@@ -57,7 +57,8 @@ class QtProgramTest : public ::testing::Test {
         // No test waits for ever on a box: each is recorded and dismissed unless a test
         // installs its own hook.
         backend->onMessageBox = [this](QMessageBox& box) {
-            messages.push_back(box.text().toStdString());
+            boxes.push_back({box.text(), box.windowTitle(), box.icon(),
+                             static_cast<int>(box.buttons().size()), box.isModal()});
             box.accept();
         };
     }
@@ -85,8 +86,17 @@ class QtProgramTest : public ::testing::Test {
                                                  : QMargins();
     }
 
+    // A message box as it was shown.
+    struct Box {
+        QString text;
+        QString title;
+        QMessageBox::Icon icon;
+        int buttons;
+        bool modal;
+    };
+
     TempDir dir;
-    std::vector<std::string> messages;
+    std::vector<Box> boxes;
     // Context of the test's single-shot timers: one that has not fired dies with the test.
     QObject scope;
     std::unique_ptr<runtime::qt::QtBackend> backend;

@@ -48,6 +48,13 @@ std::string fixture() {
            pngHex(4, 2) + R"(}\par})";
 }
 
+// A paragraph of one plain run.
+rtf::Paragraph paragraph(const char* text) {
+    rtf::Paragraph p;
+    p.inlines.push_back(rtf::Run{text, {}, {}});
+    return p;
+}
+
 struct Rendered {
     mutable QTextDocument document;
     explicit Rendered(const std::string& rtf) {
@@ -129,11 +136,10 @@ TEST(RtfToQt, ListsBecomeQtLists) {
 
 TEST(RtfToQt, MarkerQtCannotNumberStaysAsText) {
     rtf::Document model;
-    rtf::Paragraph p;
+    rtf::Paragraph p = paragraph("Fourth");
     p.format.listMarker = "4.";  // a list that starts at four
     p.format.leftIndent = 720;
     p.format.firstLineIndent = -360;
-    p.inlines.push_back(rtf::Run{"Fourth", {}, {}});
     model.blocks.emplace_back(p);
     Rendered r(model);
     EXPECT_EQ(r.document.toPlainText(), QStringLiteral("4.\tFourth"));
@@ -161,19 +167,13 @@ TEST(RtfToQt, TablesBecomeQtTables) {
 }
 
 TEST(RtfToQt, NestedTablesAndMergedWidths) {
-    rtf::Paragraph inner;
-    inner.inlines.push_back(rtf::Run{"inner", {}, {}});
     rtf::Table nested;
-    nested.rows.push_back(rtf::TableRow{{rtf::TableCell{1000, {rtf::Block(inner)}}}});
-    rtf::Paragraph a;
-    a.inlines.push_back(rtf::Run{"a", {}, {}});
-    rtf::Paragraph b;
-    b.inlines.push_back(rtf::Run{"b", {}, {}});
+    nested.rows.push_back(rtf::TableRow{{rtf::TableCell{1000, {rtf::Block(paragraph("inner"))}}}});
     rtf::Table outer;
     // Row one: two cells; row two: one cell spanning both.
-    outer.rows.push_back(rtf::TableRow{
-        {rtf::TableCell{1500, {rtf::Block(a)}}, rtf::TableCell{3000, {rtf::Block(nested)}}}});
-    outer.rows.push_back(rtf::TableRow{{rtf::TableCell{3000, {rtf::Block(b)}}}});
+    outer.rows.push_back(rtf::TableRow{{rtf::TableCell{1500, {rtf::Block(paragraph("a"))}},
+                                        rtf::TableCell{3000, {rtf::Block(nested)}}}});
+    outer.rows.push_back(rtf::TableRow{{rtf::TableCell{3000, {rtf::Block(paragraph("b"))}}}});
     rtf::Document model;
     model.blocks.emplace_back(outer);
     Rendered r(model);
@@ -202,9 +202,7 @@ TEST(RtfToQt, TableEdgeAtTheLargestIntStillGivesTheNextCellItsInch) {
 TEST(RtfToQt, TablesNestedTooDeepShowTheirTextUnframed) {
     // Twelve tables, each in the only cell of the one before: laid out as such, Qt would take
     // minutes.
-    rtf::Paragraph text;
-    text.inlines.push_back(rtf::Run{"innermost", {}, {}});
-    rtf::Block block(text);
+    rtf::Block block(paragraph("innermost"));
     for (int level = 0; level < 12; ++level) {
         rtf::Table table;
         table.rows.push_back(rtf::TableRow{{rtf::TableCell{1000, {block}}}});

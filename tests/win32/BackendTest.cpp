@@ -58,6 +58,9 @@ class Win32BackendTest : public ::testing::Test {
                                                    const char* text, int tab) {
         return w.createControl({ControlKind::Button, id, text, {10, 10, 80, 25}, tab});
     }
+    std::unique_ptr<runtime::NativeControl> richEdit(runtime::NativeWindow& w) {
+        return w.createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    }
 
     Win32Backend backend;
     Recorder events;
@@ -264,40 +267,33 @@ TEST_F(Win32BackendTest, TimerTicksUntilStopped) {
     EXPECT_EQ(ticks.count, after);
 }
 
-TEST_F(Win32BackendTest, RichEditShowsRtf) {
+TEST_F(Win32BackendTest, RichEditShowsEachKindOfDocument) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    rich->setDocument(
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}Hello \\b bold\\b0  caf\\'e9\\par}");
-    EXPECT_EQ(richText(controlHandle(*rich)), L"Hello bold caf\u00E9");
-}
-
-TEST_F(Win32BackendTest, RichEditTakesRtfAfterLeadingBlanksOrByteOrderMark) {
-    auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    for (const char* before : {" \r\n\t", "\xEF\xBB\xBF"}) {
-        rich->setDocument(std::string(before) + "{\\rtf1\\ansi X\\par}");
-        EXPECT_EQ(richText(controlHandle(*rich)), L"X") << before;
+    auto rich = richEdit(*w);
+    struct Row {
+        const char* name;
+        std::string document;
+        std::wstring shown;
+    } rows[] = {
+        {"Rtf", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}Hello \\b bold\\b0  caf\\'e9\\par}",
+         L"Hello bold caf\u00E9"},
+        {"RtfAfterBlanks", " \r\n\t{\\rtf1\\ansi X\\par}", L"X"},
+        {"RtfAfterByteOrderMark", "\xEF\xBB\xBF{\\rtf1\\ansi X\\par}", L"X"},
+        {"Utf8PlainText", "Plain caf\xC3\xA9 \xE2\x82\xAC\r\nline {\\rtf 2}",
+         L"Plain caf\u00E9 \u20AC\rline {\\rtf 2}"},
+        // Not UTF-8: the ANSI code page (1252 here).
+        {"AnsiPlainText", "caf\xE9 \x80", L"caf\u00E9 \u20AC"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        rich->setDocument(row.document);
+        EXPECT_EQ(richText(controlHandle(*rich)), row.shown);
     }
-}
-
-TEST_F(Win32BackendTest, RichEditShowsUtf8PlainText) {
-    auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    rich->setDocument("Plain caf\xC3\xA9 \xE2\x82\xAC\r\nline {\\rtf 2}");
-    EXPECT_EQ(richText(controlHandle(*rich)), L"Plain caf\u00E9 \u20AC\rline {\\rtf 2}");
-}
-
-TEST_F(Win32BackendTest, RichEditShowsAnsiPlainText) {
-    auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
-    rich->setDocument("caf\xE9 \x80");  // not UTF-8: the ANSI code page (1252 here)
-    EXPECT_EQ(richText(controlHandle(*rich)), L"caf\u00E9 \u20AC");
 }
 
 TEST_F(Win32BackendTest, RichEditEmptyAndReplaced) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    auto rich = richEdit(*w);
     rich->setDocument("first");
     rich->setDocument("");
     EXPECT_EQ(::GetWindowTextLengthW(controlHandle(*rich)), 0);
@@ -315,12 +311,14 @@ TEST_F(Win32BackendTest, EnvironmentAtNinetySixDpi) {
     EXPECT_EQ(runtime::win32::widen(backend.executableDirectory()), dir);
 }
 
+// The program's side of the loop: an end asked for from outside quits it with status 0.
 struct LoopEvents : runtime::ProgramEvents {
-    Win32Backend* backend = nullptr;
+    explicit LoopEvents(Win32Backend& b) : backend(b) {}
+    Win32Backend& backend;
     int endRequests = 0;
     void endRequested() override {
         ++endRequests;
-        backend->quit(0);
+        backend.quit(0);
     }
 };
 
@@ -333,16 +331,14 @@ TEST_F(Win32BackendTest, EventLoopRunsUntilQuitWithItsStatus) {
         }
     };
     t->start(20);
-    LoopEvents program;
-    program.backend = &backend;
+    LoopEvents program(backend);
     EXPECT_EQ(backend.runEventLoop(program), 3);
 }
 
 TEST_F(Win32BackendTest, SessionEndUnloadsThroughTheProgram) {
     HWND hidden = backend.messageWindow();
     EXPECT_EQ(::SendMessageW(hidden, WM_QUERYENDSESSION, 0, 0), TRUE);
-    LoopEvents program;
-    program.backend = &backend;
+    LoopEvents program(backend);
     Ticks ticks;
     auto t = backend.createTimer(ticks);
     ticks.onTick = [&] {
@@ -373,8 +369,7 @@ TEST_F(Win32BackendTest, TaskkillEndsTheProgramAndLeavesTheShownWindowAndHelperA
         for (HWND target : targets) {
             ::PostMessageW(target, WM_CLOSE, 0, 0);
         }
-        LoopEvents program;
-        program.backend = &backend;
+        LoopEvents program(backend);
         EXPECT_EQ(backend.runEventLoop(program), 0);
         EXPECT_GE(program.endRequests, 1);
         EXPECT_EQ(hiddenEvents.closes, 0) << "a hidden window has no close box";
