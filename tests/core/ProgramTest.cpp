@@ -191,13 +191,19 @@ TEST_F(Runtime, ProgramEndsWhenNoFormIsLoadedThenDestroysEveryForm) {
               (std::vector<std::string>{"Second.Unload", "First.Terminate", "Second.Terminate"}));
 }
 
-TEST_F(Runtime, AHiddenLoadedFormKeepsTheProgramAlive) {
+TEST_F(Runtime, AHiddenLoadedFormKeepsTheProgramAliveUntilAnEndFromOutside) {
     startFirst();
     backend().click("First", "Hide");
     EXPECT_FALSE(program->ended());
     EXPECT_EQ(backend().visibleWindow("First"), nullptr);
     EXPECT_TRUE(first().Loaded());
     EXPECT_FALSE(backend().click("First", "Go")) << "a hidden window takes no clicks";
+    // An end asked for from outside unloads it in order and destroys it.
+    program->endRequested();
+    EXPECT_TRUE(program->ended());
+    EXPECT_EQ(program->exitStatus(), 0);
+    EXPECT_EQ(std::vector<std::string>(gLog.end() - 2, gLog.end()),
+              (std::vector<std::string>{"First.Unload", "First.Terminate"}));
 }
 
 TEST_F(Runtime, CloseBoxUnloadsTheForm) {
@@ -251,16 +257,6 @@ TEST_F(Runtime, UnhandledErrorShowsTheBoxAndEndsWithStatusOneWithoutDestroySteps
     EXPECT_EQ(backend().quitStatus(), 1);
     EXPECT_EQ(std::count(gLog.begin(), gLog.end(), "First.Terminate"), 0);
     EXPECT_EQ(gLog.back(), "Go") << "the handler stopped at the error";
-}
-
-TEST_F(Runtime, EndRequestedFromOutsideUnloadsInOrderAndDestroys) {
-    startFirst();
-    backend().click("First", "Hide");
-    program->endRequested();
-    EXPECT_TRUE(program->ended());
-    EXPECT_EQ(program->exitStatus(), 0);
-    EXPECT_EQ(std::vector<std::string>(gLog.end() - 2, gLog.end()),
-              (std::vector<std::string>{"First.Unload", "First.Terminate"}));
 }
 
 TEST_F(Runtime, GeometryFollowsTheScreenFactor) {

@@ -18,6 +18,7 @@
 #include "policy/frmUsagePolicy.h"
 
 using qt_testing::QtProgramTest;
+using qt_testing::running;
 using qt_testing::settle;
 using qt_testing::waitUntil;
 
@@ -32,17 +33,6 @@ constexpr const char* kIni =
 
 int px(int twips) {
     return static_cast<int>(std::lround(twips / 15.0));
-}
-
-bool processAlive(pid_t pid) {
-    // Alive and not a zombie.
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) {
-        return false;
-    }
-    auto close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
 }
 
 class PolicyWindow : public QtProgramTest {
@@ -173,13 +163,13 @@ TEST_F(PolicyWindow, EnterOnAgreeStartsTheApplicationAndTheEndTerminatesIt) {
     ASSERT_TRUE(waitUntil([&] { return !dir.read("started.pid").empty(); }));
     pid_t pid = std::stoi(dir.read("started.pid"));
     EXPECT_EQ(static_cast<double>(pid), *form().vTaskId);
-    EXPECT_TRUE(processAlive(pid));
+    EXPECT_TRUE(running(pid));
     // The policy window unloads (hidden, so through the runtime); the program ends and its
     // destroy step ends the application through the pidfd.
     program->post([this] { form().Unload(); });
     EXPECT_TRUE(program->ended());
     EXPECT_EQ(program->exitStatus(), 0);
-    EXPECT_TRUE(waitUntil([&] { return !processAlive(pid); }));
+    EXPECT_TRUE(waitUntil([&] { return !running(pid); }));
 }
 
 TEST_F(PolicyWindow, SpaceOnDisagreeEndsTheProgram) {
@@ -320,7 +310,7 @@ TEST_F(PolicyWindow, SigtermEndsTheProgramInOrderAndEndsTheApplication) {
     EXPECT_FALSE(form().Loaded());
     EXPECT_FALSE(program->existing<dlgClosing>()->Loaded());
     ASSERT_GT(child, 0);
-    EXPECT_TRUE(waitUntil([&] { return !processAlive(child); }));
+    EXPECT_TRUE(waitUntil([&] { return !running(child); }));
 }
 
 TEST_F(PolicyWindow, TitlePlaceholderIsShownLiterally) {

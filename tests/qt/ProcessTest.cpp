@@ -14,6 +14,8 @@
 #include "runtime/Error.h"
 #include "runtime/posix/Process.h"
 
+using qt_testing::processState;
+using qt_testing::running;
 using qt_testing::TempDir;
 using qt_testing::waitUntil;
 using runtime::posix::ChildProcess;
@@ -22,22 +24,6 @@ using runtime::posix::splitCommandLine;
 extern char** environ;
 
 namespace {
-
-// 'R', 'S', 'Z'... or 0 when there is no such process.
-char processState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) {
-        return 0;
-    }
-    auto close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() ? line[close + 2] : 0;
-}
-
-bool running(pid_t pid) {
-    char s = processState(pid);
-    return s != 0 && s != 'Z';
-}
 
 int startError(const std::string& line) {
     try {

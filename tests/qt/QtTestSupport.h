@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the Qt tests: a temporary folder per test, waiting on the event loop with
-// a deadline, and a Program on the Qt backend whose "executable directory" is that folder.
+// a deadline, whether a process runs, and a Program on the Qt backend whose "executable directory"
+// is that folder.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,6 +41,23 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
         QThread::msleep(2);
     }
     return true;
+}
+
+// 'R', 'S', 'Z'... from /proc, or 0 when there is no such process.
+inline char processState(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return 0;
+    }
+    auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() ? line[close + 2] : 0;
+}
+
+// Alive and not a zombie.
+inline bool running(int pid) {
+    char state = processState(pid);
+    return state != 0 && state != 'Z';
 }
 
 // Lets pending events (and deferred deletes) run for a moment.
