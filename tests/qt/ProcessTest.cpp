@@ -185,11 +185,6 @@ TEST_F(Process, ChildStartsWithDefaultSignals) {
     EXPECT_EQ(mask & 0x1000ULL, 0ULL);
 }
 
-TEST(ExecutableDirectory, IsTheFolderOfProcSelfExe) {
-    EXPECT_EQ(runtime::posix::executableDirectory(),
-              std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
-}
-
 TEST(StartErrors, Mapping) {
     EXPECT_EQ(runtime::posix::startErrorNumber(ENOENT), 53);
     EXPECT_EQ(runtime::posix::startErrorNumber(EACCES), 70);
