@@ -31,6 +31,8 @@ inline QString toQString(std::string_view utf8) {
 void prepareMap(QWidget& window);
 // Gives the keyboard focus to a mapped window on X11; see X11Hints.cpp.
 void takeFocus(QWidget& window);
+// Names the program and gives each window a role for screen readers; see Accessibility.cpp.
+void describeForScreenReaders();
 
 class Window;
 
@@ -38,7 +40,9 @@ class Window;
 // so that a widget waiting for deletion reports nothing more.
 class WindowWidget : public QWidget {
   public:
-    explicit WindowWidget(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+    WindowWidget(WindowKind windowKind, Qt::WindowFlags flags)
+        : QWidget(nullptr, flags), kind(windowKind) {}
+    const WindowKind kind;
     Window* owner = nullptr;
     // Set by a show: the next time the platform window is exposed, it takes the keyboard focus.
     bool focusOnExpose = false;
@@ -46,6 +50,7 @@ class WindowWidget : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
 };

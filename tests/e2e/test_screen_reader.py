@@ -1,0 +1,206 @@
+"""A blind user's run through the gate, with Orca, the screen reader of Linux desktops: the
+policy window is presented as a dialog with its title, the time-limit warning is announced with
+its title and message although it takes no focus, and the closing notice's message is read.
+Orca speaks into its debug log (speech itself is off); AT-SPI shows what it was told.
+
+Needs orca, at-spi2-core and python3-pyatspi (tools/install-deps).
+"""
+
+import glob
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+
+from harness import check, main, open_gate, process_state, settings, wait_for
+
+# Debian's Python modules (pyatspi) belong to the system's Python, whichever runs this test.
+SYSTEM_PYTHON = "/usr/bin/python3"
+
+SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*\{'established")
+
+
+def _gone(pid):
+    """The process has ended and, once it is ours (we are the subreaper), been reaped."""
+    if process_state(pid) == "Z":
+        try:
+            os.waitpid(pid, os.WNOHANG)
+        except ChildProcessError:
+            pass  # another's child still: reaped by its parent, or ours once that one is gone
+    return process_state(pid) is None
+
+
+def _children(pid):
+    """Ids of the live processes whose parent is pid."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat", encoding="ascii", errors="replace") as f:
+                    stat = f.read()
+            except OSError:
+                continue
+            if int(stat[stat.rindex(")") + 2:].split()[1]) == pid:
+                found.append(int(entry))
+    return found
+
+
+class ScreenReader:
+    """A session bus, the accessibility bus and Orca, for the desktop of env. Orca gets a home of
+    its own, so that no user's settings change what it says."""
+
+    def __init__(self, env, root):
+        self.procs = []
+        earlier = set(_children(os.getpid()))
+        bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address"], env,
+                          stdout=subprocess.PIPE)
+        address = bus.stdout.readline().decode().strip()
+        check(address, "dbus-daemon did not report its address")
+        self.env = dict(env, DBUS_SESSION_BUS_ADDRESS=address,
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        launcher = (glob.glob("/usr/libexec/at-spi-bus-launcher")
+                    + glob.glob("/usr/lib/*/at-spi-bus-launcher"))
+        check(launcher, "at-spi-bus-launcher not found (package at-spi2-core)")
+        self._spawn([launcher[0], "--launch-immediately"], self.env)
+        wait_for(lambda: subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+             "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True).returncode == 0,
+            "the accessibility bus")
+        home = os.path.join(root, "orca-home")
+        os.mkdir(home)
+        self.log = os.path.join(root, "orca.log")
+        self._spawn(["orca", "--replace", "--disable=speech", "--debug-file=" + self.log],
+                    dict(self.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                         XDG_DATA_HOME=os.path.join(home, ".local", "share")))
+        wait_for(lambda: os.path.exists(self.log) and "Startup complete" in self._read(),
+                 "Orca to start", timeout=60)
+        # What started detached itself on the way (the bus launcher does).
+        self.detached = set(_children(os.getpid())) - earlier - {p.pid for p in self.procs}
+
+    def _spawn(self, argv, env, stdout=subprocess.DEVNULL):
+        proc = subprocess.Popen(argv, env=env, stdout=stdout, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        return proc
+
+    def _read(self):
+        with open(self.log, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def spoken(self):
+        """Every line Orca has spoken so far."""
+        return [m.group(1) for m in SPOKEN.finditer(self._read())] if os.path.exists(
+            self.log) else []
+
+    def hears(self, *words):
+        """Waits until Orca has spoken a line holding all the words; returns that line."""
+        def said():
+            return next((line for line in self.spoken() if all(w in line for w in words)), None)
+        return wait_for(said, f"Orca to say {' ... '.join(words)!r}", timeout=30)
+
+    def stop(self):
+        # The bus launcher detaches itself, and the buses start helpers of their own (the
+        # accessibility bus's daemon, the registry): as our subreaper's orphans, they are found
+        # among our descendants by the private session bus they inherited.
+        mark = ("DBUS_SESSION_BUS_ADDRESS=" + self.env["DBUS_SESSION_BUS_ADDRESS"]).encode()
+        helpers = set(self.detached)
+        todo = [os.getpid()]
+        while todo:
+            for pid in _children(todo.pop()):
+                todo.append(pid)
+                try:
+                    with open(f"/proc/{pid}/environ", "rb") as f:
+                        if mark in f.read().split(b"\0"):
+                            helpers.add(pid)
+                except OSError:
+                    pass
+        for proc in reversed(self.procs):
+            if proc.poll() is None:
+                proc.terminate()
+        for pid in helpers:
+            if process_state(pid) not in (None, "Z"):
+                os.kill(pid, signal.SIGTERM)
+        for proc in self.procs:
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+        for pid in helpers:
+            wait_for(lambda: _gone(pid), f"helper {pid} to end", timeout=5)
+
+
+DUMP = r"""
+import json, sys, pyatspi
+def node(o, depth):
+    d = {"role": o.getRoleName(), "name": o.name}
+    try:
+        d["text"] = o.queryText().getText(0, -1)
+    except NotImplementedError:
+        pass
+    d["children"] = [node(c, depth + 1) for c in o if c is not None] if depth < 5 else []
+    return d
+apps = [a for a in pyatspi.Registry.getDesktop(0)
+        if a is not None and a.get_process_id() == int(sys.argv[1])]
+print(json.dumps([node(a, 0) for a in apps]))
+"""
+
+
+def accessible_tree(env, pid):
+    """The program as AT-SPI shows it: {role, name, text, children}."""
+    out = subprocess.run([SYSTEM_PYTHON, "-c", DUMP, str(pid)], env=env, capture_output=True,
+                         text=True, timeout=30)
+    check(out.returncode == 0, f"reading the accessible tree failed: {out.stderr}")
+    apps = json.loads(out.stdout)
+    check(len(apps) == 1, f"AT-SPI shows {len(apps)} applications of pid {pid}")
+    return apps[0]
+
+
+def nodes(tree):
+    yield tree
+    for child in tree["children"]:
+        yield from nodes(child)
+
+
+SCREEN_READER = settings(
+    General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf", "AgreeCaption": "&Agree",
+             "DisagreeCaption": "&Disagree", "Application": "{application}"},
+    Application={"ClosePorvaneInSeconds": "4", "CloseApplicationOnClose": "True"},
+    Closing={"ShowCloseDialog": "True", "CloseTitle": "Goodbye",
+             "CloseText": "The session has ended.", "WarnBeforeSeconds": "2",
+             "WarnTitle": "Ending soon", "WarnText": "Save your work."},
+)
+
+
+def orca_run():
+    gate = open_gate("orca", SCREEN_READER).start(openbox=True, services=[ScreenReader])
+    reader = gate.services[0]
+    policy = gate.window(gate.caption)
+    reader.hears(gate.caption, "dialog")
+
+    app = accessible_tree(gate.env, gate.proc.pid)
+    check(app["name"] == "Porvane", f"the application is named {app['name']!r}")
+    window = app["children"][0]
+    check((window["role"], window["name"]) == ("dialog", gate.caption),
+          f"the policy window is a {window['role']} named {window['name']!r}")
+    view = [n for n in nodes(window) if n["name"] == "Usage policy"]
+    check(view and "studies only" in view[0].get("text", ""),
+          "no view named Usage policy with the policy's text")
+
+    gate.press(policy, "Return")
+    pid, _ = gate.started()
+    reader.hears("notification", "Ending soon")
+    reader.hears("Save your work.")
+    notice = gate.window("Goodbye")
+    reader.hears("Goodbye", "The session has ended.")
+
+    # Escape closes the notice, as its close box does, and so ends the run.
+    gate.press(notice, "Escape")
+    gate.ends()
+    gate.wait_ended(pid)
+    print("Orca said:\n  " + "\n  ".join(reader.spoken()))
+
+
+if __name__ == "__main__":
+    sys.exit(main([orca_run]))
