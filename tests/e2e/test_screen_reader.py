@@ -1,13 +1,13 @@
 """A blind user's run through the gate, with Orca, the screen reader of Linux desktops: the
 policy window is presented as a dialog with its title, the time-limit warning is announced with
 its title and message although it takes no focus, and the closing notice's message is read.
-Orca speaks into its debug log (speech itself is off); AT-SPI shows what it was told.
+Orca speaks into its debug log (speech itself is off), which also names where each event came
+from.
 
-Needs orca, at-spi2-core and python3-pyatspi (tools/install-deps).
+Needs orca, at-spi2-core and dbus (tools/install-deps).
 """
 
 import glob
-import json
 import os
 import re
 import signal
@@ -15,9 +15,6 @@ import subprocess
 import sys
 
 from harness import check, main, open_gate, process_state, settings, wait_for
-
-# Debian's Python modules (pyatspi) belong to the system's Python, whichever runs this test.
-SYSTEM_PYTHON = "/usr/bin/python3"
 
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*\{'established")
 
@@ -74,7 +71,7 @@ class ScreenReader:
         self._spawn(["orca", "--replace", "--disable=speech", "--debug-file=" + self.log],
                     dict(self.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                          XDG_DATA_HOME=os.path.join(home, ".local", "share")))
-        wait_for(lambda: os.path.exists(self.log) and "Startup complete" in self._read(),
+        wait_for(lambda: os.path.exists(self.log) and "Startup complete" in self.log_text(),
                  "Orca to start", timeout=60)
         # What started detached itself on the way (the bus launcher does).
         self.detached = set(_children(os.getpid())) - earlier - {p.pid for p in self.procs}
@@ -84,13 +81,13 @@ class ScreenReader:
         self.procs.append(proc)
         return proc
 
-    def _read(self):
+    def log_text(self):
         with open(self.log, encoding="utf-8", errors="replace") as f:
             return f.read()
 
     def spoken(self):
         """Every line Orca has spoken so far."""
-        return [m.group(1) for m in SPOKEN.finditer(self._read())] if os.path.exists(
+        return [m.group(1) for m in SPOKEN.finditer(self.log_text())] if os.path.exists(
             self.log) else []
 
     def hears(self, *words):
@@ -131,44 +128,12 @@ class ScreenReader:
             wait_for(lambda: _gone(pid), f"helper {pid} to end", timeout=5)
 
 
-DUMP = r"""
-import json, sys, pyatspi
-def node(o, depth):
-    d = {"role": o.getRoleName(), "name": o.name}
-    try:
-        d["text"] = o.queryText().getText(0, -1)
-    except NotImplementedError:
-        pass
-    d["children"] = [node(c, depth + 1) for c in o if c is not None] if depth < 5 else []
-    return d
-apps = [a for a in pyatspi.Registry.getDesktop(0)
-        if a is not None and a.get_process_id() == int(sys.argv[1])]
-print(json.dumps([node(a, 0) for a in apps]))
-"""
-
-
-def accessible_tree(env, pid):
-    """The program as AT-SPI shows it: {role, name, text, children}."""
-    out = subprocess.run([SYSTEM_PYTHON, "-c", DUMP, str(pid)], env=env, capture_output=True,
-                         text=True, timeout=30)
-    check(out.returncode == 0, f"reading the accessible tree failed: {out.stderr}")
-    apps = json.loads(out.stdout)
-    check(len(apps) == 1, f"AT-SPI shows {len(apps)} applications of pid {pid}")
-    return apps[0]
-
-
-def nodes(tree):
-    yield tree
-    for child in tree["children"]:
-        yield from nodes(child)
-
-
 SCREEN_READER = settings(
     General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf", "AgreeCaption": "&Agree",
              "DisagreeCaption": "&Disagree", "Application": "{application}"},
-    Application={"ClosePorvaneInSeconds": "4", "CloseApplicationOnClose": "True"},
+    Application={"ClosePorvaneInSeconds": "6", "CloseApplicationOnClose": "True"},
     Closing={"ShowCloseDialog": "True", "CloseTitle": "Goodbye",
-             "CloseText": "The session has ended.", "WarnBeforeSeconds": "2",
+             "CloseText": "The session has ended.", "WarnBeforeSeconds": "4",
              "WarnTitle": "Ending soon", "WarnText": "Save your work."},
 )
 
@@ -178,16 +143,6 @@ def orca_run():
     reader = gate.services[0]
     policy = gate.window(gate.caption)
     reader.hears(gate.caption, "dialog")
-
-    app = accessible_tree(gate.env, gate.proc.pid)
-    check(app["name"] == "Porvane", f"the application is named {app['name']!r}")
-    window = app["children"][0]
-    check((window["role"], window["name"]) == ("dialog", gate.caption),
-          f"the policy window is a {window['role']} named {window['name']!r}")
-    view = [n for n in nodes(window) if n["name"] == "Usage policy"]
-    check(view and "studies only" in view[0].get("text", ""),
-          "no view named Usage policy with the policy's text")
-
     gate.press(policy, "Return")
     pid, _ = gate.started()
     reader.hears("notification", "Ending soon")
@@ -199,6 +154,12 @@ def orca_run():
     gate.press(notice, "Escape")
     gate.ends()
     gate.wait_ended(pid)
+    # Orca's own account of where the events came from: the program by its name, the policy
+    # window a dialog by its title, the view by its name.
+    log = reader.log_text()
+    for what in (f"[dialog | {gate.caption}] in [application | Porvane]",
+                 "[text | Usage policy] in [application | Porvane]"):
+        check(what in log, f"Orca's log never names {what}")
     print("Orca said:\n  " + "\n  ".join(reader.spoken()))
 
 
