@@ -47,11 +47,6 @@ void describeForScreenReaders() {
     }
     installed = true;
     QAccessible::installFactory(describe);
-    // The bridge may have described the program before the factory was there.
-    QAccessibleInterface* app = QAccessible::queryAccessibleInterface(qApp);
-    if (app != nullptr && dynamic_cast<Application*>(app) == nullptr) {
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(app));
-    }
 }
 
 }  // namespace runtime::qt
