@@ -249,7 +249,7 @@ class Gate:
             with open(self.log, encoding="utf-8", errors="replace") as f:
                 lines.append("program output:\n" + f.read())
         if self.x is not None:
-            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
+            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.x.env,
                                   capture_output=True, text=True)
             shown = [l for l in tree.stdout.splitlines() if '"' in l]
             lines.append("windows:\n" + "\n".join(shown))

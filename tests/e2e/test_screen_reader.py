@@ -50,7 +50,20 @@ class ScreenReader:
 
     def __init__(self, env, root):
         self.procs = []
+        self.env = env
         earlier = set(_children(os.getpid()))
+        started = False
+        try:
+            self._start(root)
+            started = True
+        finally:
+            # What started detached itself on the way (the bus launcher does).
+            self.detached = set(_children(os.getpid())) - earlier - {p.pid for p in self.procs}
+            if not started:
+                self.stop()  # no one else knows of us yet
+
+    def _start(self, root):
+        env = self.env
         bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address"], env,
                           stdout=subprocess.PIPE)
         address = bus.stdout.readline().decode().strip()
@@ -68,16 +81,23 @@ class ScreenReader:
         home = os.path.join(root, "orca-home")
         os.mkdir(home)
         self.log = os.path.join(root, "orca.log")
-        self._spawn(["orca", "--replace", "--disable=speech", "--debug-file=" + self.log],
-                    dict(self.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                         XDG_DATA_HOME=os.path.join(home, ".local", "share")))
-        wait_for(lambda: os.path.exists(self.log) and "Startup complete" in self.log_text(),
-                 "Orca to start", timeout=60)
-        # What started detached itself on the way (the bus launcher does).
-        self.detached = set(_children(os.getpid())) - earlier - {p.pid for p in self.procs}
+        # Not --replace: that kills every other Orca of this user, ours or not. Orca runs once
+        # per user, so it refuses to start while another one runs.
+        with open(os.path.join(root, "orca.out"), "wb") as out:
+            orca = self._spawn(["orca", "--disable=speech", "--debug-file=" + self.log],
+                               dict(self.env, HOME=home,
+                                    XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                                    XDG_DATA_HOME=os.path.join(home, ".local", "share")),
+                               stdout=out, stderr=subprocess.STDOUT)
 
-    def _spawn(self, argv, env, stdout=subprocess.DEVNULL):
-        proc = subprocess.Popen(argv, env=env, stdout=stdout, stderr=subprocess.DEVNULL)
+        def ready():
+            check(orca.poll() is None, "Orca ended at start (another Orca of this user running?)"
+                  f": see {out.name}")
+            return os.path.exists(self.log) and "Startup complete" in self.log_text()
+        wait_for(ready, "Orca to start", timeout=60)
+
+    def _spawn(self, argv, env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
+        proc = subprocess.Popen(argv, env=env, stdout=stdout, stderr=stderr)
         self.procs.append(proc)
         return proc
 
@@ -100,7 +120,7 @@ class ScreenReader:
         # The bus launcher detaches itself, and the buses start helpers of their own (the
         # accessibility bus's daemon, the registry): as our subreaper's orphans, they are found
         # among our descendants by the private session bus they inherited.
-        mark = ("DBUS_SESSION_BUS_ADDRESS=" + self.env["DBUS_SESSION_BUS_ADDRESS"]).encode()
+        mark = ("DBUS_SESSION_BUS_ADDRESS=" + self.env.get("DBUS_SESSION_BUS_ADDRESS", "-")).encode()
         helpers = set(self.detached)
         todo = [os.getpid()]
         while todo:
