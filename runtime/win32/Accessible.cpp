@@ -20,16 +20,23 @@ class WithRole final : public IAccessible {
 
     // IUnknown: ours for IAccessible and IDispatch; what else readers ask of the standard
     // object (IEnumVARIANT for the children, IOleWindow for the window) is the platform's.
+    // Nothing else is handed on: COM would marshal the platform's object in place of ours
+    // (IMarshal), and a reader would get the plain client role back.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (out == nullptr) {
             return E_POINTER;
         }
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        *out = nullptr;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
+            iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
         }
-        return inner_->QueryInterface(iid, out);
+        if (iid == __uuidof(IEnumVARIANT) || iid == __uuidof(IOleWindow)) {
+            return inner_->QueryInterface(iid, out);
+        }
+        return E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -141,12 +148,12 @@ LRESULT Win32Backend::Window::accessibleClient(WPARAM wp) {
     // Handing an object across takes COM on this thread; the first request starts it.
     static const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     IAccessible* standard = nullptr;
-    if (!com || FAILED(::CreateStdAccessibleObject(hwnd(), OBJID_CLIENT, IID_IAccessible,
+    if (!com || FAILED(::CreateStdAccessibleObject(hwnd(), OBJID_CLIENT, __uuidof(IAccessible),
                                                    reinterpret_cast<void**>(&standard)))) {
         return ::DefWindowProcW(hwnd(), WM_GETOBJECT, wp, static_cast<LPARAM>(OBJID_CLIENT));
     }
     auto* described = new WithRole(standard, role_);
-    LRESULT result = ::LresultFromObject(IID_IAccessible, wp, described);
+    LRESULT result = ::LresultFromObject(__uuidof(IAccessible), wp, described);
     described->Release();
     return result;
 }

@@ -294,7 +294,7 @@ TEST_F(Win32BackendTest, ScreenReadersAndEscape) {
 
         IAccessible* client = nullptr;
         ASSERT_HRESULT_SUCCEEDED(::AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT),
-                                                              IID_IAccessible,
+                                                              __uuidof(IAccessible),
                                                               reinterpret_cast<void**>(&client)));
         VARIANT self{};
         self.vt = VT_I4;
