@@ -9,7 +9,7 @@
 
 #include <utility>
 
-#include "runtime/posix/Process.h"
+#include "runtime/NativeFiles.h"
 #include "runtime/posix/SignalPipe.h"
 #include "runtime/qt/Objects.h"
 
@@ -76,7 +76,7 @@ std::string QtBackend::executableDirectory() {
     if (executableDirectoryOverride) {
         return *executableDirectoryOverride;
     }
-    return posix::executableDirectory();
+    return runtime::executableDirectory();
 }
 
 double QtBackend::twipsPerPixelX() {

@@ -1,6 +1,10 @@
 #include "runtime/NativeFiles.h"
 
+#include <windows.h>
+
 #include <cwchar>
+#include <stdexcept>
+#include <string>
 
 #include "runtime/win32/WideText.h"
 
@@ -22,6 +26,24 @@ bool isAbsolutePath(std::string_view p) {
 
 char pathSeparator() {
     return '\\';
+}
+
+std::string executableDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) {
+            throw std::runtime_error("GetModuleFileNameW failed (error " +
+                                     std::to_string(::GetLastError()) + ")");
+        }
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    std::size_t sep = buffer.find_last_of(L"\\/");
+    return win32::narrow(std::wstring_view(buffer).substr(0, sep == std::wstring::npos ? 0 : sep));
 }
 
 }  // namespace runtime
