@@ -52,9 +52,9 @@ std::string program(const Report& report) {
 }
 
 std::string afterAgree(const Report& report) {
-    std::int32_t seconds = report.setting("ClosePorvaneInSeconds").number;
+    std::int32_t seconds = report.setting(settings::key::ClosePorvaneInSeconds).number;
     std::string text;
-    if (report.setting("ClosePorvaneAfterAgree").flag) {
+    if (report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
         text = "the policy window closes at once";
     } else if (seconds > 0) {
         text = "after " + std::to_string(seconds) + " seconds the policy window closes";
@@ -63,10 +63,11 @@ std::string afterAgree(const Report& report) {
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
-    if (report.setting("ShowCloseDialog").flag) {
-        text += ", the closing notice " + quoted(report.setting("CloseTitle").text) + " is shown";
+    if (report.setting(settings::key::ShowCloseDialog).flag) {
+        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
+                " is shown";
     }
-    text += report.setting("CloseApplicationOnClose").flag
+    text += report.setting(settings::key::CloseApplicationOnClose).flag
                 ? ", and the application is ended when the gate ends"
                 : ", and the application keeps running";
     return text;
@@ -124,24 +125,25 @@ std::string formatText(const Report& report) {
     for (const Problem& problem : report.problems) {
         out += location(report, problem) + problem.message + "\n";
     }
-    std::string title = report.setting("FormCaption").text;
+    std::string title = report.setting(settings::key::FormCaption).text;
     out += "What the gate will do with " + report.file + ":\n";
     out += "  policy window: title " + quoted(title) + ", buttons " +
-           quoted(report.setting("DisagreeCaption").text) + " and " +
-           quoted(report.setting("AgreeCaption").text) + "\n";
-    out += "  size in pixels: " + size(report.setting("PolicyWidth").number, kDesignedWidth) +
-           " wide, " + size(report.setting("PolicyHeight").number, kDesignedHeight) + " high\n";
+           quoted(report.setting(settings::key::DisagreeCaption).text) + " and " +
+           quoted(report.setting(settings::key::AgreeCaption).text) + "\n";
+    out += "  size in pixels: " +
+           size(report.setting(settings::key::PolicyWidth).number, kDesignedWidth) + " wide, " +
+           size(report.setting(settings::key::PolicyHeight).number, kDesignedHeight) + " high\n";
     out += "  policy: " +
            (report.policyPath.empty() ? std::string("none, an empty view") : report.policyPath) +
            "\n";
     out += "  Agree starts: " + program(report) + "\n";
     out += "  after Agree: " + afterAgree(report) + "\n";
-    std::int32_t warn = report.setting("WarnBeforeSeconds").number;
+    std::int32_t warn = report.setting(settings::key::WarnBeforeSeconds).number;
     // The closing tick wins over the warning, so a session of one tick or less (a negative one
     // closes on the first) never shows it.
-    if (warn > 0 && report.setting("ClosePorvaneInSeconds").number > 1) {
-        out += "  time-limit warning: " + quoted(report.setting("WarnTitle").text) + ", " +
-               std::to_string(warn) + " seconds before the policy window closes\n";
+    if (warn > 0 && report.setting(settings::key::ClosePorvaneInSeconds).number > 1) {
+        out += "  time-limit warning: " + quoted(report.setting(settings::key::WarnTitle).text) +
+               ", " + std::to_string(warn) + " seconds before the policy window closes\n";
     }
     return out;
 }

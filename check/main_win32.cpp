@@ -10,6 +10,7 @@
 #include "check/Cli.h"
 #include "runtime/NativeFiles.h"
 #include "runtime/win32/WideText.h"
+#include "settings/Keys.h"
 
 int main() {
     // The arguments in UTF-16, so that any file name arrives whole.
@@ -22,7 +23,7 @@ int main() {
     ::LocalFree(argv);
     ::SetConsoleOutputCP(CP_UTF8);
     check::CliResult result =
-        check::runCli("PorvaneCheck", args, runtime::executableDirectory() + "\\Porvane.ini");
+        check::runCli("PorvaneCheck", args, settings::iniFileIn(runtime::executableDirectory()));
     std::fwrite(result.out.data(), 1, result.out.size(), stdout);
     std::fwrite(result.err.data(), 1, result.err.size(), stderr);
     return result.status;

@@ -8,8 +8,11 @@
 #include "runtime/Files.h"
 #include "runtime/Program.h"
 #include "runtime/Services.h"
+#include "settings/Keys.h"
 #include "settings/dmlRWINIFile.h"
 #include "settings/mdlGlobals.h"
+
+namespace key = settings::key;
 
 frmUsagePolicy::frmUsagePolicy()
     : Form({runtime::WindowKind::ToolWindow, "Usage Policy", /*clientWidth=*/4695,
@@ -27,28 +30,32 @@ void frmUsagePolicy::Form_Load() {
     bWarned = false;
     bAppStarted = false;
 
-    sIniFile = runtime::AppPath() + runtime::pathSeparator() + "Porvane.ini";
+    sIniFile = settings::iniFileIn(runtime::AppPath());
 
-    setCaption(GetIniString(sIniFile, "General", "FormCaption", ""));
-    cmdDisagree.setCaption(GetIniString(sIniFile, "General", "DisagreeCaption", ""));
-    cmdAgree.setCaption(GetIniString(sIniFile, "General", "AgreeCaption", ""));
+    setCaption(GetIniString(sIniFile, key::FormCaption.section, key::FormCaption.name, ""));
+    cmdDisagree.setCaption(
+        GetIniString(sIniFile, key::DisagreeCaption.section, key::DisagreeCaption.name, ""));
+    cmdAgree.setCaption(
+        GetIniString(sIniFile, key::AgreeCaption.section, key::AgreeCaption.name, ""));
 
     // A relative policy path means a file beside the settings, wherever we were started from.
-    std::string policyFile = GetIniString(sIniFile, "General", "PolicyFile", "");
+    std::string policyFile =
+        GetIniString(sIniFile, key::PolicyFile.section, key::PolicyFile.name, "");
     rtbPolicy.LoadFile(runtime::resolvePath(runtime::AppPath(), policyFile));
 
     // The configured size is in pixels; one pixel more than asked, as the window always had.
     const float t = static_cast<float>(runtime::TwipsPerPixelX());
-    std::int16_t w = GetIniInteger(sIniFile, "General", "PolicyWidth", 0);
+    std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth.section, key::PolicyWidth.name, 0);
     if (w != 0) {
         setWidth(static_cast<int>(static_cast<float>(w) * t + t));
     }
-    std::int16_t h = GetIniInteger(sIniFile, "General", "PolicyHeight", 0);
+    std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight.section, key::PolicyHeight.name, 0);
     if (h != 0) {
         setHeight(static_cast<int>(static_cast<float>(h) * t + t));
     }
 
-    std::int32_t s = GetIniLong(sIniFile, "Application", "ClosePorvaneInSeconds", 0);
+    std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds.section,
+                                key::ClosePorvaneInSeconds.name, 0);
     if (s != 0) {
         lCloseSeconds = s;
     }
@@ -70,14 +77,16 @@ void frmUsagePolicy::cmdAgree_Click() {
         tmrClose.setEnabled(true);
         // The warning only has a meaning before a timed close; without one its keys are not
         // read, so a bad value there cannot interrupt the start.
-        lWarnSeconds = GetIniLong(sIniFile, "Closing", "WarnBeforeSeconds", 0);
-        sWarnTitle = GetIniString(sIniFile, "Closing", "WarnTitle", "");
-        sWarnText = GetIniString(sIniFile, "Closing", "WarnText", "");
+        lWarnSeconds =
+            GetIniLong(sIniFile, key::WarnBeforeSeconds.section, key::WarnBeforeSeconds.name, 0);
+        sWarnTitle = GetIniString(sIniFile, key::WarnTitle.section, key::WarnTitle.name, "");
+        sWarnText = GetIniString(sIniFile, key::WarnText.section, key::WarnText.name, "");
     }
-    std::string c = GetIniString(sIniFile, "General", "Application", "");
+    std::string c = GetIniString(sIniFile, key::Application.section, key::Application.name, "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
-    if (GetIniBoolean(sIniFile, "Application", "ClosePorvaneAfterAgree", false)) {
+    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree.section,
+                      key::ClosePorvaneAfterAgree.name, false)) {
         Unload();
     }
     bAppStarted = true;
@@ -114,7 +123,7 @@ void frmUsagePolicy::Form_Unload() {
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
-    if (GetIniBoolean(sIniFile, "Closing", "ShowCloseDialog", false)) {
+    if (GetIniBoolean(sIniFile, key::ShowCloseDialog.section, key::ShowCloseDialog.name, false)) {
         runtime::defaultInstance<dlgClosing>().Show();
     }
 }
@@ -126,7 +135,8 @@ void frmUsagePolicy::Form_Terminate() {
 }
 
 void frmUsagePolicy::CloseApplication() {
-    if (!GetIniBoolean(sIniFile, "Application", "CloseApplicationOnClose", false)) {
+    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
+                       key::CloseApplicationOnClose.name, false)) {
         return;
     }
     // Ended through the identity kept since the start, never by opening vTaskId afresh: by
