@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Profile.h"
@@ -50,10 +51,6 @@ std::string_view nearest(std::string_view name, const Names& names) {
         }
     }
     return best;
-}
-
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
 }
 
 std::string errorText(std::int32_t number) {
@@ -217,9 +214,10 @@ class Checker {
             }
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
-            // The time-limit warning's keys are read on Agree only when there is a time limit.
+            // The time-limit warning's keys (the additions) are read only with a time limit.
             if (known.addition &&
-                report_.setting(settings::key::ClosePorvaneInSeconds).number == 0) {
+                !policy::readsWarningKeys(
+                    report_.setting(settings::key::ClosePorvaneInSeconds).number)) {
                 add(setting, Severity::Warning, error.number,
                     what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
                 return setting;

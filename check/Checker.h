@@ -73,4 +73,7 @@ std::string formatText(const Report& report);
 // One JSON object with the file, its encoding, the problems and the effective settings.
 std::string formatJson(const Report& report);
 
+// A value as the reports quote it.
+std::string quoted(std::string_view text);
+
 }  // namespace check

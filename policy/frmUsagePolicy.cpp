@@ -4,6 +4,7 @@
 
 #include "closing/dlgClosing.h"
 #include "closing/dlgWarning.h"
+#include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
@@ -15,8 +16,8 @@
 namespace key = settings::key;
 
 frmUsagePolicy::frmUsagePolicy()
-    : Form({runtime::WindowKind::ToolWindow, "Usage Policy", /*clientWidth=*/4695,
-            /*clientHeight=*/4785}) {
+    : Form({runtime::WindowKind::ToolWindow, "Usage Policy", policy::kClientWidth,
+            policy::kClientHeight}) {
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
@@ -43,15 +44,16 @@ void frmUsagePolicy::Form_Load() {
         GetIniString(sIniFile, key::PolicyFile.section, key::PolicyFile.name, "");
     rtbPolicy.LoadFile(runtime::resolvePath(runtime::AppPath(), policyFile));
 
-    // The configured size is in pixels; one pixel more than asked, as the window always had.
+    // The configured size is in pixels, the outer size a little larger than asked.
     const float t = static_cast<float>(runtime::TwipsPerPixelX());
+    const float extra = static_cast<float>(policy::kExtraPixels) * t;
     std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth.section, key::PolicyWidth.name, 0);
     if (w != 0) {
-        setWidth(static_cast<int>(static_cast<float>(w) * t + t));
+        setWidth(static_cast<int>(static_cast<float>(w) * t + extra));
     }
     std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight.section, key::PolicyHeight.name, 0);
     if (h != 0) {
-        setHeight(static_cast<int>(static_cast<float>(h) * t + t));
+        setHeight(static_cast<int>(static_cast<float>(h) * t + extra));
     }
 
     std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds.section,
@@ -75,8 +77,8 @@ void frmUsagePolicy::cmdAgree_Click() {
     Hide();
     if (lCloseSeconds != 0) {
         tmrClose.setEnabled(true);
-        // The warning only has a meaning before a timed close; without one its keys are not
-        // read, so a bad value there cannot interrupt the start.
+    }
+    if (policy::readsWarningKeys(lCloseSeconds)) {
         lWarnSeconds =
             GetIniLong(sIniFile, key::WarnBeforeSeconds.section, key::WarnBeforeSeconds.name, 0);
         sWarnTitle = GetIniString(sIniFile, key::WarnTitle.section, key::WarnTitle.name, "");
@@ -101,11 +103,10 @@ void frmUsagePolicy::tmrClose_Timer() {
         throw runtime::makeError(runtime::kOverflow);
     }
     lTicks += 1;
-    if (lTicks >= lCloseSeconds) {
+    if (lTicks >= policy::closingTick(lCloseSeconds)) {
         tmrClose.setEnabled(false);
         Unload();
-    } else if (lWarnSeconds > 0 && !bWarned && lCloseSeconds - lTicks <= lWarnSeconds) {
-        // Both are positive here and lTicks is below lCloseSeconds: the difference fits.
+    } else if (!bWarned && policy::warnsAt(lTicks, lCloseSeconds, lWarnSeconds)) {
         bWarned = true;
         ShowWarning();
     }

@@ -5,6 +5,8 @@
 #include <climits>
 #include <string>
 
+#include "runtime/Files.h"
+
 namespace runtime {
 
 std::FILE* openForReading(std::string_view utf8Path) {
@@ -32,8 +34,7 @@ std::string executableDirectory() {
         }
         buffer.resize(buffer.size() * 2);  // cut short: try a bigger buffer
     }
-    std::size_t slash = buffer.rfind('/');
-    return slash == std::string::npos ? std::string() : buffer.substr(0, slash == 0 ? 1 : slash);
+    return folderOf(buffer);
 }
 
 }  // namespace runtime

@@ -17,12 +17,10 @@
 #include <set>
 #include <vector>
 
+#include "runtime/qt/QtText.h"
+
 namespace runtime::qt {
 namespace {
-
-QString toQString(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QColor toQColor(const rtf::Colour& c) {
     return QColor(c.red, c.green, c.blue);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "runtime/Files.h"
 #include "runtime/win32/WideText.h"
 
 namespace runtime {
@@ -42,8 +43,7 @@ std::string executableDirectory() {
         }
         buffer.resize(buffer.size() * 2);
     }
-    std::size_t sep = buffer.find_last_of(L"\\/");
-    return win32::narrow(std::wstring_view(buffer).substr(0, sep == std::wstring::npos ? 0 : sep));
+    return folderOf(win32::narrow(buffer));
 }
 
 }  // namespace runtime
