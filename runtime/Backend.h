@@ -119,12 +119,11 @@ class NativeWindow {
     // The size with the frame and the title bar.
     virtual PixelSize outerSize() const = 0;
     virtual PixelSize clientSize() const = 0;
-    virtual void setOuterSize(PixelSize size) = 0;
     // One dimension of the outer size; the other keeps what it has. A window manager's frame
     // may only be known once the window is shown: the outer size set here stays, the client
     // area gives way.
-    virtual void setOuterWidth(int width) { setOuterSize({width, outerSize().height}); }
-    virtual void setOuterHeight(int height) { setOuterSize({outerSize().width, height}); }
+    virtual void setOuterWidth(int width) = 0;
+    virtual void setOuterHeight(int height) = 0;
 };
 
 class NativeTimer {

@@ -75,7 +75,6 @@ class Window : public NativeWindow {
     void centre() override;
     PixelSize outerSize() const override;
     PixelSize clientSize() const override;
-    void setOuterSize(PixelSize size) override;
     void setOuterWidth(int width) override;
     void setOuterHeight(int height) override;
 

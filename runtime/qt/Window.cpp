@@ -209,12 +209,6 @@ PixelSize Window::clientSize() const {
 
 // A configured dimension is the outer size, kept as the frame becomes known; the other
 // keeps the designed client size. Before the window is mapped the frame is not known yet.
-void Window::setOuterSize(PixelSize size) {
-    outerWidth_ = size.width;
-    outerHeight_ = size.height;
-    fitClient();
-}
-
 void Window::setOuterWidth(int width) {
     outerWidth_ = width;
     fitClient();

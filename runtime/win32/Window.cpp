@@ -158,7 +158,7 @@ PixelSize Win32Backend::Window::clientSize() const {
     return {rc.right, rc.bottom};
 }
 
-void Win32Backend::Window::setOuterSize(PixelSize size) {
+void Win32Backend::Window::resizeOuter(PixelSize size) {
     ownResize_ = true;
     ::SetWindowPos(hwnd(), nullptr, 0, 0, size.width, size.height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
