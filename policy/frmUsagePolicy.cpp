@@ -15,6 +15,18 @@
 
 namespace key = settings::key;
 
+namespace {
+
+// The layout of the resize step, twips: the band below the policy that holds the buttons, the
+// buttons' distance below the policy, Disagree's from the left edge and Agree's from the right
+// edge of the window, frame included.
+constexpr int kButtonBand = 800;
+constexpr int kButtonsBelowPolicy = 220;
+constexpr int kDisagreeLeft = 120;
+constexpr int kAgreeRight = 220;
+
+}  // namespace
+
 frmUsagePolicy::frmUsagePolicy()
     : Form({runtime::WindowKind::ToolWindow, "Usage Policy", policy::kClientWidth,
             policy::kClientHeight}) {
@@ -66,11 +78,11 @@ void frmUsagePolicy::Form_Load() {
 void frmUsagePolicy::Form_Resize() {
     rtbPolicy.setLeft(0);
     rtbPolicy.setWidth(ScaleWidth());
-    rtbPolicy.setHeight(ScaleHeight() - 800);
-    cmdDisagree.setLeft(120);
-    cmdDisagree.setTop(rtbPolicy.Height() + 220);
-    cmdAgree.setLeft(Width() - cmdAgree.Width() - 220);
-    cmdAgree.setTop(rtbPolicy.Height() + 220);
+    rtbPolicy.setHeight(ScaleHeight() - kButtonBand);
+    cmdDisagree.setLeft(kDisagreeLeft);
+    cmdDisagree.setTop(rtbPolicy.Height() + kButtonsBelowPolicy);
+    cmdAgree.setLeft(Width() - cmdAgree.Width() - kAgreeRight);
+    cmdAgree.setTop(rtbPolicy.Height() + kButtonsBelowPolicy);
 }
 
 void frmUsagePolicy::cmdAgree_Click() {

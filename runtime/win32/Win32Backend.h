@@ -92,7 +92,7 @@ HWND windowHandle(const NativeWindow& window);
 HWND controlHandle(const NativeControl& control);
 
 // The runtime error number for a CreateProcessW failure (53, 70 or 5).
-int errorNumberForStartFailure(DWORD win32Error);
+int startErrorNumber(DWORD win32Error);
 
 // Throws the runtime's description of a failed Win32 call, with GetLastError's number.
 [[noreturn]] void fail(const char* what);
