@@ -1,0 +1,64 @@
+// Starting a program through the POSIX process layer, its exit watched by the event loop.
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <utility>
+
+#include "runtime/posix/Process.h"
+#include "runtime/qt/QtBackend.h"
+
+namespace runtime::qt {
+namespace {
+
+// A started child, reaped as soon as its pidfd says it has exited, so no zombie stays behind
+// while we run hidden for hours. Reaping is safe: the pidfd keeps naming the dead process, and
+// pidfd_send_signal on it then fails with ESRCH, which terminate() ignores.
+class Started : public StartedProgram {
+  public:
+    Started(std::unique_ptr<posix::ChildProcess> child, QObject* parent)
+        : child_(std::move(child)) {
+        if (child_->pidfd() >= 0) {
+            notifier_ = new QSocketNotifier(child_->pidfd(), QSocketNotifier::Read, parent);
+            QObject::connect(notifier_, &QSocketNotifier::activated, notifier_,
+                             [this] { collect(); });
+        } else {
+            // No pidfd (kernel before 5.3): look for the exit now and then instead.
+            poll_ = new QTimer(parent);
+            QObject::connect(poll_, &QTimer::timeout, poll_, [this] { collect(); });
+            poll_->start(1000);
+        }
+    }
+    ~Started() override {
+        // The watchers go before the descriptor they watch.
+        delete notifier_.data();
+        delete poll_.data();
+    }
+    std::int64_t processId() const override { return child_->pid(); }
+    void terminate() override { child_->terminate(); }
+
+  private:
+    void collect() {
+        if (child_->reap()) {
+            if (notifier_) {
+                notifier_->setEnabled(false);
+            }
+            if (poll_) {
+                poll_->stop();
+            }
+        }
+    }
+
+    std::unique_ptr<posix::ChildProcess> child_;
+    QPointer<QSocketNotifier> notifier_;
+    QPointer<QTimer> poll_;
+};
+
+}  // namespace
+
+std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view commandLine,
+                                                        int /*windowStyle*/) {
+    // The window style (1, normal with focus) is the started program's own business on X11.
+    return std::make_unique<Started>(posix::ChildProcess::start(commandLine), root_.get());
+}
+
+}  // namespace runtime::qt
