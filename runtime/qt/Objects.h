@@ -18,14 +18,11 @@
 #include <vector>
 
 #include "runtime/qt/QtBackend.h"
+#include "runtime/qt/QtText.h"
 
 class QTimer;
 
 namespace runtime::qt {
-
-inline QString toQString(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // What an X11 window manager learns from the unmapped window; see X11Hints.cpp.
 void prepareMap(QWidget& window);
@@ -79,11 +76,10 @@ class Window : public NativeWindow {
     std::unique_ptr<NativeControl> createControl(const ControlSpec& params) override;
     void setTitle(std::string_view title) override;
     void show(int focusControlId) override;
-    void hide() override;
+    void hide() override { widget_->hide(); }
     void centre() override;
     PixelSize outerSize() const override;
     PixelSize clientSize() const override;
-    void setOuterSize(PixelSize size) override;
     void setOuterWidth(int width) override;
     void setOuterHeight(int height) override;
 

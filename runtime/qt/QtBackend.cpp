@@ -9,7 +9,7 @@
 
 #include <utility>
 
-#include "runtime/posix/Process.h"
+#include "runtime/NativeFiles.h"
 #include "runtime/posix/SignalPipe.h"
 #include "runtime/qt/Objects.h"
 
@@ -20,7 +20,6 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
     // count Qt::Tool windows when it decides that the last window has closed.
     QApplication::setQuitOnLastWindowClosed(false);
     describeForScreenReaders();
-#ifdef PORVANE_HAVE_ICON
     // Title bars and task switchers use the small sizes; each size more costs start-up time
     // and memory to decode, and the desktop finds the large ones in the icon theme.
     // Decoding them loads Qt's image plugins, so it waits until the event loop runs: the
@@ -32,7 +31,6 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
         }
         QApplication::setWindowIcon(icon);
     });
-#endif
     signals_ = std::make_unique<posix::SignalPipe>();
     signalNotifier_ = new QSocketNotifier(signals_->readFd(), QSocketNotifier::Read, root_.get());
     signalNotifier_->setEnabled(false);  // bytes wait in the pipe until the loop runs
@@ -77,7 +75,7 @@ std::string QtBackend::executableDirectory() {
     if (executableDirectoryOverride) {
         return *executableDirectoryOverride;
     }
-    return posix::executableDirectory();
+    return runtime::executableDirectory();
 }
 
 double QtBackend::twipsPerPixelX() {

@@ -51,7 +51,7 @@ void Control::setText(std::string_view text) {
 
 void Control::setBounds(const PixelRect& b) {
     if (widget_) {
-        widget_->setGeometry(b.left, b.top, std::max(0, b.width), std::max(0, b.height));
+        widget_->setGeometry(b.left, b.top, b.width, b.height);
     }
 }
 
@@ -87,7 +87,7 @@ Window::Window(QtBackend& backend, const WindowSpec& params, WindowEvents& event
                       QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     widget_->owner = this;
     widget_->setWindowTitle(titleText(params.title));
-    designed_ = QSize(std::max(0, params.client.width), std::max(0, params.client.height));
+    designed_ = QSize(params.client.width, params.client.height);
     setClient(designed_);
 }
 
@@ -140,8 +140,8 @@ std::unique_ptr<NativeControl> Window::createControl(const ControlSpec& params) 
             break;
         }
     }
-    widget->setGeometry(params.bounds.left, params.bounds.top, std::max(0, params.bounds.width),
-                        std::max(0, params.bounds.height));
+    widget->setGeometry(params.bounds.left, params.bounds.top, params.bounds.width,
+                        params.bounds.height);
     widget->show();
     control->widget_ = widget;
     controls_[params.id] = widget;
@@ -185,10 +185,6 @@ void Window::show(int focusControlId) {
     }
 }
 
-void Window::hide() {
-    widget_->hide();
-}
-
 void Window::centre() {
     centreNow();
     // Centred again once the window manager's frame is known.
@@ -215,12 +211,6 @@ PixelSize Window::clientSize() const {
 
 // A configured dimension is the outer size, kept as the frame becomes known; the other
 // keeps the designed client size. Before the window is mapped the frame is not known yet.
-void Window::setOuterSize(PixelSize size) {
-    outerWidth_ = size.width;
-    outerHeight_ = size.height;
-    fitClient();
-}
-
 void Window::setOuterWidth(int width) {
     outerWidth_ = width;
     fitClient();
@@ -287,9 +277,9 @@ void Window::centreNow() {
         return;
     }
     QRect area = screen->availableGeometry();
-    PixelSize outer = outerSize();
-    widget_->move(area.left() + (area.width() - outer.width) / 2,
-                  area.top() + (area.height() - outer.height) / 2);
+    PixelRect placed =
+        centredOn({area.left(), area.top(), area.width(), area.height()}, outerSize());
+    widget_->move(placed.left, placed.top);
 }
 
 void Window::applyTabOrder() {
