@@ -87,17 +87,6 @@ TEST_F(SettingsReaders, IntegerDefaultOutsideSixteenBitsIsAnOverflow) {
               "Error Number: 6\r\nOverflow\r\n\r\nError getting Section = S - Key = k");
 }
 
-TEST_F(SettingsReaders, TwoBadValuesGiveTwoNoticesInOrder) {
-    writeIni("[General]\nPolicyWidth=wide\nPolicyHeight=40000\n");
-    GetIniInteger(iniPath(), "General", "PolicyWidth", 0);
-    GetIniInteger(iniPath(), "General", "PolicyHeight", 0);
-    ASSERT_EQ(notices().size(), 2u);
-    EXPECT_NE(notices()[0].text.find("Type mismatch"), std::string::npos);
-    EXPECT_NE(notices()[0].text.find("Key = PolicyWidth"), std::string::npos);
-    EXPECT_NE(notices()[1].text.find("Overflow"), std::string::npos);
-    EXPECT_NE(notices()[1].text.find("Key = PolicyHeight"), std::string::npos);
-}
-
 TEST_F(SettingsReaders, StringsComeBackWholeUpTo499Characters) {
     writeIni("[S]\nv499=" + std::string(499, 'a') + "\nv600=" + std::string(600, 'b') +
              "\nutf=\xC3\xA9t\xC3\xA9\n");
