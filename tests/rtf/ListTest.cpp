@@ -45,10 +45,5 @@ INSTANTIATE_TEST_SUITE_P(
                    {""}}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(ListMarkers, PrintedBeforeTheirItem) {
-    EXPECT_EQ(textOf(R"({\rtf1{\listtext 1.\tab}first\par{\listtext 2.\tab}second\par})"),
-              "1. first\n2. second\n");
-}
-
 }  // namespace
 }  // namespace rtf::test

@@ -27,13 +27,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"Windows1252WhenNotUtf8", "caf\xE9 \x80",
                                "caf\xC3\xA9 \xE2\x82\xAC\n"},
                       TextCase{"BracesWithoutRtfHeader", "{not rtf}", "{not rtf}\n"},
-                      TextCase{"LeadingBlanksBeforeRtf", " \r\n\t{\\rtf1 x}", "x\n"},
                       TextCase{"ByteOrderMarkBeforeRtf", "\xEF\xBB\xBF{\\rtf1 x}", "x\n"}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(PlainInput, EmptyInputIsEmptyDocument) {
-    EXPECT_TRUE(parse("").blocks.empty());
-}
 
 // Blocks handed over one by one as they are read make the same document as the whole parse.
 TEST(StreamedParse, GivesTheSameBlocks) {
