@@ -73,7 +73,6 @@ TEST(IntegerConversion, SixteenBitRange) {
     EXPECT_EQ(settings::toInteger("32767"), 32767);
     EXPECT_EQ(settings::toInteger("-32768"), -32768);
     EXPECT_EQ(settings::toInteger("&HFFFF"), -1);
-    EXPECT_EQ(settings::toInteger("640"), 640);
     EXPECT_EQ(errorOf([] { settings::toInteger("40000"); }), runtime::kOverflow);
     EXPECT_EQ(errorOf([] { settings::toInteger("32767.5"); }), runtime::kOverflow);
     EXPECT_EQ(errorOf([] { settings::toInteger("&H10000"); }), runtime::kOverflow);
