@@ -14,19 +14,9 @@ import signal
 import subprocess
 import sys
 
-from harness import check, main, open_gate, process_state, settings, wait_for
+from harness import check, has_ended, main, open_gate, process_state, settings, wait_for
 
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*\{'established")
-
-
-def _gone(pid):
-    """The process has ended and, once it is ours (we are the subreaper), been reaped."""
-    if process_state(pid) == "Z":
-        try:
-            os.waitpid(pid, os.WNOHANG)
-        except ChildProcessError:
-            pass  # another's child still: reaped by its parent, or ours once that one is gone
-    return process_state(pid) is None
 
 
 def _children(pid):
@@ -145,7 +135,7 @@ class ScreenReader:
                 proc.kill()
                 proc.wait()
         for pid in helpers:
-            wait_for(lambda: _gone(pid), f"helper {pid} to end", timeout=5)
+            wait_for(lambda: has_ended(pid), f"helper {pid} to end", timeout=5)
 
 
 SCREEN_READER = settings(
