@@ -1,9 +1,9 @@
 """The time-limit warning: it appears before the timed close without taking the keyboard, the
 application runs on meanwhile, and the timed close still ends everything while it is open."""
 
-import subprocess
 import sys
 
+from desktops import focused_window, x_properties
 from harness import check, is_running, main, open_gate, settings, wait_for
 
 WARNING = settings(
@@ -15,10 +15,6 @@ WARNING = settings(
 )
 
 
-def focused(gate):
-    return gate.xdotool("getwindowfocus").stdout.strip()
-
-
 def warning_left_open():
     gate = open_gate("warning", WARNING).start()
     gate.press(gate.window(gate.caption), "Return")
@@ -26,15 +22,14 @@ def warning_left_open():
     pid, _ = gate.started()
 
     warning = gate.window("Ending soon")
-    states = subprocess.run(["xprop", "-id", warning, "_NET_WM_STATE"], env=gate.env,
-                            capture_output=True, text=True).stdout
+    states = x_properties(gate.env, warning, "_NET_WM_STATE")["_NET_WM_STATE"] or ""
     for state in ("_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR"):
         check(state in states, f"the warning lacks {state}: {states.strip()}")
     check(is_running(pid), "the application ended when the warning appeared")
 
     # For as long as the warning is shown, the keyboard stays where it was.
     def gone():
-        check(focused(gate) != warning, "the warning took the keyboard focus")
+        check(focused_window(gate.env) != warning, "the warning took the keyboard focus")
         return not gate.find("Ending soon")
     wait_for(gone, "the timed close to take the warning away")
 
