@@ -167,14 +167,6 @@ TEST_F(PolicyWindow, EnterOnAgreeStartsTheApplicationAndTheEndTerminatesIt) {
     EXPECT_TRUE(waitUntil([&] { return !running(pid); }));
 }
 
-TEST_F(PolicyWindow, SpaceOnDisagreeEndsTheProgram) {
-    start();
-    disagree()->setFocus();
-    QTest::keyClick(disagree(), Qt::Key_Space);
-    EXPECT_TRUE(program->ended());
-    EXPECT_FALSE(form().Loaded());
-}
-
 TEST_F(PolicyWindow, CloseBoxActsLikeDisagreeAndTheRuntimeDestroysTheWindow) {
     start(
         "[Closing]\r\nShowCloseDialog=True\r\nCloseTitle=Bye\r\n"
