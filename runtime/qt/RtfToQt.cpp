@@ -45,6 +45,15 @@ double contrast(const QColor& a, const QColor& b) {
 // The least contrast at which body text counts as readable for low-vision readers.
 constexpr double kReadable = 4.5;
 
+// The palette's link colour, or its text colour where the link colour does not read on the
+// background (a dark palette that left the light default's blue in place).
+QColor readableLink(const QPalette& palette) {
+    QColor link = palette.color(QPalette::Link);
+    return contrast(link, palette.color(QPalette::Base)) >= kReadable
+               ? link
+               : palette.color(QPalette::Text);
+}
+
 class Writer {
   public:
     Writer(QTextDocument& document, double twipsPerPixel, const QPalette& palette)
@@ -52,7 +61,7 @@ class Writer {
           tpp_(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
           text_(palette.color(QPalette::Text)),
           base_(palette.color(QPalette::Base)),
-          link_(palette.color(QPalette::Link)) {}
+          link_(readableLink(palette)) {}
 
     void write(const rtf::Document& model) {
         QTextCursor cursor(&document_);

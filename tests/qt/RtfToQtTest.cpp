@@ -261,7 +261,8 @@ TEST(RtfToQt, ColoursStayReadableInEveryPalette) {
         R"(\red192\green192\blue192;\red255\green255\blue0;\red0\green0\blue0;)"
         R"(\red255\green242\blue204;\red255\green255\blue255;\red0\green32\blue96;})"
         R"({\b\fs48\cf1 Heading}{\cf2  red}{\cf3  silver}{\highlight4  marked})"
-        R"({\cf5\highlight4  inked}{\cf6  cream}{\cf7\highlight8  reversed}\par})";
+        R"({\cf5\highlight4  inked}{\cf6  cream}{\cf7\highlight8  reversed})"
+        R"({\field{\*\fldinst HYPERLINK "https://example.org"}{\fldrslt  linked}}\par})";
     const struct {
         const char* word;
         bool lightInk, lightShade;  // the author's text and background colours kept
@@ -290,6 +291,10 @@ TEST(RtfToQt, ColoursStayReadableInEveryPalette) {
                       isLight ? row.lightShade : row.darkShade)
                 << theme << " " << row.word;
         }
+        // Links keep their underline; their colour is the palette's link colour where it reads.
+        QColor link = document.find("linked").charFormat().foreground().color();
+        EXPECT_EQ(link, pal == &light ? pal->color(QPalette::Link) : pal->color(QPalette::Text))
+            << theme;
     }
 
     // What the reader sees on a dark palette: the heading's pixels stand out from the
