@@ -77,6 +77,12 @@ void frmUsagePolicy::cmdAgree_Click() {
     std::string c = GetIniString(sIniFile, "General", "Application", "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
+    // A program that is killed or crashes never reaches its end step, so the time limit is
+    // armed now, from the setting as it reads at this moment; the end step reads it again and
+    // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
+    // it always was.
+    oStartedApp->setEndsWithProgram(
+        settings::quietBoolean(sIniFile, "Application", "CloseApplicationOnClose"));
     if (GetIniBoolean(sIniFile, "Application", "ClosePorvaneAfterAgree", false)) {
         Unload();
     }
@@ -126,12 +132,15 @@ void frmUsagePolicy::Form_Terminate() {
 }
 
 void frmUsagePolicy::CloseApplication() {
-    if (!GetIniBoolean(sIniFile, "Application", "CloseApplicationOnClose", false)) {
+    if (!oStartedApp) {
         return;
     }
-    // Ended through the identity kept since the start, never by opening vTaskId afresh: by
-    // now that id may belong to an unrelated process. One that has ended is left alone.
-    if (oStartedApp) {
-        oStartedApp->terminate();
+    if (!GetIniBoolean(sIniFile, "Application", "CloseApplicationOnClose", false)) {
+        // The application outlives us, as the setting now says, whatever Agree armed.
+        oStartedApp->setEndsWithProgram(false);
+        return;
     }
+    // The whole application, through what was kept since its start, never by opening vTaskId
+    // afresh: by now that id may belong to an unrelated process. What has ended is left alone.
+    oStartedApp->terminate();
 }

@@ -24,6 +24,7 @@
 
 #include "rtf/Reader.h"
 #include "runtime/Error.h"
+#include "runtime/posix/Application.h"
 #include "runtime/posix/Process.h"
 #include "runtime/posix/SignalPipe.h"
 #include "runtime/qt/RtfToQt.h"
@@ -547,13 +548,14 @@ class Timer : public NativeTimer {
     QMetaObject::Connection connection_;
 };
 
-// A started child, reaped as soon as its pidfd says it has exited, so no zombie stays behind
-// while we run hidden for hours. Reaping is safe: the pidfd keeps naming the dead process, and
-// pidfd_send_signal on it then fails with ESRCH, which terminate() ignores.
+// A started application. Our child (its keeper, or the application itself without one) is
+// reaped as soon as its pidfd says it has exited, so no zombie stays behind while we run hidden
+// for hours. Reaping is safe: the pidfd keeps naming the dead process, and pidfd_send_signal on
+// it then fails with ESRCH, which terminate() ignores.
 class Started : public StartedProgram {
   public:
-    Started(std::unique_ptr<posix::ChildProcess> child, QObject* parent)
-        : child_(std::move(child)) {
+    Started(std::unique_ptr<posix::Application> app, QObject* parent)
+        : app_(std::move(app)), child_(&app_->child()) {
         if (child_->pidfd() >= 0) {
             notifier_ = new QSocketNotifier(child_->pidfd(), QSocketNotifier::Read, parent);
             QObject::connect(notifier_, &QSocketNotifier::activated, notifier_,
@@ -570,8 +572,9 @@ class Started : public StartedProgram {
         delete notifier_.data();
         delete poll_.data();
     }
-    std::int64_t processId() const override { return child_->pid(); }
-    void terminate() override { child_->terminate(); }
+    std::int64_t processId() const override { return app_->pid(); }
+    void setEndsWithProgram(bool ends) override { app_->setEndsWithGate(ends); }
+    void terminate() override { app_->terminate(); }
 
   private:
     void collect() {
@@ -585,7 +588,8 @@ class Started : public StartedProgram {
         }
     }
 
-    std::unique_ptr<posix::ChildProcess> child_;
+    std::unique_ptr<posix::Application> app_;
+    posix::ChildProcess* child_;
     QPointer<QSocketNotifier> notifier_;
     QPointer<QTimer> poll_;
 };
@@ -695,7 +699,8 @@ void QtBackend::log(std::string_view line) {
 std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view commandLine,
                                                         int /*windowStyle*/) {
     // The window style (1, normal with focus) is the started program's own business on X11.
-    return std::make_unique<Started>(posix::ChildProcess::start(commandLine), root_.get());
+    return std::make_unique<Started>(
+        posix::Application::start(commandLine, posix::keeperBesideUs()), root_.get());
 }
 
 int QtBackend::runEventLoop(ProgramEvents& events) {
