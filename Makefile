@@ -1,12 +1,14 @@
 # Porvane: the two commands of the README, and the rest.
 #   make run    installs what is missing, builds the Linux program, starts it with the sample
 #               settings (on a machine without a display: xvfb-run make run)
-#   make test   installs what is missing, builds both programs, runs every test
+#   make test   installs what is missing, builds both programs (Windows in 32 and 64 bits), runs
+#               every test: the Windows suites that Wine runs on this machine, saying which
 #   make fuzz   runs each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench  builds and runs the benchmarks
-#   make package  builds the .deb, the Windows installer (.msi) and the Windows zip
-#   make package-check  lintian, then INSTALLS AND REMOVES the .deb on this machine and the .msi
-#               in a temporary Wine prefix
+#   make package  builds the .deb, and the Windows installer (.msi) and zip of each architecture
+#   make package-check  lintian, then INSTALLS AND REMOVES the .deb on this machine and each .msi
+#               that Wine runs here in a temporary Wine prefix
+#   PORVANE_WINDOWS_SUITES="x64" (or "x86 x64") forces which Windows architectures are run
 
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
@@ -21,9 +23,12 @@ linux: deps
 	cmake --preset linux
 	cmake --build --preset linux -j $(JOBS)
 
+# Both architectures are always built, so that a compile error in either shows everywhere.
 windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
+	cmake --preset windows-x64
+	cmake --build --preset windows-x64 -j $(JOBS)
 
 run: linux
 	cd build/linux && ./porvane
@@ -34,7 +39,7 @@ test-linux: linux
 	$(XVFB) ctest --preset linux -j 2
 
 test-windows: windows
-	$(XVFB) tools/with-wine-prefix ctest --preset windows
+	$(XVFB) tools/test-windows
 
 asan: deps
 	cmake --preset asan
@@ -52,6 +57,7 @@ bench: linux
 package: linux windows
 	cd build/linux && cpack -G DEB
 	cmake --build --preset windows --target package-zip package-msi
+	cmake --build --preset windows-x64 --target package-zip package-msi
 
 package-check: package
 	tools/check-packages build
