@@ -67,7 +67,8 @@ std::string afterAgree(const Report& report) {
         text += ", the closing notice " + quoted(report.setting("CloseTitle").text) + " is shown";
     }
     text += report.setting("CloseApplicationOnClose").flag
-                ? ", and the application is ended when the gate ends"
+                ? ", and the whole application (every process it started) is ended when the "
+                  "gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
 }
