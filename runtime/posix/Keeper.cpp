@@ -172,7 +172,9 @@ int runKeeper(const std::vector<std::string>& words) {
             endDescendants();
             return 0;
         }
-        armed = command == kArm ? true : command == kDisarm ? false : armed;
+        if (command == kArm || command == kDisarm) {
+            armed = command == kArm;
+        }
     }
     if (armed) {
         endDescendants();
