@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Profile.h"
@@ -52,10 +53,6 @@ std::string_view nearest(std::string_view name, const Names& names) {
     return best;
 }
 
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 std::string errorText(std::int32_t number) {
     return "error " + std::to_string(number) + " " + quoted(runtime::errorDescription(number));
 }
@@ -83,7 +80,7 @@ class Checker {
             }
             return true;
         });
-        for (const KeySpec& known : knownKeys()) {
+        for (const KeySpec& known : settings::knownKeys()) {
             report_.settings.push_back(read(known));
         }
         policy();
@@ -104,16 +101,22 @@ class Checker {
             {line, std::move(section), std::move(key), severity, number, std::move(message)});
     }
 
+    // A problem with a known key's value, at the line the gate reads it from.
+    void add(const Setting& setting, Severity severity, std::int32_t number, std::string message) {
+        add(setting.line, std::string(setting.known->section), std::string(setting.known->name),
+            severity, number, std::move(message));
+    }
+
     // ---- the line scan: where keys are written, and what the reader passes over ----
 
     void section(const runtime::ProfileLine& line) {
         std::string name = text::utf16ToUtf8(line.name);
-        std::string_view known = knownSection(name);
+        std::string_view known = settings::knownSection(name);
         section_ = known.empty() ? name : std::string(known);
         auto [first, isNew] = sectionLines_.emplace(lower(name), line.number);
         repeatOf_ = isNew ? 0 : first->second;
         if (known.empty() && isNew) {
-            std::string_view near = nearest(name, knownSections());
+            std::string_view near = nearest(name, settings::knownSections());
             add(line.number, section_, "", Severity::Warning, 0,
                 "unknown section" +
                     (near.empty() ? std::string() : "; did you mean [" + std::string(near) + "]?"));
@@ -122,7 +125,7 @@ class Checker {
 
     void key(const runtime::ProfileLine& line) {
         std::string name = text::utf16ToUtf8(line.name);
-        const KeySpec* known = findKey(name);
+        const KeySpec* known = settings::findKey(name);
         std::string shown = known != nullptr ? std::string(known->name) : name;
         if (!anySectionYet()) {
             add(line.number, "", shown, Severity::Warning, 0,
@@ -133,13 +136,13 @@ class Checker {
         }
         if (known == nullptr) {
             std::vector<std::string_view> names;
-            for (const KeySpec& candidate : knownKeys()) {
+            for (const KeySpec& candidate : settings::knownKeys()) {
                 names.push_back(candidate.name);
             }
             std::string_view near = nearest(name, names);
             std::string hint;
             if (!near.empty()) {
-                const KeySpec* guess = findKey(near);
+                const KeySpec* guess = settings::findKey(near);
                 hint = "; did you mean " +
                        (guess->section == section_ ? std::string()
                                                    : "[" + std::string(guess->section) + "] ") +
@@ -175,7 +178,7 @@ class Checker {
         if (line.value.size() != line.written.size()) {
             std::string message = "the reader strips the outer quotes; the gate reads " +
                                   text::utf16ToUtf8(line.value);
-            if (known->name == "Application") {
+            if (known->name == settings::key::Application.name) {
                 message += " (to keep them, put one more pair of quotes around the whole value)";
             }
             add(line.number, section_, shown, Severity::Warning, 0, std::move(message));
@@ -211,15 +214,15 @@ class Checker {
             }
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
-            // The time-limit warning's keys are read on Agree only when there is a time limit.
-            if (known.addition && report_.setting("ClosePorvaneInSeconds").number == 0) {
-                add(setting.line, std::string(known.section), std::string(known.name),
-                    Severity::Warning, error.number,
+            // The time-limit warning's keys (the additions) are read only with a time limit.
+            if (known.addition &&
+                !policy::readsWarningKeys(
+                    report_.setting(settings::key::ClosePorvaneInSeconds).number)) {
+                add(setting, Severity::Warning, error.number,
                     what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
                 return setting;
             }
-            add(setting.line, std::string(known.section), std::string(known.name), Severity::Error,
-                error.number,
+            add(setting, Severity::Error, error.number,
                 what + ": the gate shows the \"Ini RW Class\" notice and then uses " +
                     (known.type == KeyType::Boolean ? "False" : "0"));
         }
@@ -227,40 +230,40 @@ class Checker {
     }
 
     void policy() {
-        const Setting& file = report_.setting("PolicyFile");
+        const Setting& file = report_.setting(settings::key::PolicyFile);
         if (file.text.empty()) {
             return;
         }
         report_.policyPath = runtime::resolvePath(env_.folder, file.text);
         try {
             if (text::rtfSource(env_.readFile(report_.policyPath)).empty()) {
-                add(file.line, "General", "PolicyFile", Severity::Warning, 0,
+                add(file, Severity::Warning, 0,
                     report_.policyPath + " is not RTF; it will be shown as plain text");
             }
         } catch (const runtime::Error& error) {
-            add(file.line, "General", "PolicyFile", Severity::Error, error.number,
+            add(file, Severity::Error, error.number,
                 errorText(error.number) + ": the gate ends at start with this error for " +
                     report_.policyPath);
         }
     }
 
     void application() {
-        const Setting& line = report_.setting("Application");
+        const Setting& line = report_.setting(settings::key::Application);
         try {
             report_.program = env_.lookUpProgram(line.text);
         } catch (const runtime::Error& error) {
             std::string what = line.text.find_first_not_of(" \t") == std::string::npos
                                    ? "the command line is empty"
                                    : "the program " + quoted(error.detail) + " cannot be started";
-            add(line.line, "General", "Application", Severity::Error, error.number,
+            add(line, Severity::Error, error.number,
                 errorText(error.number) + ": " + what + "; Agree ends the gate with this error");
         }
     }
 
     void seconds() {
-        const Setting& seconds = report_.setting("ClosePorvaneInSeconds");
+        const Setting& seconds = report_.setting(settings::key::ClosePorvaneInSeconds);
         if (seconds.number < 0) {
-            add(seconds.line, "Application", "ClosePorvaneInSeconds", Severity::Warning, 0,
+            add(seconds, Severity::Warning, 0,
                 "negative, so the policy window closes on the first tick, one second after "
                 "Agree");
         }
@@ -277,10 +280,9 @@ class Checker {
 
 }  // namespace
 
-const Setting& Report::setting(std::string_view key) const {
-    const KeySpec* known = findKey(key);
+const Setting& Report::setting(const KeySpec& key) const {
     for (const Setting& s : settings) {
-        if (s.known == known) {
+        if (s.known->name == key.name) {
             return s;
         }
     }

@@ -11,10 +11,13 @@
 #include <string_view>
 #include <vector>
 
-#include "check/Keys.h"
 #include "runtime/CommandLine.h"
+#include "settings/Keys.h"
 
 namespace check {
+
+using settings::KeySpec;
+using settings::KeyType;
 
 enum class Severity {
     Error,    // the gate shows an error: a notice, or a fatal box that ends it
@@ -47,7 +50,7 @@ struct Report {
     std::string policyPath;         // as the gate resolves it; empty for none
     std::optional<runtime::ProgramLookup> program;  // what Agree starts, when it can
 
-    const Setting& setting(std::string_view key) const;
+    const Setting& setting(const KeySpec& key) const;
 };
 
 // What the checker may ask of the system. The real one reads files and searches for programs;
@@ -69,5 +72,8 @@ std::string formatText(const Report& report);
 
 // One JSON object with the file, its encoding, the problems and the effective settings.
 std::string formatJson(const Report& report);
+
+// A value as the reports quote it.
+std::string quoted(std::string_view text);
 
 }  // namespace check

@@ -3,20 +3,8 @@
 #include "check/Checker.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
-#include "runtime/NativeFiles.h"
 
 namespace check {
-namespace {
-
-std::string folderOf(const std::string& file) {
-    std::size_t slash = file.find_last_of(std::string("/") + runtime::pathSeparator());
-    if (slash == std::string::npos) {
-        return {};
-    }
-    return file.substr(0, slash == 0 ? 1 : slash);
-}
-
-}  // namespace
 
 CliResult runCli(const std::string& programName, const std::vector<std::string>& args,
                  const std::string& defaultFile) {
@@ -43,7 +31,7 @@ CliResult runCli(const std::string& programName, const std::vector<std::string>&
     } catch (const runtime::Error& error) {
         return {2, "", programName + ": " + file + ": cannot be read: " + error.description + "\n"};
     }
-    Report report = checkSettings(file, bytes, systemEnvironment(folderOf(file)));
+    Report report = checkSettings(file, bytes, systemEnvironment(runtime::folderOf(file)));
     return {report.problems.empty() ? 0 : 1, asJson ? formatJson(report) : formatText(report), ""};
 }
 

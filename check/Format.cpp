@@ -2,17 +2,10 @@
 #include <string>
 
 #include "check/Checker.h"
+#include "policy/PolicyRules.h"
 
 namespace check {
 namespace {
-
-// The designed client area of the policy window, 4695 x 4785 twips, at 96 dots per inch.
-constexpr int kDesignedWidth = 313;
-constexpr int kDesignedHeight = 319;
-
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
 
 std::string location(const Report& report, const Problem& problem) {
     std::string where = report.file + ":";
@@ -29,8 +22,9 @@ std::string location(const Report& report, const Problem& problem) {
 }
 
 std::string size(std::int32_t configured, int designed) {
-    return configured == 0 ? std::to_string(designed) + " (designed, inside the frame)"
-                           : std::to_string(configured + 1) + " (with the frame)";
+    return configured == 0
+               ? std::to_string(designed) + " (designed, inside the frame)"
+               : std::to_string(configured + policy::kExtraPixels) + " (with the frame)";
 }
 
 std::string program(const Report& report) {
@@ -52,21 +46,24 @@ std::string program(const Report& report) {
 }
 
 std::string afterAgree(const Report& report) {
-    std::int32_t seconds = report.setting("ClosePorvaneInSeconds").number;
+    std::int32_t seconds = report.setting(settings::key::ClosePorvaneInSeconds).number;
+    std::int32_t tick = policy::closingTick(seconds);
     std::string text;
-    if (report.setting("ClosePorvaneAfterAgree").flag) {
+    if (report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
         text = "the policy window closes at once";
-    } else if (seconds > 0) {
-        text = "after " + std::to_string(seconds) + " seconds the policy window closes";
-    } else if (seconds < 0) {
-        text = "after one second the policy window closes";
+    } else if (tick != 0) {
+        // A negative number is said as what it does.
+        text = "after " +
+               (seconds < 0 ? std::string("one second") : std::to_string(tick) + " seconds") +
+               " the policy window closes";
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
-    if (report.setting("ShowCloseDialog").flag) {
-        text += ", the closing notice " + quoted(report.setting("CloseTitle").text) + " is shown";
+    if (report.setting(settings::key::ShowCloseDialog).flag) {
+        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
+                " is shown";
     }
-    text += report.setting("CloseApplicationOnClose").flag
+    text += report.setting(settings::key::CloseApplicationOnClose).flag
                 ? ", and the whole application (every process it started) is ended when the "
                   "gate ends, even when the gate is killed"
                 : ", and the application keeps running";
@@ -120,29 +117,36 @@ std::string jsonValue(const Setting& setting) {
 
 }  // namespace
 
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
 std::string formatText(const Report& report) {
     std::string out;
     for (const Problem& problem : report.problems) {
         out += location(report, problem) + problem.message + "\n";
     }
-    std::string title = report.setting("FormCaption").text;
+    std::string title = report.setting(settings::key::FormCaption).text;
     out += "What the gate will do with " + report.file + ":\n";
     out += "  policy window: title " + quoted(title) + ", buttons " +
-           quoted(report.setting("DisagreeCaption").text) + " and " +
-           quoted(report.setting("AgreeCaption").text) + "\n";
-    out += "  size in pixels: " + size(report.setting("PolicyWidth").number, kDesignedWidth) +
-           " wide, " + size(report.setting("PolicyHeight").number, kDesignedHeight) + " high\n";
+           quoted(report.setting(settings::key::DisagreeCaption).text) + " and " +
+           quoted(report.setting(settings::key::AgreeCaption).text) + "\n";
+    out += "  size in pixels: " +
+           size(report.setting(settings::key::PolicyWidth).number,
+                policy::designedPixels(policy::kClientWidth)) +
+           " wide, " +
+           size(report.setting(settings::key::PolicyHeight).number,
+                policy::designedPixels(policy::kClientHeight)) +
+           " high\n";
     out += "  policy: " +
            (report.policyPath.empty() ? std::string("none, an empty view") : report.policyPath) +
            "\n";
     out += "  Agree starts: " + program(report) + "\n";
     out += "  after Agree: " + afterAgree(report) + "\n";
-    std::int32_t warn = report.setting("WarnBeforeSeconds").number;
-    // The closing tick wins over the warning, so a session of one tick or less (a negative one
-    // closes on the first) never shows it.
-    if (warn > 0 && report.setting("ClosePorvaneInSeconds").number > 1) {
-        out += "  time-limit warning: " + quoted(report.setting("WarnTitle").text) + ", " +
-               std::to_string(warn) + " seconds before the policy window closes\n";
+    std::int32_t warn = report.setting(settings::key::WarnBeforeSeconds).number;
+    if (policy::everWarns(report.setting(settings::key::ClosePorvaneInSeconds).number, warn)) {
+        out += "  time-limit warning: " + quoted(report.setting(settings::key::WarnTitle).text) +
+               ", " + std::to_string(warn) + " seconds before the policy window closes\n";
     }
     return out;
 }

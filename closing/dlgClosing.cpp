@@ -1,18 +1,12 @@
 #include "closing/dlgClosing.h"
 
+#include "settings/Keys.h"
 #include "settings/dmlRWINIFile.h"
 #include "settings/mdlGlobals.h"
 
-dlgClosing::dlgClosing()
-    : Form({runtime::WindowKind::Dialog, "Closing", /*clientWidth=*/6030, /*clientHeight=*/1725}) {
-    OKButton.Click = [this] { OKButton_Click(); };
-}
+namespace key = settings::key;
 
 void dlgClosing::Form_Load() {
-    setCaption(GetIniString(sIniFile, "Closing", "CloseTitle", ""));
-    lblText.setCaption(GetIniString(sIniFile, "Closing", "CloseText", ""));
-}
-
-void dlgClosing::OKButton_Click() {
-    Unload();
+    setCaption(GetIniString(sIniFile, key::CloseTitle.section, key::CloseTitle.name, ""));
+    lblText.setCaption(GetIniString(sIniFile, key::CloseText.section, key::CloseText.name, ""));
 }

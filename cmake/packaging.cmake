@@ -49,11 +49,8 @@ install(FILES ${_stage}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright D
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/porvane.desktop DESTINATION usr/share/applications)
 foreach(size 16 32 48 64 128 256)
-  set(icon ${PROJECT_SOURCE_DIR}/resources/icons/porvane-${size}.png)
-  if(EXISTS ${icon})
-    install(FILES ${icon} DESTINATION usr/share/icons/hicolor/${size}x${size}/apps
-            RENAME porvane.png)
-  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/porvane-${size}.png
+          DESTINATION usr/share/icons/hicolor/${size}x${size}/apps RENAME porvane.png)
 endforeach()
 
 set(CPACK_PACKAGE_NAME porvane)

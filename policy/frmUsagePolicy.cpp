@@ -4,16 +4,32 @@
 
 #include "closing/dlgClosing.h"
 #include "closing/dlgWarning.h"
+#include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
 #include "runtime/Services.h"
+#include "settings/Keys.h"
 #include "settings/dmlRWINIFile.h"
 #include "settings/mdlGlobals.h"
 
+namespace key = settings::key;
+
+namespace {
+
+// The layout of the resize step, twips: the band below the policy that holds the buttons, the
+// buttons' distance below the policy, Disagree's from the left edge and Agree's from the right
+// edge of the window, frame included.
+constexpr int kButtonBand = 800;
+constexpr int kButtonsBelowPolicy = 220;
+constexpr int kDisagreeLeft = 120;
+constexpr int kAgreeRight = 220;
+
+}  // namespace
+
 frmUsagePolicy::frmUsagePolicy()
-    : Form({runtime::WindowKind::ToolWindow, "Usage Policy", /*clientWidth=*/4695,
-            /*clientHeight=*/4785}) {
+    : Form({runtime::WindowKind::ToolWindow, "Usage Policy", policy::kClientWidth,
+            policy::kClientHeight}) {
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
@@ -27,28 +43,33 @@ void frmUsagePolicy::Form_Load() {
     bWarned = false;
     bAppStarted = false;
 
-    sIniFile = runtime::AppPath() + runtime::pathSeparator() + "Porvane.ini";
+    sIniFile = settings::iniFileIn(runtime::AppPath());
 
-    setCaption(GetIniString(sIniFile, "General", "FormCaption", ""));
-    cmdDisagree.setCaption(GetIniString(sIniFile, "General", "DisagreeCaption", ""));
-    cmdAgree.setCaption(GetIniString(sIniFile, "General", "AgreeCaption", ""));
+    setCaption(GetIniString(sIniFile, key::FormCaption.section, key::FormCaption.name, ""));
+    cmdDisagree.setCaption(
+        GetIniString(sIniFile, key::DisagreeCaption.section, key::DisagreeCaption.name, ""));
+    cmdAgree.setCaption(
+        GetIniString(sIniFile, key::AgreeCaption.section, key::AgreeCaption.name, ""));
 
     // A relative policy path means a file beside the settings, wherever we were started from.
-    std::string policyFile = GetIniString(sIniFile, "General", "PolicyFile", "");
+    std::string policyFile =
+        GetIniString(sIniFile, key::PolicyFile.section, key::PolicyFile.name, "");
     rtbPolicy.LoadFile(runtime::resolvePath(runtime::AppPath(), policyFile));
 
-    // The configured size is in pixels; one pixel more than asked, as the window always had.
+    // The configured size is in pixels, the outer size a little larger than asked.
     const float t = static_cast<float>(runtime::TwipsPerPixelX());
-    std::int16_t w = GetIniInteger(sIniFile, "General", "PolicyWidth", 0);
+    const float extra = static_cast<float>(policy::kExtraPixels) * t;
+    std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth.section, key::PolicyWidth.name, 0);
     if (w != 0) {
-        setWidth(static_cast<int>(static_cast<float>(w) * t + t));
+        setWidth(static_cast<int>(static_cast<float>(w) * t + extra));
     }
-    std::int16_t h = GetIniInteger(sIniFile, "General", "PolicyHeight", 0);
+    std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight.section, key::PolicyHeight.name, 0);
     if (h != 0) {
-        setHeight(static_cast<int>(static_cast<float>(h) * t + t));
+        setHeight(static_cast<int>(static_cast<float>(h) * t + extra));
     }
 
-    std::int32_t s = GetIniLong(sIniFile, "Application", "ClosePorvaneInSeconds", 0);
+    std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds.section,
+                                key::ClosePorvaneInSeconds.name, 0);
     if (s != 0) {
         lCloseSeconds = s;
     }
@@ -57,33 +78,35 @@ void frmUsagePolicy::Form_Load() {
 void frmUsagePolicy::Form_Resize() {
     rtbPolicy.setLeft(0);
     rtbPolicy.setWidth(ScaleWidth());
-    rtbPolicy.setHeight(ScaleHeight() - 800);
-    cmdDisagree.setLeft(120);
-    cmdDisagree.setTop(rtbPolicy.Height() + 220);
-    cmdAgree.setLeft(Width() - cmdAgree.Width() - 220);
-    cmdAgree.setTop(rtbPolicy.Height() + 220);
+    rtbPolicy.setHeight(ScaleHeight() - kButtonBand);
+    cmdDisagree.setLeft(kDisagreeLeft);
+    cmdDisagree.setTop(rtbPolicy.Height() + kButtonsBelowPolicy);
+    cmdAgree.setLeft(Width() - cmdAgree.Width() - kAgreeRight);
+    cmdAgree.setTop(rtbPolicy.Height() + kButtonsBelowPolicy);
 }
 
 void frmUsagePolicy::cmdAgree_Click() {
     Hide();
     if (lCloseSeconds != 0) {
         tmrClose.setEnabled(true);
-        // The warning only has a meaning before a timed close; without one its keys are not
-        // read, so a bad value there cannot interrupt the start.
-        lWarnSeconds = GetIniLong(sIniFile, "Closing", "WarnBeforeSeconds", 0);
-        sWarnTitle = GetIniString(sIniFile, "Closing", "WarnTitle", "");
-        sWarnText = GetIniString(sIniFile, "Closing", "WarnText", "");
     }
-    std::string c = GetIniString(sIniFile, "General", "Application", "");
+    if (policy::readsWarningKeys(lCloseSeconds)) {
+        lWarnSeconds =
+            GetIniLong(sIniFile, key::WarnBeforeSeconds.section, key::WarnBeforeSeconds.name, 0);
+        sWarnTitle = GetIniString(sIniFile, key::WarnTitle.section, key::WarnTitle.name, "");
+        sWarnText = GetIniString(sIniFile, key::WarnText.section, key::WarnText.name, "");
+    }
+    std::string c = GetIniString(sIniFile, key::Application.section, key::Application.name, "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
     // A program that is killed or crashes never reaches its end step, so the time limit is
     // armed now, from the setting as it reads at this moment; the end step reads it again and
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
-    oStartedApp->setEndsWithProgram(
-        settings::quietBoolean(sIniFile, "Application", "CloseApplicationOnClose"));
-    if (GetIniBoolean(sIniFile, "Application", "ClosePorvaneAfterAgree", false)) {
+    oStartedApp->setEndsWithProgram(settings::quietBoolean(
+        sIniFile, key::CloseApplicationOnClose.section, key::CloseApplicationOnClose.name));
+    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree.section,
+                      key::ClosePorvaneAfterAgree.name, false)) {
         Unload();
     }
     bAppStarted = true;
@@ -98,11 +121,10 @@ void frmUsagePolicy::tmrClose_Timer() {
         throw runtime::makeError(runtime::kOverflow);
     }
     lTicks += 1;
-    if (lTicks >= lCloseSeconds) {
+    if (lTicks >= policy::closingTick(lCloseSeconds)) {
         tmrClose.setEnabled(false);
         Unload();
-    } else if (lWarnSeconds > 0 && !bWarned && lCloseSeconds - lTicks <= lWarnSeconds) {
-        // Both are positive here and lTicks is below lCloseSeconds: the difference fits.
+    } else if (!bWarned && policy::warnsAt(lTicks, lCloseSeconds, lWarnSeconds)) {
         bWarned = true;
         ShowWarning();
     }
@@ -120,7 +142,7 @@ void frmUsagePolicy::Form_Unload() {
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
-    if (GetIniBoolean(sIniFile, "Closing", "ShowCloseDialog", false)) {
+    if (GetIniBoolean(sIniFile, key::ShowCloseDialog.section, key::ShowCloseDialog.name, false)) {
         runtime::defaultInstance<dlgClosing>().Show();
     }
 }
@@ -135,7 +157,8 @@ void frmUsagePolicy::CloseApplication() {
     if (!oStartedApp) {
         return;
     }
-    if (!GetIniBoolean(sIniFile, "Application", "CloseApplicationOnClose", false)) {
+    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
+                       key::CloseApplicationOnClose.name, false)) {
         // The application outlives us, as the setting now says, whatever Agree armed.
         oStartedApp->setEndsWithProgram(false);
         return;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "policy/PolicyRules.h"
 #include "runtime/Backend.h"
 #include "runtime/Form.h"
 
@@ -16,7 +17,7 @@ class frmUsagePolicy : public runtime::Form {
     frmUsagePolicy();
 
     // Designed layout, twips.
-    runtime::RichTextBox rtbPolicy{*this, {0, 0, 4695, 3975}, 2};
+    runtime::RichTextBox rtbPolicy{*this, {0, 0, policy::kClientWidth, 3975}, 2};
     runtime::CommandButton cmdAgree{*this, "Agree", {3360, 4200, 1215, 375}, 0};
     runtime::CommandButton cmdDisagree{*this, "Disagree", {120, 4200, 1215, 375}, 1};
     runtime::Timer tmrClose{*this, 1000, false};

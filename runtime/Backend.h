@@ -2,7 +2,8 @@
 // The platform table: everything native that a backend provides, grouped by concern. The rules
 // of the forms runtime (which forms are loaded, when the program ends, the no-overlap guard,
 // twips) live in Program and Form; a backend only does native things and reports events back
-// through the sinks below. All geometry here is in pixels, all text UTF-8.
+// through the sinks below. All geometry here is in pixels, all text UTF-8; the forms never give
+// a negative size.
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,16 @@ struct PixelRect {
     int height = 0;
     bool operator==(const PixelRect&) const = default;
 };
+
+// Where a window of this outer size stands in the middle of the work area. One larger than the
+// work area keeps its top-left corner on it, so that its title bar can still be reached.
+constexpr PixelRect centredOn(const PixelRect& workArea, PixelSize outer) {
+    auto middle = [](int start, int room, int size) {
+        return start + (room > size ? (room - size) / 2 : 0);
+    };
+    return {middle(workArea.left, workArea.width, outer.width),
+            middle(workArea.top, workArea.height, outer.height), outer.width, outer.height};
+}
 
 // ---- events, reported by a backend ----------------------------------------------------------
 
@@ -108,12 +119,11 @@ class NativeWindow {
     // The size with the frame and the title bar.
     virtual PixelSize outerSize() const = 0;
     virtual PixelSize clientSize() const = 0;
-    virtual void setOuterSize(PixelSize size) = 0;
     // One dimension of the outer size; the other keeps what it has. A window manager's frame
     // may only be known once the window is shown: the outer size set here stays, the client
     // area gives way.
-    virtual void setOuterWidth(int width) { setOuterSize({width, outerSize().height}); }
-    virtual void setOuterHeight(int height) { setOuterSize({outerSize().width, height}); }
+    virtual void setOuterWidth(int width) = 0;
+    virtual void setOuterHeight(int height) = 0;
 };
 
 class NativeTimer {

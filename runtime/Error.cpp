@@ -1,5 +1,7 @@
 #include "runtime/Error.h"
 
+#include <exception>
+#include <new>
 #include <utility>
 
 namespace runtime {
@@ -31,6 +33,18 @@ std::string errorDescription(std::int32_t number) {
 
 Error makeError(std::int32_t number, std::string detail) {
     return Error{number, errorDescription(number), std::move(detail)};
+}
+
+Error currentError() {
+    try {
+        throw;
+    } catch (const Error& error) {
+        return error;
+    } catch (const std::bad_alloc&) {
+        return makeError(kOutOfMemory);
+    } catch (const std::exception& error) {
+        return Error{kInvalidProcedureCall, error.what(), {}};
+    }
 }
 
 std::string fatalErrorText(const Error& error) {

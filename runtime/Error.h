@@ -35,6 +35,11 @@ std::string errorDescription(std::int32_t number);
 // An Error with the runtime's own description for its number, naming what failed.
 Error makeError(std::int32_t number, std::string detail = {});
 
+// Inside a catch block: the runtime error for the exception being handled. A runtime::Error is
+// itself; std::bad_alloc is 7, "Out of memory"; any other std::exception is 5 with its text.
+// Any other exception is thrown on.
+Error currentError();
+
 // The text of the box that reports an unhandled error: "Run-time error 'N':", an empty line,
 // the description and, when there is one, an empty line and what failed.
 std::string fatalErrorText(const Error& error);

@@ -69,6 +69,14 @@ std::string readWholeFile(std::string_view utf8Path) {
     throw makeError(error == ENOENT ? kFileNotFound : kPathFileAccessError, std::string(utf8Path));
 }
 
+std::string folderOf(std::string_view path) {
+    std::size_t separator = path.find_last_of(std::string("/") + pathSeparator());
+    if (separator == std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(0, separator == 0 ? 1 : separator));
+}
+
 std::string resolvePath(std::string_view base, std::string_view path) {
     if (path.empty() || isAbsolutePath(path) || base.empty()) {
         return std::string(path);

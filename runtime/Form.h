@@ -2,6 +2,14 @@
 // Forms and their controls. A form owns its controls as members, under the names its designer
 // gave them, and overrides the event steps it uses. Geometry here is in twips; the form converts
 // to pixels with the screen's factor when it talks to the backend.
+//
+// The forms (policy/, closing/) and settings/ keep the names of the original Windows program on
+// purpose: whoever knows that program finds every window, control, handler and setting under
+// its old name. A lower-case prefix
+// tells the kind: frm a window, dlg a dialog window, cmd a push button, lbl a label, rtb a
+// rich-text view, tmr a timer, mdl and dml a code module; fields carry their type (s string,
+// l 32-bit integer, b Boolean, v an optional value). A handler joins the control and the event
+// (cmdAgree_Click, tmrClose_Timer, Form_Load). docs/CODE.md says more.
 
 #include <functional>
 #include <memory>

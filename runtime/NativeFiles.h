@@ -1,8 +1,9 @@
 #pragma once
-// The few file operations that differ between systems, one implementation per system
+// The few file services that differ between systems, one implementation per system
 // (runtime/posix/NativeFiles.cpp, runtime/win32/NativeFiles.cpp). Paths are UTF-8.
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace runtime {
@@ -15,5 +16,9 @@ bool isAbsolutePath(std::string_view utf8Path);
 
 // The separator between a folder and a name.
 char pathSeparator();
+
+// The running executable's folder, without a trailing separator. POSIX: from /proc/self/exe,
+// empty when it cannot be read; Windows: throws std::runtime_error when the system cannot say.
+std::string executableDirectory();
 
 }  // namespace runtime

@@ -1,7 +1,5 @@
 #include "runtime/Program.h"
 
-#include <exception>
-#include <new>
 #include <stdexcept>
 
 namespace runtime {
@@ -72,17 +70,10 @@ void Program::handle(const std::function<void()>& handler) {
     busy_ = true;
     try {
         handler();
-    } catch (const Error& error) {
+    } catch (...) {
+        Error error = currentError();
         busy_ = false;
         fatal(error);
-        return;
-    } catch (const std::bad_alloc&) {
-        busy_ = false;
-        fatal(makeError(kOutOfMemory));
-        return;
-    } catch (const std::exception& error) {
-        busy_ = false;
-        fatal(Error{kInvalidProcedureCall, error.what(), {}});
         return;
     }
     busy_ = false;
@@ -124,13 +115,10 @@ void Program::end() {
     for (auto& entry : forms_) {
         try {
             entry.second->terminate();
-        } catch (const Error& error) {
+        } catch (...) {
+            Error error = currentError();
             ended_ = false;
             fatal(error);
-            return;
-        } catch (const std::exception& error) {
-            ended_ = false;
-            fatal(Error{kInvalidProcedureCall, error.what(), {}});
             return;
         }
     }

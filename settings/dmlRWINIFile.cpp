@@ -1,8 +1,5 @@
 #include "settings/dmlRWINIFile.h"
 
-#include <exception>
-#include <new>
-
 #include "runtime/Error.h"
 #include "runtime/Profile.h"
 #include "runtime/Services.h"
@@ -24,13 +21,9 @@ template <class T, class Read>
 T guarded(std::string_view section, std::string_view key, T neutral, Read read) {
     try {
         return read();
-    } catch (const runtime::Error& error) {
+    } catch (...) {
+        runtime::Error error = runtime::currentError();
         ShowIniError(error.number, error.description, context(section, key));
-    } catch (const std::bad_alloc&) {
-        runtime::Error error = runtime::makeError(runtime::kOutOfMemory);
-        ShowIniError(error.number, error.description, context(section, key));
-    } catch (const std::exception& error) {
-        ShowIniError(runtime::kInvalidProcedureCall, error.what(), context(section, key));
     }
     return neutral;
 }

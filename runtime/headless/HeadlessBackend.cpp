@@ -50,7 +50,10 @@ class HeadlessBackend::Window : public NativeWindow {
     void centre() override { ++state_.centred; }
     PixelSize outerSize() const override { return state_.outer; }
     PixelSize clientSize() const override { return state_.client; }
-    void setOuterSize(PixelSize size) override {
+    void setOuterWidth(int width) override { resizeOuter({width, state_.outer.height}); }
+    void setOuterHeight(int height) override { resizeOuter({state_.outer.width, height}); }
+
+    void resizeOuter(PixelSize size) {
         Frame f = backend_.frame(state_.kind);
         state_.outer = size;
         state_.client = {std::max(0, size.width - f.left - f.right),

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "runtime/Error.h"
+#include "runtime/NativeFiles.h"
 #include "runtime/posix/Keeper.h"
 
 namespace runtime::posix {
@@ -48,7 +49,7 @@ KeeperStart startKeeper(const std::string& path, const std::vector<std::string>&
 }  // namespace
 
 std::string keeperBesideUs() {
-    std::string dir = executableDirectory();
+    std::string dir = runtime::executableDirectory();
     return dir.empty() ? std::string() : dir + "/" + kKeeperName;
 }
 

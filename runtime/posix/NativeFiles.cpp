@@ -1,6 +1,11 @@
 #include "runtime/NativeFiles.h"
 
+#include <unistd.h>
+
+#include <climits>
 #include <string>
+
+#include "runtime/Files.h"
 
 namespace runtime {
 
@@ -14,6 +19,22 @@ bool isAbsolutePath(std::string_view utf8Path) {
 
 char pathSeparator() {
     return '/';
+}
+
+std::string executableDirectory() {
+    std::string buffer(PATH_MAX, '\0');
+    for (;;) {
+        ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            break;
+        }
+        buffer.resize(buffer.size() * 2);  // cut short: try a bigger buffer
+    }
+    return folderOf(buffer);
 }
 
 }  // namespace runtime

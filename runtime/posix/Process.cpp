@@ -84,23 +84,6 @@ struct SpawnSetup {
 
 }  // namespace
 
-std::string executableDirectory() {
-    std::string buffer(PATH_MAX, '\0');
-    for (;;) {
-        ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) {
-            return {};
-        }
-        if (static_cast<std::size_t>(n) < buffer.size()) {
-            buffer.resize(static_cast<std::size_t>(n));
-            break;
-        }
-        buffer.resize(buffer.size() * 2);  // cut short: try a bigger buffer
-    }
-    std::size_t slash = buffer.rfind('/');
-    return slash == std::string::npos ? std::string() : buffer.substr(0, slash == 0 ? 1 : slash);
-}
-
 std::vector<std::string> splitCommandLine(std::string_view commandLine) {
     std::string line(commandLine);
     if (line.find('\0') != std::string::npos) {

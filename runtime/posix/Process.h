@@ -1,6 +1,6 @@
 #pragma once
-// POSIX process layer: the executable's folder, starting a command line without a shell, and a
-// child kept by its pidfd so that ending it can never reach a process that reuses its id.
+// POSIX process layer: starting a command line without a shell, and a child kept by its pidfd
+// so that ending it can never reach a process that reuses its id.
 // No toolkit headers here; the Qt backend watches pidfd() for the child's exit.
 
 #include <sys/types.h>
@@ -12,9 +12,6 @@
 #include <vector>
 
 namespace runtime::posix {
-
-// The running executable's folder, from /proc/self/exe. Empty when it cannot be read.
-std::string executableDirectory();
 
 // The command line split by POSIX shell quoting rules (no expansion, no shell), as
 // g_shell_parse_argv does. Throws runtime::Error 5 for an empty or blank line and for a line

@@ -3,6 +3,12 @@
 // geometry the runtime gives, QPushButton / QLabel / read-only QTextEdit controls, QTimer with
 // Qt::PreciseTimer, QMessageBox, and the POSIX process layer with its pidfd watched by a
 // QSocketNotifier. A QApplication must exist before the backend is made.
+//
+// The concerns sit in their own files: Window.cpp (windows and controls), X11Hints.cpp (what
+// the X11 window manager is told; NoX11Hints.cpp where xcb is not found), EventLoop.cpp (timers
+// and the event loop), Process.cpp (started programs), MessageBox.cpp (message boxes and the
+// log); Objects.h declares the objects they share. This file's .cpp holds construction and the
+// create* functions.
 
 #include <QObject>
 #include <QPointer>
@@ -46,15 +52,19 @@ class QtBackend : public Backend {
     static QTimer* timerOf(NativeTimer& timer);
 
     // ---- Backend ----
+    // QtBackend.cpp
     std::string executableDirectory() override;
     double twipsPerPixelX() override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
+    // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
     void log(std::string_view line) override;
+    // Process.cpp
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
+    // EventLoop.cpp
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;
 

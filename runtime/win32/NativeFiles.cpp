@@ -1,7 +1,12 @@
 #include "runtime/NativeFiles.h"
 
-#include <cwchar>
+#include <windows.h>
 
+#include <cwchar>
+#include <stdexcept>
+#include <string>
+
+#include "runtime/Files.h"
 #include "runtime/win32/WideText.h"
 
 namespace runtime {
@@ -22,6 +27,23 @@ bool isAbsolutePath(std::string_view p) {
 
 char pathSeparator() {
     return '\\';
+}
+
+std::string executableDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) {
+            throw std::runtime_error("GetModuleFileNameW failed (error " +
+                                     std::to_string(::GetLastError()) + ")");
+        }
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return folderOf(win32::narrow(buffer));
 }
 
 }  // namespace runtime

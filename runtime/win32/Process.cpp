@@ -61,7 +61,7 @@ class Win32Started : public StartedProgram {
 
 }  // namespace
 
-int errorNumberForStartFailure(DWORD win32Error) {
+int startErrorNumber(DWORD win32Error) {
     switch (win32Error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -91,7 +91,7 @@ std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view comm
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                           nullptr, &si, &pi)) {
         DWORD error = ::GetLastError();
-        throw makeError(errorNumberForStartFailure(error), narrow(programOf(line)));
+        throw makeError(startErrorNumber(error), narrow(programOf(line)));
     }
     ScopedHandle thread(pi.hThread);
     ScopedHandle process(pi.hProcess);

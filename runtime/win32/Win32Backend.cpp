@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "runtime/win32/WideText.h"
+#include "runtime/NativeFiles.h"
 #include "runtime/win32/Window.h"
 
 namespace runtime::win32 {
@@ -87,25 +87,8 @@ void Win32Backend::registerWindowClass() {
     }
 }
 
-std::string executableDirectory() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) {
-            fail("GetModuleFileNameW");
-        }
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    std::size_t sep = buffer.find_last_of(L"\\/");
-    return narrow(std::wstring_view(buffer).substr(0, sep == std::wstring::npos ? 0 : sep));
-}
-
 std::string Win32Backend::executableDirectory() {
-    return win32::executableDirectory();
+    return runtime::executableDirectory();
 }
 
 double Win32Backend::twipsPerPixelX() {

@@ -92,10 +92,7 @@ HWND windowHandle(const NativeWindow& window);
 HWND controlHandle(const NativeControl& control);
 
 // The runtime error number for a CreateProcessW failure (53, 70 or 5).
-int errorNumberForStartFailure(DWORD win32Error);
-
-// The running executable's folder, UTF-8, without a trailing separator.
-std::string executableDirectory();
+int startErrorNumber(DWORD win32Error);
 
 // Throws the runtime's description of a failed Win32 call, with GetLastError's number.
 [[noreturn]] void fail(const char* what);

@@ -26,7 +26,7 @@ void Win32Backend::Control::setText(std::string_view text) {
 
 void Win32Backend::Control::setBounds(const PixelRect& r) {
     if (hwnd_) {
-        ::MoveWindow(hwnd(), r.left, r.top, std::max(0, r.width), std::max(0, r.height), TRUE);
+        ::MoveWindow(hwnd(), r.left, r.top, r.width, r.height, TRUE);
     }
 }
 
@@ -43,7 +43,7 @@ Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, Wi
     if (params.kind == WindowKind::Notice) {
         exStyle |= WS_EX_TOPMOST;  // above an application that fills the screen
     }
-    RECT rc{0, 0, std::max(0, params.client.width), std::max(0, params.client.height)};
+    RECT rc{0, 0, params.client.width, params.client.height};
     ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);
     // Every window is owned by the helper window: owned windows stay off the taskbar while
     // keeping their ordinary title bar, and under Wine an owned window is transient for its
@@ -100,7 +100,7 @@ std::unique_ptr<NativeControl> Win32Backend::Window::createControl(const Control
     const PixelRect& r = params.bounds;
     HWND child = ::CreateWindowExW(
         exStyle, cls, params.kind == ControlKind::RichText ? L"" : widen(params.text).c_str(),
-        style, r.left, r.top, std::max(0, r.width), std::max(0, r.height), hwnd(),
+        style, r.left, r.top, r.width, r.height, hwnd(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(params.id + kControlIdBase)),
         backend_.instance_, nullptr);
     if (child == nullptr) {
@@ -158,7 +158,7 @@ PixelSize Win32Backend::Window::clientSize() const {
     return {rc.right, rc.bottom};
 }
 
-void Win32Backend::Window::setOuterSize(PixelSize size) {
+void Win32Backend::Window::resizeOuter(PixelSize size) {
     ownResize_ = true;
     ::SetWindowPos(hwnd(), nullptr, 0, 0, size.width, size.height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -297,11 +297,11 @@ void Win32Backend::Window::centre() {
     } else {
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     }
-    int w = rc.right - rc.left;
-    int h = rc.bottom - rc.top;
-    int x = work.left + std::max(0L, (work.right - work.left - w) / 2);
-    int y = work.top + std::max(0L, (work.bottom - work.top - h) / 2);
-    ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PixelRect placed =
+        centredOn({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                  {rc.right - rc.left, rc.bottom - rc.top});
+    ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND windowHandle(const NativeWindow& window) {

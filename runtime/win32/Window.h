@@ -53,7 +53,8 @@ class Win32Backend::Window : public NativeWindow {
     void centre() override;
     PixelSize outerSize() const override;
     PixelSize clientSize() const override;
-    void setOuterSize(PixelSize size) override;
+    void setOuterWidth(int width) override { resizeOuter({width, outerSize().height}); }
+    void setOuterHeight(int height) override { resizeOuter({outerSize().width, height}); }
 
     HWND hwnd() const { return hwnd_.get(); }
     void forget(Control* control) { std::erase(controls_, control); }
@@ -67,6 +68,7 @@ class Win32Backend::Window : public NativeWindow {
     Control* controlFrom(HWND from, int nativeId) const;
     void makeDefault(HWND button);
     void placeInTabOrder(const Control& control);
+    void resizeOuter(PixelSize size);
 
     Win32Backend& backend_;
     WindowEvents& events_;

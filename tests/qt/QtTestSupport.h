@@ -1,14 +1,13 @@
 #pragma once
 // Shared helpers of the Qt tests: a temporary folder per test, waiting on the event loop with
-// a deadline, whether a process runs, and a Program on the Qt backend whose "executable directory"
-// is that folder.
+// a deadline, whether a process runs (tests/support), and a Program on the Qt backend whose
+// "executable directory" is that folder.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
@@ -23,41 +22,19 @@
 #include "runtime/Program.h"
 #include "runtime/qt/QtBackend.h"
 #include "settings/mdlGlobals.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TempDir.h"
 
 namespace qt_testing {
 
+using testing_support::processState;
+using testing_support::running;
 using testing_support::TempDir;
 
 // Processes events until `done` holds or `ms` pass; returns whether it held.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-// 'R', 'S', 'Z'... from /proc, or 0 when there is no such process.
-inline char processState(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) {
-        return 0;
-    }
-    auto close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() ? line[close + 2] : 0;
-}
-
-// Alive and not a zombie.
-inline bool running(int pid) {
-    char state = processState(pid);
-    return state != 0 && state != 'Z';
+    return testing_support::pollUntil(
+        done, ms, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
 }
 
 // Lets pending events (and deferred deletes) run for a moment.

@@ -4,34 +4,10 @@
 #include <signal.h>
 
 #include "QtTestSupport.h"
-#include "runtime/posix/SignalPipe.h"
 
 using qt_testing::waitUntil;
 
 namespace {
-
-TEST(SignalPipe, CountsSignalsOnThePipe) {
-    runtime::posix::SignalPipe pipe;
-    EXPECT_EQ(pipe.drain(), 0);
-    ::raise(SIGTERM);
-    ::raise(SIGHUP);
-    EXPECT_EQ(pipe.drain(), 2);
-    EXPECT_EQ(pipe.drain(), 0);
-}
-
-TEST(SignalPipe, RestoresThePreviousHandlers) {
-    struct sigaction before {};
-    ::sigaction(SIGINT, nullptr, &before);
-    {
-        runtime::posix::SignalPipe pipe;
-        struct sigaction during {};
-        ::sigaction(SIGINT, nullptr, &during);
-        EXPECT_NE(during.sa_handler, before.sa_handler);
-    }
-    struct sigaction after {};
-    ::sigaction(SIGINT, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, before.sa_handler);
-}
 
 struct Events : runtime::ProgramEvents {
     int requests = 0;
@@ -64,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalEndsTheLoop, ::testing::Values(SIGTERM, 
                          [](const auto& param) {
                              return param.param == SIGTERM  ? std::string("SIGTERM")
                                     : param.param == SIGINT ? std::string("SIGINT")
-                                                           : std::string("SIGHUP");
+                                                            : std::string("SIGHUP");
                          });
 
 TEST(SignalBeforeTheLoop, WaitsForTheLoop) {

@@ -150,7 +150,8 @@ TEST_F(Win32BackendTest, WindowsCarryTheTitleAndTheIconOfTheClass) {
 TEST_F(Win32BackendTest, OwnSizeChangesAreNotReportedAsResizes) {
     auto w = window(WindowKind::ToolWindow, {400, 300});
     PixelSize frame{w->outerSize().width - 400, w->outerSize().height - 300};
-    w->setOuterSize({641, 481});
+    w->setOuterWidth(641);
+    w->setOuterHeight(481);
     EXPECT_EQ(w->outerSize(), (PixelSize{641, 481}));
     EXPECT_EQ(w->clientSize(), (PixelSize{641 - frame.width, 481 - frame.height}));
     win32_test::pumpFor(50);

@@ -167,15 +167,15 @@ TEST_F(ProcessTest, LookUpPredictsWhatStartingDoesAndNamesTheProgram) {
 }
 
 TEST(StartFailureMapping, EveryListedErrorHasItsNumber) {
-    using runtime::win32::errorNumberForStartFailure;
+    using runtime::win32::startErrorNumber;
     for (DWORD e :
          {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_PATHNAME, ERROR_INVALID_NAME}) {
-        EXPECT_EQ(errorNumberForStartFailure(e), runtime::kFileNotFound) << e;
+        EXPECT_EQ(startErrorNumber(e), runtime::kFileNotFound) << e;
     }
     for (DWORD e : {ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT, ERROR_EXE_MACHINE_TYPE_MISMATCH}) {
-        EXPECT_EQ(errorNumberForStartFailure(e), runtime::kPermissionDenied) << e;
+        EXPECT_EQ(startErrorNumber(e), runtime::kPermissionDenied) << e;
     }
-    EXPECT_EQ(errorNumberForStartFailure(ERROR_NOT_ENOUGH_MEMORY), runtime::kInvalidProcedureCall);
+    EXPECT_EQ(startErrorNumber(ERROR_NOT_ENOUGH_MEMORY), runtime::kInvalidProcedureCall);
 }
 
 }  // namespace

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "check/Cli.h"
+#include "runtime/NativeFiles.h"
 #include "runtime/win32/WideText.h"
-#include "runtime/win32/Win32Backend.h"
+#include "settings/Keys.h"
 
 int main() {
     // The arguments in UTF-16, so that any file name arrives whole.
@@ -21,8 +22,8 @@ int main() {
     }
     ::LocalFree(argv);
     ::SetConsoleOutputCP(CP_UTF8);
-    check::CliResult result = check::runCli(
-        "PorvaneCheck", args, runtime::win32::executableDirectory() + "\\Porvane.ini");
+    check::CliResult result =
+        check::runCli("PorvaneCheck", args, settings::iniFileIn(runtime::executableDirectory()));
     std::fwrite(result.out.data(), 1, result.out.size(), stdout);
     std::fwrite(result.err.data(), 1, result.err.size(), stderr);
     return result.status;

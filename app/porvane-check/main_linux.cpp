@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "check/Cli.h"
-#include "runtime/posix/Process.h"
+#include "runtime/NativeFiles.h"
+#include "settings/Keys.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    check::CliResult result = check::runCli("porvane-check", args,
-                                            runtime::posix::executableDirectory() + "/Porvane.ini");
+    check::CliResult result =
+        check::runCli("porvane-check", args, settings::iniFileIn(runtime::executableDirectory()));
     std::fwrite(result.out.data(), 1, result.out.size(), stdout);
     std::fwrite(result.err.data(), 1, result.err.size(), stderr);
     return result.status;

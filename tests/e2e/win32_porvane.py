@@ -13,7 +13,7 @@ test-only mode is involved. (A managed window, such as the closing notice, is di
 X window is the client area and a window manager would add the frame; under Xvfb there is none,
 so the notice shows without a title bar there. Its title is still the X window's name.)
 
-Usage: e2e_porvane.py --exe Porvane.exe --helper helper.exe --policy policy.rtf SCENARIO
+Usage: win32_porvane.py --exe Porvane.exe --helper helper.exe --policy policy.rtf SCENARIO
 """
 
 import argparse
@@ -26,7 +26,6 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 from desktop_session import Openbox  # noqa: E402
 from desktops import (check_empty_title, check_fixed_window, focused_window,  # noqa: E402

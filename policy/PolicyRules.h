@@ -1,0 +1,48 @@
+#pragma once
+// The policy window's rules that the settings checker reports as well as the form follows them:
+// its designed size, what a configured size means, and the timed close with its warning.
+
+#include <cstdint>
+
+namespace policy {
+
+// The designed client area, twips.
+inline constexpr int kClientWidth = 4695;
+inline constexpr int kClientHeight = 4785;
+
+// The designed client area in pixels at 96 dots per inch (15 twips a pixel).
+constexpr int designedPixels(int twips) {
+    return twips / 15;
+}
+
+// A configured PolicyWidth or PolicyHeight is pixels, and the window comes out this much larger
+// than asked, frame included, as it always has.
+inline constexpr int kExtraPixels = 1;
+
+// The tick after Agree (counted from 1) on which the timed close unloads the window; 0: no
+// timed close. A negative number of seconds closes on the first tick.
+constexpr std::int32_t closingTick(std::int32_t closeSeconds) {
+    return closeSeconds < 0 ? 1 : closeSeconds;
+}
+
+// The warning's keys are read on Agree only when a timed close is armed: without one they mean
+// nothing, so a bad value there cannot interrupt the start.
+constexpr bool readsWarningKeys(std::int32_t closeSeconds) {
+    return closeSeconds != 0;
+}
+
+// Whether the warning is due at this tick of an armed timed close: at most `warnSeconds` remain,
+// and the closing tick wins over it.
+constexpr bool warnsAt(std::int32_t tick, std::int32_t closeSeconds, std::int32_t warnSeconds) {
+    // Before the closing tick both are positive and the tick is below closeSeconds: the
+    // difference fits.
+    return warnSeconds > 0 && tick < closingTick(closeSeconds) &&
+           closeSeconds - tick <= warnSeconds;
+}
+
+// Whether the warning ever shows: only when the tick before the closing one is due for it.
+constexpr bool everWarns(std::int32_t closeSeconds, std::int32_t warnSeconds) {
+    return closeSeconds > 1 && warnsAt(closeSeconds - 1, closeSeconds, warnSeconds);
+}
+
+}  // namespace policy
