@@ -28,6 +28,8 @@ namespace runtime::qt {
 void prepareMap(QWidget& window);
 // Gives the keyboard focus to a mapped window on X11; see X11Hints.cpp.
 void takeFocus(QWidget& window);
+// Names the program and gives each window a role for screen readers; see Accessibility.cpp.
+void describeForScreenReaders();
 
 class Window;
 
@@ -35,7 +37,9 @@ class Window;
 // so that a widget waiting for deletion reports nothing more.
 class WindowWidget : public QWidget {
   public:
-    explicit WindowWidget(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+    WindowWidget(WindowKind windowKind, Qt::WindowFlags flags)
+        : QWidget(nullptr, flags), kind(windowKind) {}
+    const WindowKind kind;
     Window* owner = nullptr;
     // Set by a show: the next time the platform window is exposed, it takes the keyboard focus.
     bool focusOnExpose = false;
@@ -43,6 +47,7 @@ class WindowWidget : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
 };

@@ -19,6 +19,7 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
     // The program's end is the runtime's rule (no form loaded), not Qt's: Qt does not even
     // count Qt::Tool windows when it decides that the last window has closed.
     QApplication::setQuitOnLastWindowClosed(false);
+    describeForScreenReaders();
     // Title bars and task switchers use the small sizes; each size more costs start-up time
     // and memory to decode, and the desktop finds the large ones in the icon theme.
     // Decoding them loads Qt's image plugins, so it waits until the event loop runs: the

@@ -27,10 +27,32 @@ QColor toQColor(const rtf::Colour& c) {
     return QColor(c.red, c.green, c.blue);
 }
 
+// The relative luminance of a colour on an sRGB screen, 0 for black to 1 for white.
+double luminance(const QColor& c) {
+    auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+// How well text in one colour reads on the other: 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    double x = luminance(a);
+    double y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// The least contrast at which body text counts as readable for low-vision readers.
+constexpr double kReadable = 4.5;
+
 class Writer {
   public:
-    Writer(QTextDocument& document, double twipsPerPixel)
-        : document_(document), tpp_(twipsPerPixel > 0 ? twipsPerPixel : 15.0) {}
+    Writer(QTextDocument& document, double twipsPerPixel, const QPalette& palette)
+        : document_(document),
+          tpp_(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
+          text_(palette.color(QPalette::Text)),
+          base_(palette.color(QPalette::Base)),
+          link_(palette.color(QPalette::Link)) {}
 
     void write(const rtf::Document& model) {
         QTextCursor cursor(&document_);
@@ -55,11 +77,20 @@ class Writer {
         format.setFontItalic(f.italic);
         format.setFontUnderline(f.underline);
         format.setFontStrikeOut(f.strikeThrough);
-        if (f.colour) {
-            format.setForeground(toQColor(*f.colour));
-        }
+        // The author's colours stay where they read well on what they are drawn on; where they
+        // do not (a dark or high-contrast theme, a pale colour on white), the view's own
+        // colours, left unset here, take their place.
+        QColor ground = base_;
         if (f.background) {
-            format.setBackground(toQColor(*f.background));
+            QColor shade = toQColor(*f.background);
+            QColor ink = f.colour ? toQColor(*f.colour) : text_;
+            if (contrast(ink, shade) >= kReadable || contrast(text_, shade) >= kReadable) {
+                format.setBackground(shade);
+                ground = shade;
+            }
+        }
+        if (f.colour && contrast(toQColor(*f.colour), ground) >= kReadable) {
+            format.setForeground(toQColor(*f.colour));
         }
         switch (f.vertical) {
             case rtf::VerticalAlign::Superscript:
@@ -230,7 +261,7 @@ class Writer {
         if (!run.linkTarget.empty()) {
             format.setAnchor(true);
             format.setAnchorHref(toQString(run.linkTarget));
-            format.setForeground(QGuiApplication::palette().color(QPalette::Link));
+            format.setForeground(link_);
             format.setFontUnderline(true);
         }
         QString text = toQString(run.text);
@@ -349,6 +380,9 @@ class Writer {
 
     QTextDocument& document_;
     double tpp_;
+    QColor text_;  // the palette's text and background, and its link colour
+    QColor base_;
+    QColor link_;
     int pictures_ = 0;
     static constexpr int kDeepestTable = 4;  // tables inside tables, at most this many deep
     int tableDepth_ = 0;
@@ -359,11 +393,16 @@ class Writer {
 
 }  // namespace
 
-void fillDocument(QTextDocument& target, const rtf::Document& model, double twipsPerPixel) {
+void fillDocument(QTextDocument& target, const rtf::Document& model, double twipsPerPixel,
+                  const QPalette& palette) {
     target.clear();
     // A hanging list marker gets a quarter inch, as word processors give it by default.
     target.setIndentWidth(360.0 / (twipsPerPixel > 0 ? twipsPerPixel : 15.0));
-    Writer(target, twipsPerPixel).write(model);
+    Writer(target, twipsPerPixel, palette).write(model);
+}
+
+void fillDocument(QTextDocument& target, const rtf::Document& model, double twipsPerPixel) {
+    fillDocument(target, model, twipsPerPixel, QGuiApplication::palette());
 }
 
 }  // namespace runtime::qt

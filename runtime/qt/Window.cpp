@@ -2,6 +2,7 @@
 // the runtime gives, with QPushButton, QLabel and read-only QTextEdit controls.
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -60,7 +61,7 @@ void Control::setDocument(std::string_view bytes) {
         return;
     }
     // The reader takes any bytes: RTF, plain text otherwise, empty for none.
-    fillDocument(*view->document(), rtf::parse(bytes), twipsPerPixel_);
+    fillDocument(*view->document(), rtf::parse(bytes), twipsPerPixel_, view->palette());
     view->moveCursor(QTextCursor::Start);
     view->ensureCursorVisible();
 }
@@ -75,7 +76,7 @@ Window::Window(QtBackend& backend, const WindowSpec& params, WindowEvents& event
     if (params.kind == WindowKind::Notice) {
         flags |= Qt::WindowStaysOnTopHint;  // above an application that fills the screen
     }
-    widget_ = new WindowWidget(flags);
+    widget_ = new WindowWidget(params.kind, flags);
     // On X11 Qt then maps the window with a zero user time, which window managers read as
     // "do not focus", and does not set the input focus itself.
     widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
@@ -134,6 +135,7 @@ std::unique_ptr<NativeControl> Window::createControl(const ControlSpec& params) 
             view->setLineWrapMode(QTextEdit::WidgetWidth);
             view->setTabChangesFocus(true);
             view->setUndoRedoEnabled(false);
+            view->setAccessibleName(QStringLiteral("Usage policy"));
             widget = view;
             break;
         }
@@ -303,6 +305,17 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
     if (owner != nullptr) {
         owner->closeRequested();
     }
+}
+
+// Escape closes the notices as their close box does; the policy window keeps its keys, since
+// closing it is Disagree.
+void WindowWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        kind != WindowKind::ToolWindow && owner != nullptr) {
+        owner->closeRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void WindowWidget::resizeEvent(QResizeEvent* event) {

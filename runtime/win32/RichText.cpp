@@ -51,6 +51,18 @@ void Win32Backend::Control::setDocument(std::string_view bytes) {
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
     stream.pfnCallback = streamIn;
     ::SendMessageW(hwnd(), EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    // RichEdit draws a document's own text and highlight colours whatever the theme; in a
+    // high-contrast theme the theme's colours take their place, as everywhere else.
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+        CHARFORMAT2W automatic{};
+        automatic.cbSize = sizeof automatic;
+        automatic.dwMask = CFM_COLOR | CFM_BACKCOLOR;
+        automatic.dwEffects = CFE_AUTOCOLOR | CFE_AUTOBACKCOLOR;
+        ::SendMessageW(hwnd(), EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&automatic));
+    }
     // Start at the top, as a freshly opened document does.
     ::SendMessageW(hwnd(), EM_SETSEL, 0, 0);
     ::SendMessageW(hwnd(), WM_VSCROLL, SB_TOP, 0);

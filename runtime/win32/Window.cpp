@@ -1,6 +1,7 @@
 #include "runtime/win32/Window.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -33,7 +34,11 @@ void Win32Backend::Control::setBounds(const PixelRect& r) {
 // ---- windows --------------------------------------------------------------------------------
 
 Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
-    : backend_(backend), events_(events), activateOnShow_(params.kind != WindowKind::Notice) {
+    : backend_(backend),
+      events_(events),
+      activateOnShow_(params.kind != WindowKind::Notice),
+      closeOnEscape_(params.kind != WindowKind::ToolWindow),
+      role_(params.kind == WindowKind::Notice ? ROLE_SYSTEM_ALERT : ROLE_SYSTEM_DIALOG) {
     // All are pop-ups (which look no different with a caption): Wine tells an X window manager
     // that an owned pop-up is a dialog, which Openbox, for one, focuses when it is shown
     // although it is off the taskbar.
@@ -123,7 +128,13 @@ void Win32Backend::Window::setTitle(std::string_view title) {
 }
 
 void Win32Backend::Window::show(int focusControlId) {
+    bool appears = !::IsWindowVisible(hwnd());
     ::ShowWindow(hwnd(), activateOnShow_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+    if (appears && role_ == ROLE_SYSTEM_ALERT) {
+        // Screen readers announce an alert as it appears; the warning takes no focus, so
+        // nothing else would bring it to their attention.
+        ::NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+    }
     if (activateOnShow_) {
         ::SetForegroundWindow(hwnd());
     }
@@ -199,6 +210,13 @@ LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             int code = HIWORD(wp);
             HWND from = reinterpret_cast<HWND>(lp);
             Control* control = controlFrom(from, nativeId);
+            if (nativeId == IDCANCEL && control == nullptr) {
+                // Escape, from the dialog manager.
+                if (closeOnEscape_) {
+                    events_.closeRequested();
+                }
+                return 0;
+            }
             if (control == nullptr || control->kind() != ControlKind::Button) {
                 return 0;
             }
@@ -238,6 +256,11 @@ LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             events_.resized();
             return 0;
         }
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(static_cast<DWORD>(lp)) == OBJID_CLIENT) {
+                return accessibleClient(wp);
+            }
+            break;
         case WM_CTLCOLORSTATIC:
             // Labels on the window's own face colour.
             ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);

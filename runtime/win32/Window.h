@@ -65,6 +65,8 @@ class Win32Backend::Window : public NativeWindow {
 
   private:
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // The answer to a screen reader's WM_GETOBJECT for the client area (Accessible.cpp).
+    LRESULT accessibleClient(WPARAM wp);
     Control* controlFrom(HWND from, int nativeId) const;
     void makeDefault(HWND button);
     void placeInTabOrder(const Control& control);
@@ -76,6 +78,11 @@ class Win32Backend::Window : public NativeWindow {
     bool ownResize_ = false;
     // False for a notice, shown without taking the activation from the application.
     bool activateOnShow_ = true;
+    // Escape is the close box: true for the notices, false for the policy window, which
+    // closing would decline.
+    bool closeOnEscape_ = false;
+    // What screen readers are told the window is (an Active Accessibility role).
+    long role_ = 0;
     HWND focusOnActivate_ = nullptr;
     PixelSize lastClient_;
     std::vector<Control*> controls_;

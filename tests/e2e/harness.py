@@ -100,6 +100,7 @@ class Gate:
         self.write_settings(settings)
         self.x = None
         self.wm = None
+        self.services = []
         self.proc = None
         self.log = os.path.join(self.root, "porvane.log")
         self.started_pids = []
@@ -119,9 +120,11 @@ class Gate:
     def remove_settings(self):
         os.remove(os.path.join(self.folder, "Porvane.ini"))
 
-    def start(self, args=(), openbox=False, sway=None):
+    def start(self, args=(), openbox=False, sway=None, services=()):
         """Starts the program with the given command-line arguments on a private X server
-        (under a reluctant Openbox if asked), or on the given sway."""
+        (under a reluctant Openbox if asked), or on the given sway. services: what else the
+        desktop runs, each made as service(env, folder) once the display is up; it gives the
+        environment the program then gets and is stopped with the case."""
         if sway is not None:
             env = sway.client_env(self.root)
         else:
@@ -129,6 +132,9 @@ class Gate:
             env = self.x.env
             if openbox:
                 self.wm = Openbox(env, self.root)
+        for make in services:
+            self.services.append(make(env, self.root))
+            env = self.services[-1].env
         self.env = env
         with open(self.log, "wb") as log:
             # Started from another folder: the program must find its settings beside itself.
@@ -244,7 +250,7 @@ class Gate:
             with open(self.log, encoding="utf-8", errors="replace") as f:
                 lines.append("program output:\n" + f.read())
         if self.x is not None:
-            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
+            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.x.env,
                                   capture_output=True, text=True)
             shown = [l for l in tree.stdout.splitlines() if '"' in l]
             lines.append("windows:\n" + "\n".join(shown))
@@ -258,6 +264,8 @@ class Gate:
             if is_running(pid):
                 os.kill(pid, signal.SIGKILL)
             wait_for(lambda: has_ended(pid), f"pid {pid} to go", timeout=5)
+        for service in reversed(self.services):
+            service.stop()
         if self.wm is not None:
             self.wm.stop()
         if self.x is not None:

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "QtTestSupport.h"
@@ -167,6 +168,27 @@ TEST_F(Backend, OnlyTheRuntimeEndsTheLoop) {
     EXPECT_EQ(backend->runEventLoop(events), 0);
     EXPECT_TRUE(running);
     EXPECT_TRUE(program->ended());
+}
+
+// Escape is the close box of the notices; the policy window (a tool window) keeps ignoring it,
+// since closing it would be Disagree.
+TEST(WindowKeys, EscapeClosesTheNoticesOnly) {
+    struct Closes : runtime::WindowEvents {
+        int closes = 0;
+        void clicked(int) override {}
+        void closeRequested() override { ++closes; }
+        void resized() override {}
+    };
+    runtime::qt::QtBackend backend;
+    for (auto [kind, closes] :
+         {std::pair{runtime::WindowKind::ToolWindow, 0}, std::pair{runtime::WindowKind::Dialog, 1},
+          std::pair{runtime::WindowKind::Notice, 1}}) {
+        Closes events;
+        auto window = backend.createWindow({kind, "t", {200, 100}}, events);
+        auto ok = window->createControl({runtime::ControlKind::Button, 1, "OK", {0, 0, 80, 25}, 0});
+        QTest::keyClick(runtime::qt::QtBackend::widgetOf(*ok), Qt::Key_Escape);
+        EXPECT_EQ(events.closes, closes) << static_cast<int>(kind);
+    }
 }
 
 }  // namespace

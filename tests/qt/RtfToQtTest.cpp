@@ -257,6 +257,73 @@ TEST(RtfToQt, HiddenTextIsLeftOut) {
     EXPECT_EQ(r.document.toPlainText(), QStringLiteral("shown too"));
 }
 
+// The author's colours stay where they read well (4.5:1) on what they are drawn on; elsewhere
+// the palette's own text and background colours are used (left unset in the document).
+TEST(RtfToQt, ColoursStayReadableInEveryPalette) {
+    auto palette = [](QColor text, QColor base) {
+        QPalette p;
+        p.setColor(QPalette::Text, text);
+        p.setColor(QPalette::Base, base);
+        return p;
+    };
+    const QPalette light = palette(Qt::black, Qt::white);
+    const QPalette dark = palette(QColor(0xEE, 0xEE, 0xEE), QColor(0x2B, 0x2B, 0x2B));
+    const std::string rtf =
+        R"({\rtf1{\colortbl;\red31\green56\blue100;\red192\green0\blue0;)"
+        R"(\red192\green192\blue192;\red255\green255\blue0;\red0\green0\blue0;)"
+        R"(\red255\green242\blue204;\red255\green255\blue255;\red0\green32\blue96;})"
+        R"({\b\fs48\cf1 Heading}{\cf2  red}{\cf3  silver}{\highlight4  marked})"
+        R"({\cf5\highlight4  inked}{\cf6  cream}{\cf7\highlight8  reversed}\par})";
+    const struct {
+        const char* word;
+        bool lightInk, lightShade;  // the author's text and background colours kept
+        bool darkInk, darkShade;
+    } rows[] = {
+        {"Heading", true, false, false, false},  // #1F3864: 1.4:1 on dark grey
+        {"red", true, false, false, false},
+        {"silver", false, false, true, false},  // pale on white, fine on dark grey
+        {"marked", false, true, false, false},  // a highlight the palette's text cannot read on
+        {"inked", true, true, true, true},      // black on yellow reads in any theme
+        {"cream", false, false, true, false},
+        {"reversed", true, true, true, true},
+    };
+    for (const auto& [theme, pal] : {std::pair{"light", &light}, std::pair{"dark", &dark}}) {
+        QTextDocument document;
+        runtime::qt::fillDocument(document, rtf::parse(rtf), 15.0, *pal);
+        for (const auto& row : rows) {
+            QTextCursor at = document.find(row.word);
+            ASSERT_FALSE(at.isNull()) << row.word;
+            QTextCharFormat f = at.charFormat();
+            bool isLight = pal == &light;
+            EXPECT_EQ(f.hasProperty(QTextFormat::ForegroundBrush),
+                      isLight ? row.lightInk : row.darkInk)
+                << theme << " " << row.word;
+            EXPECT_EQ(f.hasProperty(QTextFormat::BackgroundBrush),
+                      isLight ? row.lightShade : row.darkShade)
+                << theme << " " << row.word;
+        }
+    }
+
+    // What the reader sees on a dark palette: the heading's pixels stand out from the
+    // background instead of fading into it.
+    QTextEdit view;
+    view.setFrameStyle(QFrame::NoFrame);
+    view.setPalette(dark);
+    view.resize(400, 120);
+    runtime::qt::fillDocument(*view.document(),
+                              rtf::parse(std::string(R"({\rtf1{\colortbl;\red31\green56)"
+                                                     R"(\blue100;}{\b\fs48\cf1 Heading}\par})")),
+                              15.0, view.palette());
+    QImage shot = view.viewport()->grab().toImage();
+    int brightest = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            brightest = std::max(brightest, qGray(shot.pixel(x, y)));
+        }
+    }
+    EXPECT_GE(brightest, 0xC0) << "the heading is drawn too dark to read on the dark background";
+}
+
 // ---- through the control --------------------------------------------------------------------
 
 struct NoEvents : runtime::WindowEvents {

@@ -1,11 +1,14 @@
 // The Win32 backend on its own: windows, frames and sizes, controls and their events, timers,
 // the RichEdit view, the event loop and the session end.
 
-#include <richedit.h>
 #include <windows.h>
+
+#include <oleacc.h>
+#include <richedit.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -246,6 +249,7 @@ TEST_F(Win32BackendTest, KeyboardEnterClicksTheFocusedButtonEscapeClicksNothing)
     // Escape sends IDCANCEL (2) to the window: no control has that native id.
     key(a, VK_ESCAPE);
     EXPECT_TRUE(events.clicks.empty());
+    EXPECT_EQ(events.closes, 0);
     key(a, VK_RETURN);
     EXPECT_EQ(events.clicks, std::vector<int>{2});
     // Tab moves the focus, and the default button with it.
@@ -255,6 +259,62 @@ TEST_F(Win32BackendTest, KeyboardEnterClicksTheFocusedButtonEscapeClicksNothing)
     EXPECT_EQ(::GetWindowLongW(a, GWL_STYLE) & 0x0F, BS_PUSHBUTTON);
     key(d, VK_RETURN);
     EXPECT_EQ(events.clicks, (std::vector<int>{2, 3}));
+}
+
+std::vector<HWND> alerts;  // windows that raised EVENT_SYSTEM_ALERT
+void CALLBACK onAlert(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+    alerts.push_back(hwnd);
+}
+
+// What a screen reader learns of each kind of window, and Escape: the warning (a notice) is an
+// alert, announced as it appears; the closing notice is a dialog, and so is the policy window.
+// Escape closes the notices as their close box does, and does nothing in the policy window.
+TEST_F(Win32BackendTest, ScreenReadersAndEscape) {
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, onAlert,
+                                           0, 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    const struct {
+        WindowKind kind;
+        long role;
+        std::size_t alerts;
+        int closes;
+    } rows[] = {{WindowKind::ToolWindow, ROLE_SYSTEM_DIALOG, 0, 0},
+                {WindowKind::Dialog, ROLE_SYSTEM_DIALOG, 0, 1},
+                {WindowKind::Notice, ROLE_SYSTEM_ALERT, 1, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.kind));
+        alerts.clear();
+        Recorder recorder;
+        auto w = backend.createWindow({row.kind, "Ending soon", {300, 200}}, recorder);
+        auto ok = button(*w, 1, "OK", 0);
+        w->show(1);
+        w->show(1);  // shown again: no new announcement
+        win32_test::pumpFor(50);
+        HWND h = windowHandle(*w);
+        EXPECT_EQ(std::count(alerts.begin(), alerts.end(), h), row.alerts);
+
+        IAccessible* client = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(::AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT),
+                                                              __uuidof(IAccessible),
+                                                              reinterpret_cast<void**>(&client)));
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        VARIANT role{};
+        EXPECT_HRESULT_SUCCEEDED(client->get_accRole(self, &role));
+        EXPECT_EQ(role.lVal, row.role);
+        BSTR name = nullptr;
+        EXPECT_HRESULT_SUCCEEDED(client->get_accName(self, &name));
+        EXPECT_EQ(std::wstring(name != nullptr ? name : L""), L"Ending soon");
+        ::SysFreeString(name);
+        client->Release();
+
+        MSG escape{controlHandle(*ok), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        backend.dispatch(escape);
+        win32_test::pumpFor(20);
+        EXPECT_EQ(recorder.closes, row.closes);
+    }
+    ::UnhookWinEvent(hook);
 }
 
 TEST_F(Win32BackendTest, TimerTicksUntilStopped) {

@@ -6,7 +6,7 @@ if(NOT rc EQUAL 0)
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${out}")
 set(allowed KERNEL32 USER32 GDI32 COMCTL32 ADVAPI32 SHELL32 OLE32 OLEAUT32 MSVCRT VERSION
-            COMDLG32 SHLWAPI UXTHEME)
+            COMDLG32 SHLWAPI UXTHEME OLEACC)
 set(bad "")
 foreach(line IN LISTS lines)
   string(REGEX REPLACE "DLL Name: ([^ \r]+).*" "\\1" dll "${line}")
