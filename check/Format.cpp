@@ -64,7 +64,8 @@ std::string afterAgree(const Report& report) {
                 " is shown";
     }
     text += report.setting(settings::key::CloseApplicationOnClose).flag
-                ? ", and the application is ended when the gate ends"
+                ? ", and the whole application (every process it started) is ended when the "
+                  "gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
 }

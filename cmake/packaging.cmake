@@ -1,5 +1,6 @@
 # The Debian package (make package: cpack -G DEB in build/linux), laid out as Debian expects:
-#   /usr/lib/porvane/        the gate and the checker, and Porvane.ini as a link to /etc
+#   /usr/lib/porvane/        the gate, its keeper (found beside it) and the checker, and
+#                            Porvane.ini as a link to /etc
 #   /etc/porvane/            the settings, Porvane.ini, and the sample policy, conffiles: an
 #                            administrator's edits survive reinstalls and upgrades, and
 #                            dpkg --purge removes them
@@ -15,7 +16,7 @@ set(_doc usr/share/doc/porvane)
 set(_stage ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${_stage})
 
-install(TARGETS porvane porvane-check RUNTIME DESTINATION ${_lib})
+install(TARGETS porvane porvane-keeper porvane-check RUNTIME DESTINATION ${_lib})
 install(FILES ${PROJECT_SOURCE_DIR}/examples/policy.rtf DESTINATION etc/porvane)
 
 # The sample settings with the policy where the package puts it.

@@ -99,6 +99,12 @@ void frmUsagePolicy::cmdAgree_Click() {
     std::string c = GetIniString(sIniFile, key::Application.section, key::Application.name, "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
+    // A program that is killed or crashes never reaches its end step, so the time limit is
+    // armed now, from the setting as it reads at this moment; the end step reads it again and
+    // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
+    // it always was.
+    oStartedApp->setEndsWithProgram(settings::quietBoolean(
+        sIniFile, key::CloseApplicationOnClose.section, key::CloseApplicationOnClose.name));
     if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree.section,
                       key::ClosePorvaneAfterAgree.name, false)) {
         Unload();
@@ -148,13 +154,16 @@ void frmUsagePolicy::Form_Terminate() {
 }
 
 void frmUsagePolicy::CloseApplication() {
-    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                       key::CloseApplicationOnClose.name, false)) {
+    if (!oStartedApp) {
         return;
     }
-    // Ended through the identity kept since the start, never by opening vTaskId afresh: by
-    // now that id may belong to an unrelated process. One that has ended is left alone.
-    if (oStartedApp) {
-        oStartedApp->terminate();
+    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
+                       key::CloseApplicationOnClose.name, false)) {
+        // The application outlives us, as the setting now says, whatever Agree armed.
+        oStartedApp->setEndsWithProgram(false);
+        return;
     }
+    // The whole application, through what was kept since its start, never by opening vTaskId
+    // afresh: by now that id may belong to an unrelated process. What has ended is left alone.
+    oStartedApp->terminate();
 }

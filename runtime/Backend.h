@@ -136,13 +136,21 @@ class NativeTimer {
 
 // ---- process --------------------------------------------------------------------------------
 
-// A program this one started. It identifies that very process for as long as the object lives
-// (a kept handle or pidfd), so terminate() can never reach a process that merely reuses its id.
+// An application this program started: the process its command line started and every process
+// that one brings about, directly or not, detached ones included. It is held through what was
+// kept from the start (a job object, a keeper process, a handle or pidfd), never through ids
+// looked up later, so terminate() can never reach a process that merely reuses an id.
 class StartedProgram {
   public:
-    virtual ~StartedProgram() = default;  // releases the handle; never ends the process
+    // Lets go of it; the application runs on unless setEndsWithProgram(true) holds.
+    virtual ~StartedProgram() = default;
+    // The id of the process the command line started.
     virtual std::int64_t processId() const = 0;
-    // Ends exactly this process; a process that has already ended is left alone, silently.
+    // Whether the application ends when this program ends in any way that skips its end step
+    // (killed, crashed). Off until set.
+    virtual void setEndsWithProgram(bool ends) = 0;
+    // Ends every process of the application; one that has already ended is left alone,
+    // silently.
     virtual void terminate() = 0;
 };
 

@@ -28,17 +28,21 @@ T guarded(std::string_view section, std::string_view key, T neutral, Read read) 
     return neutral;
 }
 
+std::string readString(std::string_view file, std::string_view section, std::string_view key,
+                       std::string_view fallback) {
+    std::u16string buffer(kBufferSize, u' ');
+    std::size_t n =
+        runtime::readProfileString(text::utf8ToUtf16(section), text::utf8ToUtf16(key),
+                                   text::utf8ToUtf16(fallback), buffer.data(), buffer.size(), file);
+    return text::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
+}
+
 }  // namespace
 
 std::string GetIniString(std::string_view sFile, std::string_view sSection, std::string_view sKey,
                          std::string_view sDefault) {
-    return guarded<std::string>(sSection, sKey, {}, [&] {
-        std::u16string buffer(kBufferSize, u' ');
-        std::size_t n = runtime::readProfileString(
-            text::utf8ToUtf16(sSection), text::utf8ToUtf16(sKey), text::utf8ToUtf16(sDefault),
-            buffer.data(), buffer.size(), sFile);
-        return text::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
-    });
+    return guarded<std::string>(sSection, sKey, {},
+                                [&] { return readString(sFile, sSection, sKey, sDefault); });
 }
 
 bool GetIniBoolean(std::string_view sFile, std::string_view sSection, std::string_view sKey,
@@ -63,6 +67,16 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
         std::string s = GetIniString(sFile, sSection, sKey, "");
         return s.empty() ? settings::narrowToInteger(lDefault) : settings::toInteger(s);
     });
+}
+
+bool settings::quietBoolean(std::string_view file, std::string_view section, std::string_view key) {
+    try {
+        std::string s = readString(file, section, key, "");
+        return !s.empty() && toBoolean(s);
+    } catch (const runtime::Error&) {
+    } catch (const std::exception&) {
+    }
+    return false;
 }
 
 std::string settings::iniValue(std::u16string_view text, std::string_view section,

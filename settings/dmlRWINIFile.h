@@ -33,6 +33,10 @@ namespace settings {
 // The most characters of a value the reader hands out; the rest is cut off.
 inline constexpr std::size_t kMaxIniValue = 499;
 
+// The key as GetIniBoolean reads it with the default False, but without the notice: a value
+// that is no Boolean reads False.
+bool quietBoolean(std::string_view file, std::string_view section, std::string_view key);
+
 // The value GetIniString would return for the key, read from profile text already decoded and
 // without any notice: the settings checker reads through this.
 std::string iniValue(std::u16string_view text, std::string_view section, std::string_view key);

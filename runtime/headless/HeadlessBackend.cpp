@@ -95,6 +95,11 @@ class HeadlessBackend::Started : public StartedProgram {
     Started(HeadlessBackend& backend, std::int64_t pid, std::int64_t generation)
         : backend_(backend), pid_(pid), generation_(generation) {}
     std::int64_t processId() const override { return pid_; }
+    void setEndsWithProgram(bool ends) override {
+        if (ProcessRecord* record = backend_.processById(pid_, generation_)) {
+            record->endsWithProgram = ends;
+        }
+    }
     void terminate() override {
         // Through the kept identity: the record of exactly the process we started.
         ProcessRecord* record = backend_.processById(pid_, generation_);
@@ -142,7 +147,7 @@ std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view c
         throw makeError(kFileNotFound, program);
     }
     std::int64_t pid = nextPid_++;
-    processes_.push_back({pid, line, windowStyle, true, false, ++generation_});
+    processes_.push_back({pid, line, windowStyle, true, false, false, ++generation_});
     return std::make_unique<Started>(*this, pid, generation_);
 }
 
@@ -254,7 +259,7 @@ void HeadlessBackend::exitProcess(std::int64_t pid) {
 }
 
 void HeadlessBackend::spawnUnrelated(std::int64_t pid) {
-    processes_.push_back({pid, "(unrelated)", 0, true, false, ++generation_});
+    processes_.push_back({pid, "(unrelated)", 0, true, false, false, ++generation_});
 }
 
 }  // namespace runtime::headless

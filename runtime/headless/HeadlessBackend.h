@@ -52,7 +52,8 @@ struct ProcessRecord {
     std::string commandLine;
     int windowStyle = 0;
     bool running = true;
-    bool terminated = false;  // ended by this program
+    bool terminated = false;       // ended by this program
+    bool endsWithProgram = false;  // as the program last set it
     std::int64_t generation = 0;
 };
 

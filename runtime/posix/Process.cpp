@@ -47,7 +47,7 @@ int pidfdSendSignal(int pidfd, int signal) {
 struct SpawnSetup {
     posix_spawnattr_t attr{};
     posix_spawn_file_actions_t actions{};
-    SpawnSetup() {
+    explicit SpawnSetup(int passed) {
         posix_spawnattr_init(&attr);
         posix_spawn_file_actions_init(&actions);
         // The child starts with no blocked signals and default actions, whatever we changed
@@ -63,9 +63,15 @@ struct SpawnSetup {
         }
         posix_spawnattr_setsigdefault(&attr, &defaults);
         posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        int firstClosed = 3;
+        if (passed >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, passed, 3);
+            firstClosed = 4;
+        }
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-        // Belt and braces over close-on-exec: the child gets descriptors 0, 1 and 2 only.
-        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+        // Belt and braces over close-on-exec: the child gets descriptors 0, 1 and 2 only (and
+        // the one passed to it).
+        posix_spawn_file_actions_addclosefrom_np(&actions, firstClosed);
 #endif
     }
     ~SpawnSetup() {
@@ -119,7 +125,10 @@ std::int32_t startErrorNumber(int error) {
 }
 
 std::unique_ptr<ChildProcess> ChildProcess::start(std::string_view commandLine) {
-    std::vector<std::string> words = splitCommandLine(commandLine);
+    return start(splitCommandLine(commandLine));
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::start(std::vector<std::string> words, int passed) {
     std::vector<char*> argv;
     argv.reserve(words.size() + 1);
     for (std::string& word : words) {
@@ -127,7 +136,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(std::string_view commandLine) 
     }
     argv.push_back(nullptr);
 
-    SpawnSetup setup;
+    SpawnSetup setup(passed);
     pid_t pid = 0;
     // glibc (2.24 and later) starts the child with clone(CLONE_VM | CLONE_VFORK) and hands an
     // exec failure back through the return value: ENOENT for a missing program, EACCES for
@@ -182,6 +191,16 @@ bool ChildProcess::reap() {
     }
     reaped_ = true;
     return true;
+}
+
+void ChildProcess::wait() {
+    while (!reap()) {
+        siginfo_t info{};
+        int rc = ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+        if (rc < 0 && errno != EINTR) {
+            return;
+        }
+    }
 }
 
 void ChildProcess::terminate() {

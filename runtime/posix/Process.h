@@ -27,6 +27,9 @@ class ChildProcess {
     // Throws runtime::Error: 53 when the program does not exist, 70 when it may not be run,
     // 5 for an empty line or one the quoting rules reject.
     static std::unique_ptr<ChildProcess> start(std::string_view commandLine);
+    // Starts the words already split, the same way. When `passed` is a descriptor, the child
+    // gets it as its descriptor 3 as well.
+    static std::unique_ptr<ChildProcess> start(std::vector<std::string> words, int passed = -1);
 
     ~ChildProcess();  // closes the pidfd; the child keeps running
     ChildProcess(const ChildProcess&) = delete;
@@ -39,6 +42,8 @@ class ChildProcess {
     bool reaped() const { return reaped_; }
     // Collects the child's exit status if it has exited; never blocks. True when reaped.
     bool reap();
+    // Waits for the child to exit and collects it.
+    void wait();
     // Sends SIGKILL through the pidfd. A child that has already ended (reaped or not) is left
     // alone, silently. Without a pidfd this does nothing: a bare pid is never signalled.
     void terminate();

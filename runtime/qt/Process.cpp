@@ -1,22 +1,24 @@
-// Starting a program through the POSIX process layer, its exit watched by the event loop.
+// Starting an application through the POSIX process layer (its keeper), our child's exit
+// watched by the event loop.
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <utility>
 
-#include "runtime/posix/Process.h"
+#include "runtime/posix/Application.h"
 #include "runtime/qt/QtBackend.h"
 
 namespace runtime::qt {
 namespace {
 
-// A started child, reaped as soon as its pidfd says it has exited, so no zombie stays behind
-// while we run hidden for hours. Reaping is safe: the pidfd keeps naming the dead process, and
-// pidfd_send_signal on it then fails with ESRCH, which terminate() ignores.
+// A started application. Our child (its keeper, or the application itself without one) is
+// reaped as soon as its pidfd says it has exited, so no zombie stays behind while we run hidden
+// for hours. Reaping is safe: the pidfd keeps naming the dead process, and pidfd_send_signal on
+// it then fails with ESRCH, which terminate() ignores.
 class Started : public StartedProgram {
   public:
-    Started(std::unique_ptr<posix::ChildProcess> child, QObject* parent)
-        : child_(std::move(child)) {
+    Started(std::unique_ptr<posix::Application> app, QObject* parent)
+        : app_(std::move(app)), child_(&app_->child()) {
         if (child_->pidfd() >= 0) {
             notifier_ = new QSocketNotifier(child_->pidfd(), QSocketNotifier::Read, parent);
             QObject::connect(notifier_, &QSocketNotifier::activated, notifier_,
@@ -33,8 +35,9 @@ class Started : public StartedProgram {
         delete notifier_.data();
         delete poll_.data();
     }
-    std::int64_t processId() const override { return child_->pid(); }
-    void terminate() override { child_->terminate(); }
+    std::int64_t processId() const override { return app_->pid(); }
+    void setEndsWithProgram(bool ends) override { app_->setEndsWithGate(ends); }
+    void terminate() override { app_->terminate(); }
 
   private:
     void collect() {
@@ -48,7 +51,8 @@ class Started : public StartedProgram {
         }
     }
 
-    std::unique_ptr<posix::ChildProcess> child_;
+    std::unique_ptr<posix::Application> app_;
+    posix::ChildProcess* child_;
     QPointer<QSocketNotifier> notifier_;
     QPointer<QTimer> poll_;
 };
@@ -58,7 +62,8 @@ class Started : public StartedProgram {
 std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view commandLine,
                                                         int /*windowStyle*/) {
     // The window style (1, normal with focus) is the started program's own business on X11.
-    return std::make_unique<Started>(posix::ChildProcess::start(commandLine), root_.get());
+    return std::make_unique<Started>(
+        posix::Application::start(commandLine, posix::keeperBesideUs()), root_.get());
 }
 
 }  // namespace runtime::qt

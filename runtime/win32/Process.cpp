@@ -1,8 +1,10 @@
-// Starting a program with the platform's command-line rules, and ending exactly that process.
+// Starting a program with the platform's command-line rules, in a job object of its own, and
+// ending the whole application through that job.
 
 #include "runtime/Error.h"
 #include "runtime/Services.h"
 #include "runtime/win32/CommandLine.h"
+#include "runtime/win32/Job.h"
 #include "runtime/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
@@ -27,11 +29,23 @@ WORD showCommandFor(int windowStyle) {
     }
 }
 
+// Held by its job, or, where the system gave none, by the started process alone. The job's
+// handle closes last: with kill-on-close set, that ends the application.
 class Win32Started : public StartedProgram {
   public:
-    Win32Started(ScopedHandle process, DWORD pid) : process_(std::move(process)), pid_(pid) {}
+    Win32Started(ScopedHandle job, ScopedHandle process, DWORD pid)
+        : job_(std::move(job)), process_(std::move(process)), pid_(pid) {}
     std::int64_t processId() const override { return pid_; }
+    void setEndsWithProgram(bool ends) override {
+        if (job_) {
+            setKillOnJobClose(job_.get(), ends);
+        }
+    }
     void terminate() override {
+        if (job_) {
+            ::TerminateJobObject(job_.get(), 0);  // the processes still in it, nothing else
+            return;
+        }
         // Only the process this handle names, and only while it still runs; the handle keeps
         // its id from being reused, so no unrelated process can be reached.
         if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
@@ -40,6 +54,7 @@ class Win32Started : public StartedProgram {
     }
 
   private:
+    ScopedHandle job_;
     ScopedHandle process_;
     DWORD pid_;
 };
@@ -71,14 +86,18 @@ std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view comm
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = showCommandFor(windowStyle);
     PROCESS_INFORMATION pi{};
-    // The platform's own command-line rules: CreateProcessW finds the program in the line.
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi)) {
+    // The platform's own command-line rules: CreateProcessW finds the program in the line. It
+    // starts suspended and runs only once it is in its job, so no child it starts can escape.
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                          nullptr, &si, &pi)) {
         DWORD error = ::GetLastError();
         throw makeError(startErrorNumber(error), narrow(programOf(line)));
     }
     ScopedHandle thread(pi.hThread);
-    return std::make_unique<Win32Started>(ScopedHandle(pi.hProcess), pi.dwProcessId);
+    ScopedHandle process(pi.hProcess);
+    ScopedHandle job = jobHolding(process.get());
+    ::ResumeThread(thread.get());
+    return std::make_unique<Win32Started>(std::move(job), std::move(process), pi.dwProcessId);
 }
 
 }  // namespace runtime::win32

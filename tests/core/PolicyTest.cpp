@@ -343,13 +343,34 @@ TEST_F(Policy, TerminationWaitsForTheNoticeAndReadsTheSettingAtTheEnd) {
     EXPECT_TRUE(app()->terminated);
 }
 
-TEST_F(Policy, SettingTurnedOffDuringTheRunLeavesTheApplicationRunning) {
-    start({.closeAfterAgree = "True", .closeApplication = "True"});
-    writeIni(Settings{.closeAfterAgree = "True", .closeApplication = "False"}.text());
-    agree();
-    EXPECT_TRUE(program->ended());
-    EXPECT_TRUE(app()->running);
-    EXPECT_FALSE(app()->terminated);
+// The end for a program that is killed is armed from the setting as Agree reads it, quietly;
+// the end step reads it again and decides, taking the armed end back when it reads False.
+TEST_F(Policy, TheEndIsArmedAtAgreeAndDecidedAtTheEnd) {
+    struct Row {
+        const char* atAgree;
+        const char* atEnd;
+        bool armed;       // after Agree
+        bool terminated;  // at the end
+        bool armedAtEnd;  // as the application is let go
+    } rows[] = {
+        {"True", "True", true, true, true},      {"True", "False", true, false, false},
+        {"False", "True", false, true, false},   {"False", "False", false, false, false},
+        {"maybe", "False", false, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.atAgree) + " then " + row.atEnd);
+        restart();
+        start({.closeInSeconds = "5", .closeApplication = row.atAgree});
+        agree();
+        EXPECT_EQ(app()->endsWithProgram, row.armed);
+        EXPECT_TRUE(backend().messageBoxes().empty()) << "a bad value is reported at the end only";
+        writeIni(Settings{.closeInSeconds = "5", .closeApplication = row.atEnd}.text());
+        backend().advance(5000);
+        ASSERT_TRUE(program->ended());
+        EXPECT_EQ(app()->terminated, row.terminated);
+        EXPECT_EQ(app()->running, !row.terminated);
+        EXPECT_EQ(app()->endsWithProgram, row.armedAtEnd);
+    }
 }
 
 TEST_F(Policy, AnApplicationThatEndedIsLeftAloneAndItsReusedIdUntouched) {

@@ -7,8 +7,8 @@ This process makes itself a child subreaper, so a started application that outli
 program is re-parented to us: we can tell "still running" from "ended" by its /proc state and
 reap it ourselves.
 
-Environment: PORVANE_EXE (the built program), PORVANE_RECORDER (the recorder), PORVANE_XCLOSE
-(sends a window manager's close request).
+Environment: PORVANE_EXE (the built program), PORVANE_KEEPER (the keeper installed beside it),
+PORVANE_RECORDER (the recorder), PORVANE_XCLOSE (sends a window manager's close request).
 """
 
 import ctypes
@@ -91,6 +91,7 @@ class Gate:
         os.mkdir(self.folder)
         self.exe = os.path.join(self.folder, "porvane")
         shutil.copy2(os.environ["PORVANE_EXE"], self.exe)
+        shutil.copy2(os.environ["PORVANE_KEEPER"], self.folder)
         self.pid_file = os.path.join(self.folder, "started pid")
         self.caption = f"Porvane e2e {name} {os.getpid()}"
         if policy is not None:
@@ -291,7 +292,7 @@ def main(cases):
     if len(sys.argv) != 2 or sys.argv[1] not in cases:
         print(f"usage: {sys.argv[0]} CASE  (one of: {', '.join(cases)})", file=sys.stderr)
         return 2
-    for var in ("PORVANE_EXE", "PORVANE_RECORDER", "PORVANE_XCLOSE"):
+    for var in ("PORVANE_EXE", "PORVANE_KEEPER", "PORVANE_RECORDER", "PORVANE_XCLOSE"):
         if var not in os.environ:
             print(f"{var} is not set", file=sys.stderr)
             return 2

@@ -112,6 +112,14 @@ def press(window, key):
     xdotool("key", key, check=True)
 
 
+def read_text(path):
+    try:
+        with open(path) as f:
+            return f.read().strip()
+    except OSError:
+        return None
+
+
 def wine_env():
     env = dict(os.environ)
     env.setdefault("WINEDEBUG", "-all")
@@ -130,14 +138,19 @@ class Run:
             shutil.copy(args.policy, os.path.join(self.dir, "policy.rtf"))
         self.pid_file = os.path.join(self.dir, "pid.txt")
         self.beat_file = os.path.join(self.dir, "beat.txt")
+        self.write_ini(ini)
+        self.proc = None
+        self.bystander = None
+
+    def write_ini(self, ini):
         # The program's path in quotes, the arguments without: a value that both starts and
         # ends with a quote loses that pair when the profile is read.
         ini = ini.replace("@HELPER@", '"%s" %s %s' % (
             self.windows_path("helper.exe"), self.windows_path("pid.txt"),
             self.windows_path("beat.txt")))
+        ini = ini.replace("@HELPER_EXE@", '"%s"' % self.windows_path("helper.exe"))
         with open(os.path.join(self.dir, "Porvane.ini"), "w", newline="\r\n") as f:
             f.write(ini)
-        self.proc = None
 
     def windows_path(self, name):
         # Wine's drive Z: is the Unix root.
@@ -181,17 +194,25 @@ class Run:
         return int(text) if text else None
 
     def heartbeat(self):
-        try:
-            with open(self.beat_file) as f:
-                return f.read().strip()
-        except OSError:
-            return None
+        return read_text(self.beat_file)
 
-    def helper_running(self):
+    def helper_running(self, beat_file=None):
         """True while the heartbeat changes (it is rewritten every 100 ms)."""
-        before = self.heartbeat()
+        before = read_text(beat_file or self.beat_file)
         time.sleep(0.6)
-        return self.heartbeat() != before
+        return read_text(beat_file or self.beat_file) != before
+
+    def start_bystander(self):
+        """The helper with the application's arguments, started outside Porvane from a folder of
+        its own; returns its heartbeat file."""
+        folder = os.path.join(self.dir, "bystander")
+        os.mkdir(folder)
+        self.bystander = subprocess.Popen(["wine", os.path.join(self.dir, "helper.exe"), "pid.txt",
+                                           "beat.txt"], cwd=folder, env=wine_env(),
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        beat = os.path.join(folder, "beat.txt")
+        need(wait_until(lambda: os.path.exists(beat)), "the bystander did not start")
+        return beat
 
     def cleanup(self):
         if self.proc and self.proc.poll() is None:
@@ -201,6 +222,9 @@ class Run:
         pid = self.helper_pid(timeout=0)
         if pid is not None and self.helper_running():
             subprocess.run(["wine", "taskkill", "/f", "/pid", str(pid)], capture_output=True)
+        if self.bystander is not None:
+            self.bystander.kill()
+            self.bystander.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
@@ -271,10 +295,10 @@ def notice_ends_everything(run, timeout=TIMEOUT):
 SCENARIOS = {}
 
 
-def scenario(policy=True, openbox=False, **settings):
-    """Registers body(run) as the scenario of its name: Porvane.exe in a folder of its own with
-    these settings (and the policy file unless told otherwise), started under a bare X server
-    or Openbox, everything cleaned up after."""
+def scenario(policy=True, openbox=False, name=None, **settings):
+    """Registers body(run) as the scenario of its name (or `name`): Porvane.exe in a folder of
+    its own with these settings (and the policy file unless told otherwise), started under a
+    bare X server or Openbox, everything cleaned up after."""
     def register(body):
         def play(args):
             run = Run(args, ini(**settings), policy)
@@ -286,7 +310,7 @@ def scenario(policy=True, openbox=False, **settings):
                 run.cleanup()
                 if wm is not None:
                     wm.stop()
-        SCENARIOS[body.__name__] = play
+        SCENARIOS[name or body.__name__] = play
         return body
     return register
 
@@ -428,6 +452,78 @@ def taskkill(run):
     if run.helper_running():
         fail("the application still runs after Porvane ended")
     log("PASS: taskkill ends the program in order and the application with it")
+
+
+# The time limit ends the whole application, and nothing else. The application is a launcher:
+# cmd's `start` runs the helper and cmd is gone at once. The helper records itself in files named
+# relative to its working folder, Porvane's; the same helper with the same arguments runs beside
+# it, started outside Porvane, and must never be touched.
+LAUNCHER = 'cmd.exe /c start "" @HELPER_EXE@ pid.txt beat.txt'
+
+# name: (how Porvane ends, CloseApplicationOnClose at Agree and at the end, the application
+#        ended)
+WHOLE_APPLICATION = {
+    "launcher_time_limit": ("time", "True", "True", True),
+    "launcher_gate_killed": ("kill", "True", "True", True),
+    "setting_off_at_end": ("time", "True", "False", False),
+    "setting_off_gate_killed": ("kill", "False", "False", False),
+}
+
+
+def whole_application_keys(how, close_app):
+    return dict(Application=LAUNCHER, ClosePorvaneInSeconds="2" if how == "time" else "600",
+                CloseApplicationOnClose=close_app, ShowCloseDialog="True")
+
+
+def last_beat(beat_file):
+    """The wall-clock time of the helper's last heartbeat, once its heartbeat has stopped."""
+    last, changed = read_text(beat_file), time.monotonic()
+    deadline = changed + TIMEOUT
+    while time.monotonic() - changed < 0.5:
+        if time.monotonic() > deadline:
+            fail("the application still runs %.0f s after Porvane was killed" % TIMEOUT)
+        time.sleep(0.02)
+        beat = read_text(beat_file)
+        if beat != last:
+            last, changed = beat, time.monotonic()
+    return os.path.getmtime(beat_file)
+
+
+def whole_application(name):
+    how, _, close_later, ended = WHOLE_APPLICATION[name]
+
+    def body(run):
+        bystander = run.start_bystander()
+        agree(run)
+        if how == "time":
+            notice = need(find_window("Session over"), "no closing notice")
+            run.write_ini(ini(**whole_application_keys(how, close_later)))
+            time.sleep(0.3)
+            press(notice, "Return")
+            run.ends("OK")
+        else:
+            r = subprocess.run(["wine", "taskkill", "/f", "/im", "Porvane.exe"],
+                               capture_output=True, text=True, timeout=TIMEOUT)
+            killed = time.time()
+            if r.returncode != 0:
+                fail("taskkill /f: %s" % (r.stdout + r.stderr).strip())
+            need(run.wait_exit(), "Porvane still runs after taskkill /f")
+        if ended and how == "kill":
+            log("the application's last heartbeat (one every 100 ms) came %+.0f ms from "
+                "taskkill /f's return" % ((last_beat(run.beat_file) - killed) * 1000))
+        elif ended and run.helper_running():
+            fail("the application still runs")
+        # Kill-on-close acts as the wineserver lets go of Porvane: two samples leave it time.
+        elif not ended and not (run.helper_running() and run.helper_running()):
+            fail("the application was ended")
+        if not run.helper_running(bystander):
+            fail("the helper started outside Porvane was ended")
+        log("PASS: %s" % name)
+    return body
+
+
+for _name, (_how, _close_app, _, _) in WHOLE_APPLICATION.items():
+    scenario(name=_name, **whole_application_keys(_how, _close_app))(whole_application(_name))
 
 
 def main():

@@ -1,5 +1,6 @@
 // The POSIX process layer: command-line splitting, start errors, the pidfd, termination that
-// reaches only our child, and reaping children that exit on their own.
+// reaches only our child, reaping children that exit on their own, and the application started
+// through the keeper.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,10 +14,12 @@
 
 #include "runtime/CommandLine.h"
 #include "runtime/Error.h"
+#include "runtime/posix/Application.h"
 #include "runtime/posix/Process.h"
 #include "tests/support/Processes.h"
 #include "tests/support/TempDir.h"
 
+using runtime::posix::Application;
 using runtime::posix::ChildProcess;
 using runtime::posix::splitCommandLine;
 
@@ -32,9 +35,10 @@ bool waitUntil(const std::function<bool()>& done) {
     return testing_support::pollUntil(done, 5000);
 }
 
+// Through the keeper, as the gate starts it: the start errors must come out as without it.
 int startError(const std::string& line) {
     try {
-        ChildProcess::start(line);
+        Application::start(line, PORVANE_KEEPER);
     } catch (const runtime::Error& e) {
         return e.number;
     }
@@ -45,10 +49,11 @@ int startError(const std::string& line) {
 class Process : public ::testing::Test {
   protected:
     // Starts the command line with the test folder as its working folder.
-    auto startInDir(const std::string& line) {
+    template <class Started = ChildProcess, class... Args>
+    auto startInDir(const std::string& line, Args... args) {
         std::filesystem::path saved = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
-        auto child = ChildProcess::start(line);
+        auto child = Started::start(line, args...);
         std::filesystem::current_path(saved);
         return child;
     }
@@ -148,6 +153,24 @@ TEST_F(Process, StartKeepsAPidfdAndTheRightPid) {
     child->terminate();
     ASSERT_TRUE(waitUntil([&] { return child->reap(); }));
     EXPECT_EQ(processState(child->pid()), 0);  // killed and reaped
+}
+
+// The id is the application's own with or without the keeper; without one (a broken
+// installation) the application still starts, and the end still reaches it.
+TEST_F(Process, TheApplicationKeepsItsOwnIdThroughTheKeeperOrWithoutOne) {
+    for (const char* keeper : {PORVANE_KEEPER, "/nonexistent/porvane-keeper"}) {
+        SCOPED_TRACE(keeper);
+        std::filesystem::remove(dir.file("app.pid"));
+        auto app = startInDir<Application>("sh -c 'echo $$ > app.pid; exec sleep 30'",
+                                           std::string(keeper));
+        ASSERT_TRUE(waitUntil([&] { return !dir.read("app.pid").empty(); }));
+        EXPECT_EQ(std::stoi(dir.read("app.pid")), app->pid());
+        app->terminate();
+        EXPECT_TRUE(waitUntil([&] {
+            app->child().reap();
+            return !running(app->pid());
+        }));
+    }
 }
 
 TEST_F(Process, ChildKeepsRunningWhenTheObjectGoes) {

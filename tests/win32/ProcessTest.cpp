@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "Win32TestSupport.h"
 #include "runtime/CommandLine.h"
@@ -82,17 +83,38 @@ TEST_F(ProcessTest, AProgramThatEndedIsLeftAlone) {
     ::CloseHandle(h);
 }
 
-TEST_F(ProcessTest, DestroyingTheObjectNeverEndsTheProgram) {
-    auto started = backend.startProgram(helperLine(), 1);
-    ASSERT_TRUE(waitForPid());
-    DWORD pid = static_cast<DWORD>(started->processId());
-    started.reset();
-    EXPECT_FALSE(heartbeatStopped());
-    HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    ASSERT_NE(h, nullptr);
-    ::TerminateProcess(h, 0);  // the test's own clean-up
-    ::WaitForSingleObject(h, 5000);
-    ::CloseHandle(h);
+// Letting the object go ends the application only while it is set to end with us: the job's
+// kill-on-close, which is also what ends it when we are killed.
+TEST_F(ProcessTest, LettingGoEndsTheApplicationOnlyWhenSetTo) {
+    struct Row {
+        const char* name;
+        std::vector<bool> settings;
+        bool ended;
+    } rows[] = {
+        {"Never set", {}, false},
+        {"Set", {true}, true},
+        {"Set, then taken back", {true, false}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ::DeleteFileW(pidFile.c_str());
+        // A launcher, so the helper runs in a process the started one brought about.
+        auto started = backend.startProgram("cmd.exe /c start \"\" " + helperLine(), 1);
+        ASSERT_TRUE(waitForPid());
+        for (bool ends : row.settings) {
+            started->setEndsWithProgram(ends);
+        }
+        started.reset();
+        EXPECT_EQ(heartbeatStopped(), row.ended);
+        if (!row.ended) {
+            DWORD pid = static_cast<DWORD>(std::stoul(win32_test::readFile(pidFile)));
+            HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+            ASSERT_NE(h, nullptr);
+            ::TerminateProcess(h, 0);  // the test's own clean-up
+            ::WaitForSingleObject(h, 5000);
+            ::CloseHandle(h);
+        }
+    }
 }
 
 TEST_F(ProcessTest, AMissingProgramIsError53) {

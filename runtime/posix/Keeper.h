@@ -1,0 +1,53 @@
+#pragma once
+// The keeper: a small process between the gate and the application it starts. The gate can be
+// killed outright (kill -9, a crash) and then runs no end step of its own, so the one thing
+// that can still end the application is another process that outlives it. The keeper starts
+// the application, holds every process the application brings about in its own tree (as their
+// child subreaper, so that orphans, double forks and setsid included, are re-parented to it
+// instead of to init), and watches the gate through a socket whose other end only the gate
+// holds: end of file there means the gate is gone.
+//
+// The gate talks to it over that socket, its descriptor 3:
+//   keeper -> gate, once: a StartReport (the application's pid, or the start error);
+//   gate -> keeper: one byte per command, below.
+// The keeper ends when it was told to end the application, when the gate has gone, or when no
+// process of the application is left.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace runtime::posix {
+
+// The keeper's name; it is installed beside the gate.
+inline constexpr char kKeeperName[] = "porvane-keeper";
+// The socket's descriptor in the keeper.
+inline constexpr int kKeeperSocket = 3;
+
+// What the keeper reports once it has tried to start the application.
+struct StartReport {
+    std::int32_t error = 0;  // the runtime error number (53, 70, 5), or 0 when it started
+    std::int32_t pid = 0;    // the application's own process id when it started
+};
+
+enum KeeperCommand : char {
+    kArm = 'A',     // end the application if the gate goes without a word
+    kDisarm = 'D',  // leave it running if the gate goes
+    kEndNow = 'K',  // end the application now
+};
+
+// The keeper's main: starts `words` and serves the gate on kKeeperSocket until one of the ends
+// above. Returns the keeper's exit status: 0, or 2 when descriptor 3 is no socket (someone ran
+// it by hand).
+int runKeeper(const std::vector<std::string>& words);
+
+// Ends every process below this one: kills its children, reaps them, and goes on with the
+// orphans that their deaths re-parent to it (this process being their subreaper) until none is
+// left. Only our own children are ever signalled: a child that has not been reaped keeps its
+// id, so no other process can be reached through it. A child that refuses the signal (one that
+// gained privileges) is left where it is.
+void endDescendants();
+
+}  // namespace runtime::posix
