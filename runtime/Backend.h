@@ -79,6 +79,12 @@ enum class WindowKind {
     Notice,
 };
 
+// Escape closes the dialogs as their close box does. The tool window (the policy window) keeps
+// its keys: closing it is Disagree, which a stray Escape must not decide.
+constexpr bool closesOnEscape(WindowKind kind) {
+    return kind != WindowKind::ToolWindow;
+}
+
 enum class ControlKind { Button, Label, RichText };
 
 struct WindowSpec {

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -123,6 +124,9 @@ int runKeeper(const std::vector<std::string>& words) {
     for (int s : {SIGHUP, SIGINT, SIGTERM, SIGPIPE}) {
         ::signal(s, SIG_IGN);
     }
+    // The socket is the gate's line to us alone: the application must not inherit it, or a
+    // process of the application would keep the gate's end from ever reading as gone.
+    ::fcntl(kKeeperSocket, F_SETFD, FD_CLOEXEC);
     ::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
     sigset_t childSignal;
     sigemptyset(&childSignal);

@@ -307,11 +307,9 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
     }
 }
 
-// Escape closes the notices as their close box does; the policy window keeps its keys, since
-// closing it is Disagree.
 void WindowWidget::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
-        kind != WindowKind::ToolWindow && owner != nullptr) {
+        closesOnEscape(kind) && owner != nullptr) {
         owner->closeRequested();
         return;
     }

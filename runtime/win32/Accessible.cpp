@@ -38,9 +38,12 @@ class WithRole final : public IAccessible {
         }
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
+    // Readers may hold the object from other threads.
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(::InterlockedIncrement(&refs_));
+    }
     ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = --refs_;
+        LONG left = ::InterlockedDecrement(&refs_);
         if (left == 0) {
             delete this;
         }

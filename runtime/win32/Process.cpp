@@ -96,7 +96,12 @@ std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view comm
     ScopedHandle thread(pi.hThread);
     ScopedHandle process(pi.hProcess);
     ScopedHandle job = jobHolding(process.get());
-    ::ResumeThread(thread.get());
+    if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+        // Never leave a suspended application behind a start that reports success.
+        DWORD error = ::GetLastError();
+        ::TerminateProcess(process.get(), 1);
+        throw makeError(startErrorNumber(error), narrow(programOf(line)));
+    }
     return std::make_unique<Win32Started>(std::move(job), std::move(process), pi.dwProcessId);
 }
 

@@ -37,7 +37,7 @@ Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, Wi
     : backend_(backend),
       events_(events),
       activateOnShow_(params.kind != WindowKind::Notice),
-      closeOnEscape_(params.kind != WindowKind::ToolWindow),
+      closeOnEscape_(closesOnEscape(params.kind)),
       role_(params.kind == WindowKind::Notice ? ROLE_SYSTEM_ALERT : ROLE_SYSTEM_DIALOG) {
     // All are pop-ups (which look no different with a caption): Wine tells an X window manager
     // that an owned pop-up is a dialog, which Openbox, for one, focuses when it is shown

@@ -511,6 +511,8 @@ def whole_application(name):
         if ended and how == "kill":
             log("the application's last heartbeat (one every 100 ms) came %+.0f ms from "
                 "taskkill /f's return" % ((last_beat(run.beat_file) - killed) * 1000))
+            if run.helper_running():
+                fail("the application's heartbeat stopped, but it still runs")
         elif ended and run.helper_running():
             fail("the application still runs")
         # Kill-on-close acts as the wineserver lets go of Porvane: two samples leave it time.

@@ -1,12 +1,17 @@
-# Fails unless the executable EXE imports system DLLs only (objdump -p's "DLL Name" lines).
+# Fails unless the executable EXE imports system DLLs only (objdump -p's "DLL Name" lines), and,
+# when ALLOWED is given (a ;-list), only those.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${out}")
-set(allowed KERNEL32 USER32 GDI32 COMCTL32 ADVAPI32 SHELL32 OLE32 OLEAUT32 MSVCRT VERSION
-            COMDLG32 SHLWAPI UXTHEME OLEACC)
+if(DEFINED ALLOWED)
+  set(allowed ${ALLOWED})
+else()
+  set(allowed KERNEL32 USER32 GDI32 COMCTL32 ADVAPI32 SHELL32 OLE32 OLEAUT32 MSVCRT VERSION
+              COMDLG32 SHLWAPI UXTHEME OLEACC)
+endif()
 set(bad "")
 foreach(line IN LISTS lines)
   string(REGEX REPLACE "DLL Name: ([^ \r]+).*" "\\1" dll "${line}")
