@@ -148,6 +148,11 @@ std::string formatText(const Report& report) {
         out += "  time-limit warning: " + quoted(report.setting(settings::key::WarnTitle).text) +
                ", " + std::to_string(warn) + " seconds before the policy window closes\n";
     }
+    if (report.setting(settings::key::LogOffOnClose).flag) {
+        out +=
+            "  at the end: the user's desktop session is logged off, after Disagree too "
+            "(not when the gate is killed)\n";
+    }
     return out;
 }
 

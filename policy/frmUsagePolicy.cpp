@@ -151,6 +151,12 @@ void frmUsagePolicy::Form_Terminate() {
     if (bAppStarted) {
         CloseApplication();
     }
+    // The next user must find a fresh session, not this one's desktop, programs and open files;
+    // and one who disagreed does not use the computer at all, so Disagree logs off as well.
+    // Only an orderly end gets here: a killed gate never logs off.
+    if (GetIniBoolean(sIniFile, key::LogOffOnClose.section, key::LogOffOnClose.name, false)) {
+        runtime::LogOff();
+    }
 }
 
 void frmUsagePolicy::CloseApplication() {

@@ -192,6 +192,13 @@ class Backend {
     virtual std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                          int windowStyle) = 0;
 
+    // session
+    // Asks the platform to end the user's desktop session (log the user off) and returns without
+    // waiting for it: the session's end takes this program down with everything else. Returns
+    // why it could not, in a few words, or an empty string when the platform took the request.
+    // Never waits long: a platform service that does not answer counts as a refusal.
+    virtual std::string logOff() = 0;
+
     // The event loop: runs until quit() and returns its status. Program events (an end asked
     // for from outside) go to `events` while it runs. The runtime enters it only while the
     // program runs.

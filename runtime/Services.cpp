@@ -28,6 +28,13 @@ void Log(std::string_view line) {
     Program::current().backend().log(line);
 }
 
+void LogOff() {
+    std::string failure = Program::current().backend().logOff();
+    if (!failure.empty()) {
+        Log("the session is not logged off: " + failure);
+    }
+}
+
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle) {
     bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
     constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,

@@ -34,4 +34,8 @@ void Log(std::string_view line);
 // cannot be started, error 5 for a blank line or another style.
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle);
 
+// Ends the user's desktop session (see Backend::logOff); when the platform cannot, writes one
+// line saying why to the program's log, and the program ends as it would have.
+void LogOff();
+
 }  // namespace runtime

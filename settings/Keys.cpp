@@ -20,6 +20,7 @@ constexpr std::array kKeys{
     key::ClosePorvaneAfterAgree,
     key::ClosePorvaneInSeconds,
     key::CloseApplicationOnClose,
+    key::LogOffOnClose,
     key::ShowCloseDialog,
     key::CloseTitle,
     key::CloseText,

@@ -22,8 +22,8 @@ struct KeySpec {
     std::string_view section;
     std::string_view name;
     KeyType type;
-    // Read only by the gate's own additions (the time-limit warning), not by the original
-    // program; a file written for the original never has them.
+    // Read only by the gate's own additions (the time-limit warning, the log-off), not by the
+    // original program; a file written for the original never has them.
     bool addition = false;
 };
 
@@ -45,6 +45,7 @@ inline constexpr KeySpec ClosePorvaneInSeconds{kApplication, "ClosePorvaneInSeco
                                                KeyType::Long};
 inline constexpr KeySpec CloseApplicationOnClose{kApplication, "CloseApplicationOnClose",
                                                  KeyType::Boolean};
+inline constexpr KeySpec LogOffOnClose{kApplication, "LogOffOnClose", KeyType::Boolean, true};
 inline constexpr KeySpec ShowCloseDialog{kClosing, "ShowCloseDialog", KeyType::Boolean};
 inline constexpr KeySpec CloseTitle{kClosing, "CloseTitle", KeyType::String};
 inline constexpr KeySpec CloseText{kClosing, "CloseText", KeyType::String};

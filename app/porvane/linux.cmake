@@ -1,6 +1,6 @@
 # The Linux desktop program, build/linux/porvane, with the sample settings and policy beside it.
 # Qt's imported targets are local to the directory that found them.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
 add_executable(porvane ${CMAKE_CURRENT_SOURCE_DIR}/main_qt.cpp)
 target_link_libraries(porvane PRIVATE porvane_policy porvane_runtime_qt)
 target_compile_definitions(porvane PRIVATE PORVANE_VERSION="${PROJECT_VERSION}")

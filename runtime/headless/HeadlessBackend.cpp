@@ -151,6 +151,13 @@ std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view c
     return std::make_unique<Started>(*this, pid, generation_);
 }
 
+std::string HeadlessBackend::logOff() {
+    logOffRequests_.push_back(static_cast<int>(
+        std::count_if(processes_.begin(), processes_.end(),
+                      [](const ProcessRecord& record) { return record.running; })));
+    return logOffRefusal;
+}
+
 int HeadlessBackend::runEventLoop(ProgramEvents&) {
     // Everything happens when a test advances the clock: a program still running would wait
     // here for ever, and one that has ended has no business here.

@@ -79,6 +79,8 @@ class HeadlessBackend : public Backend {
     std::vector<std::string> missingPrograms;
     // The lines the program wrote to its log, oldest first.
     std::vector<std::string> logLines;
+    // What logOff() answers: empty, the platform takes the request; else why it refuses.
+    std::string logOffRefusal;
 
     // ---- what a user does ----
     // Advances the virtual clock, delivering every tick that falls due, in time order.
@@ -97,6 +99,9 @@ class HeadlessBackend : public Backend {
     const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
     const std::vector<ProcessRecord>& processes() const { return processes_; }
     std::optional<int> quitStatus() const { return quitStatus_; }
+    // Each request to end the session, refused or not, in order: how many started programs
+    // were still running when it came.
+    const std::vector<int>& logOffRequests() const { return logOffRequests_; }
     int activeTimers() const;
 
     // ---- the operating system's side of processes ----
@@ -119,6 +124,8 @@ class HeadlessBackend : public Backend {
     // Recorded as a running process.
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
+    // Recorded in logOffRequests(); answers logOffRefusal.
+    std::string logOff() override;
     // There is no loop: entering it throws std::logic_error.
     int runEventLoop(ProgramEvents& events) override;
     // Recorded as quitStatus().
@@ -147,6 +154,7 @@ class HeadlessBackend : public Backend {
     std::int64_t nextPid_ = 1000;
     std::int64_t generation_ = 0;
     std::optional<int> quitStatus_;
+    std::vector<int> logOffRequests_;
 };
 
 }  // namespace runtime::headless

@@ -7,8 +7,8 @@
 // The concerns sit in their own files: Window.cpp (windows and controls), X11Hints.cpp (what
 // the X11 window manager is told; NoX11Hints.cpp where xcb is not found), EventLoop.cpp (timers
 // and the event loop), Process.cpp (started programs), MessageBox.cpp (message boxes and the
-// log); Objects.h declares the objects they share. This file's .cpp holds construction and the
-// create* functions.
+// log), Session.cpp (logging off through logind); Objects.h declares the objects they share. This
+// file's .cpp holds construction and the create* functions.
 
 #include <QObject>
 #include <QPointer>
@@ -64,6 +64,8 @@ class QtBackend : public Backend {
     // Process.cpp
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
+    // Session.cpp
+    std::string logOff() override;
     // EventLoop.cpp
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;

@@ -7,7 +7,8 @@
 //
 // The concerns sit in their own files: Window.cpp (windows and controls), RichText.cpp (the
 // document view), EventLoop.cpp (timers, the helper window and the message loop),
-// MessageBox.cpp, Process.cpp; this file's .cpp holds the resources they share.
+// MessageBox.cpp, Process.cpp, Session.cpp (the log-off); this file's .cpp holds the resources they
+// share.
 
 #include <windows.h>
 
@@ -43,6 +44,8 @@ class Win32Backend : public Backend {
     // Process.cpp
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
+    // Session.cpp
+    std::string logOff() override;
 
     // The hidden top-level window that receives timer ticks and the session-end messages.
     HWND messageWindow() const { return helper_.get(); }

@@ -155,7 +155,8 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
     std::u16string wide =
         u"[General]\r\nFormCaption=Lab \u00E9\r\nAgreeCaption=Yes\r\nPolicyWidth="
         u"640\r\nApplication=app -x\r\n[Application]\r\nClosePorvaneInSeconds=2.5"
-        u"\r\nCloseApplicationOnClose=1\r\n[Closing]\r\nShowCloseDialog=true\r\n"
+        u"\r\nCloseApplicationOnClose=1\r\nLogOffOnClose=True\r\n[Closing]\r\nShowCloseDialog="
+        u"true\r\n"
         u"CloseTitle=Bye\r\n";
     for (char16_t c : wide) {
         bytes += static_cast<char>(c & 0xFF);
@@ -171,7 +172,9 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
               "  Agree starts: /bin/app (\"app\") without arguments\n"
               "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
               "is shown, and the whole application (every process it started) is ended when "
-              "the gate ends, even when the gate is killed\n");
+              "the gate ends, even when the gate is killed\n"
+              "  at the end: the user's desktop session is logged off, after Disagree too (not "
+              "when the gate is killed)\n");
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"problems\":[]", "\"PolicyWidth\":640",
                              "\"ClosePorvaneInSeconds\":2", "\"CloseApplicationOnClose\":true",

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "closing/dlgClosing.h"
@@ -24,6 +25,7 @@ struct Settings {
     std::string closeInSeconds = {};
     std::string showCloseDialog = {};
     std::string closeApplication = {};
+    std::string logOff = {};
     std::string application = "app.exe --kiosk";
     std::string extraGeneral = {};
     std::string extraClosing = {};
@@ -41,6 +43,7 @@ struct Settings {
         key("ClosePorvaneAfterAgree", closeAfterAgree);
         key("ClosePorvaneInSeconds", closeInSeconds);
         key("CloseApplicationOnClose", closeApplication);
+        key("LogOffOnClose", logOff);
         s += "[Closing]\r\nCloseTitle=Goodbye\r\nCloseText=Session over.\r\n";
         key("ShowCloseDialog", showCloseDialog);
         return s + extraClosing;
@@ -473,6 +476,60 @@ TEST_F(Policy, SignalWhileHiddenEndsTheApplicationWhenConfigured) {
         EXPECT_TRUE(program->ended());
         EXPECT_EQ(program->exitStatus(), 0);
         EXPECT_EQ(backend().processes()[0].terminated, std::string(setting) == "True");
+    }
+}
+
+// The log-off at every orderly end, after the application was ended, and at no other end.
+TEST_F(Policy, LogOffComesAtEveryOrderlyEndAfterTheApplication) {
+    enum class End { Disagree, CloseBox, Timed, FromOutside };
+    struct Row {
+        const char* name;
+        Settings settings;
+        End end;
+        std::vector<int> requests;  // each: how many started programs still ran then
+        std::string refusal = {};
+    } rows[] = {
+        {"Disagree", {.logOff = "True"}, End::Disagree, {0}},
+        {"CloseBox", {.logOff = "1"}, End::CloseBox, {0}},
+        {"TimedCloseEndsTheApplicationFirst",
+         {.closeInSeconds = "5", .closeApplication = "True", .logOff = "True"},
+         End::Timed,
+         {0}},
+        {"ApplicationLeftToTheSession", {.closeInSeconds = "5", .logOff = "True"}, End::Timed, {1}},
+        {"EndedFromOutside", {.closeApplication = "True", .logOff = "True"}, End::FromOutside, {0}},
+        {"KeyFalse", {.closeInSeconds = "5", .logOff = "False"}, End::Timed, {}},
+        {"KeyMissing", {}, End::Disagree, {}},
+        {"FatalErrorIsNoOrderlyEnd", {.logOff = "True", .application = ""}, End::Timed, {}},
+        {"Refused", {.logOff = "True"}, End::Disagree, {0}, "no logind"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        restart();
+        backend().logOffRefusal = row.refusal;
+        start(row.settings);
+        switch (row.end) {
+            case End::Disagree:
+                backend().click(kTitle, "Disagree");
+                break;
+            case End::CloseBox:
+                backend().requestClose(kTitle);
+                break;
+            case End::Timed:
+                agree();
+                backend().advance(5000);
+                break;
+            case End::FromOutside:
+                agree();
+                program->endRequested();
+                break;
+        }
+        ASSERT_TRUE(program->ended());
+        EXPECT_EQ(backend().logOffRequests(), row.requests);
+        EXPECT_EQ(program->exitStatus(), row.settings.application.empty() ? 1 : 0);
+        if (!row.refusal.empty()) {
+            EXPECT_EQ(backend().logLines,
+                      std::vector<std::string>{"the session is not logged off: no logind"});
+        }
     }
 }
 
