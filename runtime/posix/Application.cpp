@@ -1,6 +1,7 @@
 #include "runtime/posix/Application.h"
 
 #include <errno.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -56,6 +57,10 @@ std::string keeperBesideUs() {
 std::unique_ptr<Application> Application::start(std::string_view commandLine,
                                                 const std::string& keeper) {
     std::vector<std::string> words = splitCommandLine(commandLine);
+    // The keeper holds the application's tree as its subreaper, but it runs as the user and can
+    // be killed like any of the user's processes. We are the subreaper above it, so a killed
+    // keeper's orphans come to us instead of to init, and the end still reaches them.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
     auto [child, socket] = startKeeper(keeper, words);
     StartReport report;
     if (child && receive(socket, report)) {
@@ -85,12 +90,13 @@ Application::~Application() {
     }
 }
 
-void Application::tell(char command) {
-    // A keeper that has ended (nothing of the application was left) cannot hear: no matter.
+bool Application::tell(char command) {
+    // A keeper that has ended cannot hear: the caller decides whether that matters.
     ssize_t n;
     do {
         n = ::send(keeper_, &command, 1, MSG_NOSIGNAL);
     } while (n < 0 && errno == EINTR);
+    return n == 1;
 }
 
 void Application::setEndsWithGate(bool ends) {
@@ -100,11 +106,18 @@ void Application::setEndsWithGate(bool ends) {
 }
 
 void Application::terminate() {
-    if (keeper_ >= 0) {
-        tell(kEndNow);
-    } else {
+    if (keeper_ < 0) {
         child_->terminate();
+        return;
     }
+    if (!child_->reap() && tell(kEndNow)) {
+        return;  // the keeper ends the whole tree
+    }
+    // The keeper is gone: it ended by itself when nothing of the application was left, or it
+    // was killed and the application's processes came to us, their subreaper above it. Our
+    // only children now are those orphans (the gate starts one application, and nothing else),
+    // so ending them is ending the rest of the application, as the keeper would have.
+    endDescendants();
 }
 
 }  // namespace runtime::posix

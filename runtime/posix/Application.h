@@ -20,7 +20,8 @@ std::string keeperBesideUs();
 
 class Application {
   public:
-    // Starts the command line through the keeper at `keeper`. Throws runtime::Error as
+    // Starts the command line through the keeper at `keeper`, this process becoming the child
+    // subreaper above the keeper. Throws runtime::Error as
     // ChildProcess::start does (5, 53, 70), naming the program.
     static std::unique_ptr<Application> start(std::string_view commandLine,
                                               const std::string& keeper);
@@ -36,13 +37,15 @@ class Application {
     ChildProcess& child() { return *child_; }
     // Whether the application ends when the gate goes without its end step (killed, crashed).
     void setEndsWithGate(bool ends);
-    // Ends every process of the application; one that has ended is left alone, silently.
+    // Ends every process of the application; one that has ended is left alone, silently. With
+    // the keeper killed, the application's processes that came to us are ended here.
     void terminate();
 
   private:
     Application(std::unique_ptr<ChildProcess> child, pid_t pid, int keeper)
         : child_(std::move(child)), pid_(pid), keeper_(keeper) {}
-    void tell(char command);
+    // Sends a command to the keeper; false when it could not be sent (the keeper has gone).
+    bool tell(char command);
 
     std::unique_ptr<ChildProcess> child_;
     pid_t pid_;

@@ -1,9 +1,10 @@
 """The time limit ends the whole application: every process its command line brought about,
-detached ones included, also when the gate is killed; and nothing else, not even a process with
-the same command line started outside the gate."""
+detached ones included, also when the gate is killed, and also when the keeper is killed first;
+and nothing else, not even a process with the same command line started outside the gate."""
 
 import os
 import shlex
+import signal
 import subprocess
 import sys
 import time
@@ -30,6 +31,8 @@ ROWS = {
     "script_gate_killed": ("script", "kill", "True", "True", True),
     "setting_off_at_end": ("script", "time", "True", "False", False),
     "setting_off_gate_killed": ("script", "kill", "False", "False", False),
+    # The keeper killed: its orphans come to the gate, whose orderly end ends them.
+    "launcher_keeper_killed": ("launcher", "keeper", "True", "True", True),
 }
 
 
@@ -64,6 +67,22 @@ def parent(pid):
     return int(stat[stat.rindex(")") + 2:].split()[1])
 
 
+def children(pid):
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit() and parent(int(entry)) == pid:
+            found.append(int(entry))
+    return found
+
+
+def name_of(pid):
+    try:
+        with open(f"/proc/{pid}/comm", encoding="utf-8") as f:
+            return f.read().strip()
+    except OSError:
+        return None
+
+
 def row(name):
     kind, how, close_app, close_app_later, ended = ROWS[name]
     script, names = APPLICATIONS[kind]
@@ -81,6 +100,14 @@ def row(name):
         notice = gate.window("Time is up")
         gate.write_settings(gate_settings(script, close_app_later, seconds))
         gate.press(notice, "Return")
+        gate.ends()
+    elif how == "keeper":
+        keeper = [pid for pid in children(gate.proc.pid) if name_of(pid) == "porvane-keeper"]
+        check(len(keeper) == 1, f"the gate has keepers {keeper}")
+        os.kill(keeper[0], signal.SIGKILL)
+        wait_for(lambda: all(parent(pid) == gate.proc.pid for pid in pids),
+                 "the killed keeper's orphans to come to the gate")
+        gate.signal(signal.SIGTERM)
         gate.ends()
     else:
         gate.proc.kill()
