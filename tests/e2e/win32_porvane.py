@@ -234,7 +234,7 @@ DEFAULTS = {
                 "DisagreeCaption": "Disagree", "PolicyFile": "policy.rtf", "PolicyWidth": "640",
                 "PolicyHeight": "480", "Application": "@HELPER@"},
     "Application": {"ClosePorvaneAfterAgree": "False", "ClosePorvaneInSeconds": "0",
-                    "CloseApplicationOnClose": "False"},
+                    "CloseApplicationOnClose": "False", "LogOffOnClose": "False"},
     "Closing": {"ShowCloseDialog": "False", "CloseTitle": "Session over",
                 "CloseText": "Your session has ended.", "WarnBeforeSeconds": "0",
                 "WarnTitle": "Ending soon", "WarnText": "Save your work."},
@@ -526,6 +526,43 @@ def whole_application(name):
 
 for _name, (_how, _close_app, _, _) in WHOLE_APPLICATION.items():
     scenario(name=_name, **whole_application_keys(_how, _close_app))(whole_application(_name))
+
+
+# LogOffOnClose: after the time limit's end, the log-off ends the session's other programs, here
+# Notepad started beside Porvane; without the key it runs on. (Wine's log-off asks every window
+# to end its session and ends the programs that agree; a program with no window is left, where
+# Windows would end it with the session. These run in a Wine prefix of their own: the log-off
+# reaches every program of the prefix.)
+LOG_OFF = {"log_off": ("True", False), "no_log_off": ("False", True)}
+
+
+def log_off(name):
+    key, survives = LOG_OFF[name]
+
+    def body(run):
+        run.bystander = subprocess.Popen(["wine", "notepad.exe"], env=wine_env(),
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        notepad = need(find_window("Untitled - Notepad"), "Notepad did not start")
+        xdotool("windowmove", notepad, "900", "800")  # out of the policy window's way
+        agree(run)
+        run.ends("the time limit")
+        if run.helper_running():
+            fail("the application still runs")
+        try:
+            run.bystander.wait(TIMEOUT if not survives else 2)
+            gone = True
+        except subprocess.TimeoutExpired:
+            gone = False
+        if gone == survives:
+            fail("Notepad beside Porvane %s" % ("was ended without LogOffOnClose" if survives
+                                                 else "still runs after the log-off"))
+        log("PASS: %s" % name)
+    return body
+
+
+for _name, (_key, _) in LOG_OFF.items():
+    scenario(name=_name, ClosePorvaneInSeconds="1", CloseApplicationOnClose="True",
+             LogOffOnClose=_key)(log_off(_name))
 
 
 def main():
