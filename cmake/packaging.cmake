@@ -5,6 +5,10 @@
 #                            administrator's edits survive reinstalls and upgrades, and
 #                            dpkg --purge removes them
 #   /usr/bin/                links to both programs
+#   /usr/share/xsessions/    the "Porvane" session that display managers list: the gate as the
+#                            whole session (porvane-session beside the gate)
+#   /etc/xdg/autostart/      the gate at every desktop login, a conffile shipped turned off
+#                            (Hidden=true): installing changes no one's login
 # Both programs read Porvane.ini beside their real executable, so the link in /usr/lib/porvane
 # is what brings them to /etc.
 if(NOT TARGET porvane OR NOT TARGET porvane-check)
@@ -26,7 +30,14 @@ file(WRITE ${_stage}/Porvane.ini "${_ini}")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${PROJECT_SOURCE_DIR}/examples/Porvane.ini)
 install(FILES ${_stage}/Porvane.ini DESTINATION etc/porvane)
-file(WRITE ${_stage}/conffiles "/etc/porvane/Porvane.ini\n/etc/porvane/policy.rtf\n")
+file(WRITE ${_stage}/conffiles
+     "/etc/porvane/Porvane.ini\n/etc/porvane/policy.rtf\n/etc/xdg/autostart/porvane.desktop\n")
+
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/session/porvane-session DESTINATION ${_lib})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/session/porvane-xsession.desktop
+        DESTINATION usr/share/xsessions RENAME porvane.desktop)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/session/porvane-autostart.desktop
+        DESTINATION etc/xdg/autostart RENAME porvane.desktop)
 
 # Links: within /usr relative, from /usr to /etc absolute, as Debian policy asks.
 file(CREATE_LINK /etc/porvane/Porvane.ini ${_stage}/Porvane.ini.link SYMBOLIC)
@@ -75,6 +86,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://porvane.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "x11-utils")  # xmessage, the sample's application
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "openbox")  # a window manager under the Porvane session
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_stage}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
