@@ -6,6 +6,15 @@
 
 namespace key = settings::key;
 
+dlgClosing::dlgClosing() : dlgNotice(runtime::WindowKind::Dialog, "Closing") {
+    tmrSelfClose.OnTimer = [this] { tmrSelfClose_Timer(); };
+}
+
+void dlgClosing::tmrSelfClose_Timer() {
+    tmrSelfClose.setEnabled(false);
+    Unload();
+}
+
 void dlgClosing::Form_Load() {
     setCaption(GetIniString(sIniFile, key::CloseTitle.section, key::CloseTitle.name, ""));
     lblText.setCaption(GetIniString(sIniFile, key::CloseText.section, key::CloseText.name, ""));

@@ -6,7 +6,13 @@
 
 class dlgClosing : public dlgNotice {
   public:
-    dlgClosing() : dlgNotice(runtime::WindowKind::Dialog, "Closing") {}
+    dlgClosing();
+
+    // Closes the notice by itself, as OK does, once its interval has passed; off until the end
+    // that shows the notice turns it on.
+    runtime::Timer tmrSelfClose{*this, 30000, false};
+
+    void tmrSelfClose_Timer();
 
   protected:
     void Form_Load() override;

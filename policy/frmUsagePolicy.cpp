@@ -155,7 +155,14 @@ void frmUsagePolicy::Form_Unload() {
         warning->Unload();
     }
     if (GetIniBoolean(sIniFile, key::ShowCloseDialog.section, key::ShowCloseDialog.name, false)) {
-        runtime::defaultInstance<dlgClosing>().Show();
+        dlgClosing& notice = runtime::defaultInstance<dlgClosing>();
+        notice.Show();
+        // The log-off that follows must not wait for a user who has gone: after an end that
+        // time brought about, nobody may be there to press OK.
+        if (bTimeUp &&
+            GetIniBoolean(sIniFile, key::LogOffOnClose.section, key::LogOffOnClose.name, false)) {
+            notice.tmrSelfClose.setEnabled(true);
+        }
     }
 }
 

@@ -547,4 +547,47 @@ TEST_F(Policy, LogOffComesAtEveryOrderlyEndAfterTheApplication) {
     }
 }
 
+// With the log-off to follow, a notice shown at an end that time brought about closes itself
+// after 30 seconds; at any other end, or without the log-off, it waits for OK.
+TEST_F(Policy, NoticeBeforeALogOffClosesItselfOnlyAfterTheTimeRanOut) {
+    struct Row {
+        const char* name;
+        Settings settings;
+        bool agreeFirst;
+        bool closesItself;
+    } rows[] = {
+        {"TimedCloseWithLogOff",
+         {.closeInSeconds = "5", .showCloseDialog = "True", .logOff = "True"},
+         true,
+         true},
+        {"TimedCloseWithoutLogOff",
+         {.closeInSeconds = "5", .showCloseDialog = "True", .logOff = "False"},
+         true,
+         false},
+        {"CloseAfterAgreeIsTheUsersOwnEnd",
+         {.closeAfterAgree = "True", .showCloseDialog = "True", .logOff = "True"},
+         true,
+         false},
+        {"Disagree", {.showCloseDialog = "True", .logOff = "True"}, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        restart();
+        start(row.settings);
+        if (row.agreeFirst) {
+            agree();
+        } else {
+            backend().click(kTitle, "Disagree");
+        }
+        backend().advance(5000);
+        ASSERT_TRUE(noticeShown());
+        backend().advance(29'999);
+        EXPECT_TRUE(noticeShown());
+        backend().advance(1);
+        EXPECT_EQ(!noticeShown(), row.closesItself);
+        EXPECT_EQ(program->ended(), row.closesItself);
+        EXPECT_EQ(backend().logOffRequests().size(), row.closesItself ? 1u : 0u);
+    }
+}
+
 }  // namespace
