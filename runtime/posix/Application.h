@@ -21,8 +21,8 @@ std::string keeperBesideUs();
 class Application {
   public:
     // Starts the command line through the keeper at `keeper`, this process becoming the child
-    // subreaper above the keeper. Throws runtime::Error as
-    // ChildProcess::start does (5, 53, 70), naming the program.
+    // subreaper above the keeper. Throws runtime::Error as ChildProcess::start does (5, 53, 70),
+    // naming the program.
     static std::unique_ptr<Application> start(std::string_view commandLine,
                                               const std::string& keeper);
 
