@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/CommandLine.h"
+#include "runtime/system/CommandLine.h"
 #include "settings/Keys.h"
 
 namespace check {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "runtime/Backend.h"
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 
 namespace runtime {
 

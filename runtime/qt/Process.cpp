@@ -5,8 +5,8 @@
 
 #include <utility>
 
-#include "runtime/posix/Application.h"
 #include "runtime/qt/QtBackend.h"
+#include "runtime/system/posix/Application.h"
 
 namespace runtime::qt {
 namespace {

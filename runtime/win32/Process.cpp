@@ -3,9 +3,9 @@
 
 #include "runtime/Error.h"
 #include "runtime/Services.h"
-#include "runtime/win32/CommandLine.h"
-#include "runtime/win32/Job.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/CommandLine.h"
+#include "runtime/system/win32/Job.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace runtime::win32 {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "runtime/Backend.h"
-#include "runtime/win32/Scoped.h"
+#include "runtime/system/win32/Scoped.h"
 
 namespace runtime::win32 {
 

@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/CommandLine.h"
 #include "runtime/Error.h"
-#include "runtime/posix/Application.h"
-#include "runtime/posix/Process.h"
+#include "runtime/system/CommandLine.h"
+#include "runtime/system/posix/Application.h"
+#include "runtime/system/posix/Process.h"
 #include "tests/support/Processes.h"
 #include "tests/support/TempDir.h"
 

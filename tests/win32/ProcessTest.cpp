@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "Win32TestSupport.h"
-#include "runtime/CommandLine.h"
 #include "runtime/Error.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/CommandLine.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace {

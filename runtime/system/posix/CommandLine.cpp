@@ -1,4 +1,4 @@
-#include "runtime/CommandLine.h"
+#include "runtime/system/CommandLine.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "runtime/Error.h"
-#include "runtime/posix/Process.h"
+#include "runtime/system/posix/Process.h"
 
 namespace runtime {
 namespace {

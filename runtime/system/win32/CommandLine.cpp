@@ -1,10 +1,10 @@
-#include "runtime/CommandLine.h"
+#include "runtime/system/CommandLine.h"
 
 #include <windows.h>
 
 #include "runtime/Error.h"
-#include "runtime/win32/CommandLine.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/CommandLine.h"
+#include "runtime/system/win32/WideText.h"
 
 namespace runtime {
 namespace win32 {

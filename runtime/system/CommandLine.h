@@ -1,7 +1,7 @@
 #pragma once
 // What a command line would start, found by the platform's own rules without starting anything:
 // the settings checker says this before the gate ever runs. One implementation per system
-// (runtime/posix/CommandLine.cpp, runtime/win32/CommandLine.cpp).
+// (runtime/system/posix/CommandLine.cpp, runtime/system/win32/CommandLine.cpp).
 
 #include <string>
 #include <string_view>
