@@ -120,7 +120,7 @@ TEST_F(Process, LookUpPredictsWhatStartingDoesAndNamesTheProgram) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         try {
-            runtime::ProgramLookup found = runtime::lookUpProgram(row.line);
+            runtime::ApplicationLookup found = runtime::lookUpApplication(row.line);
             EXPECT_EQ(row.error, 0);
             EXPECT_TRUE(found.path.ends_with(row.program)) << found.path;
         } catch (const runtime::Error& e) {
