@@ -35,7 +35,7 @@ void LogOff() {
     }
 }
 
-std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle) {
+std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle) {
     bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
     constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,
                                kMinimizedFocus, kNormalNoFocus, kMinimizedNoFocus};
@@ -43,7 +43,7 @@ std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowSt
     if (blank || !knownStyle) {
         throw makeError(kInvalidProcedureCall);
     }
-    return Program::current().backend().startProgram(commandLine, windowStyle);
+    return Program::current().backend().startApplication(commandLine, windowStyle);
 }
 
 }  // namespace runtime
