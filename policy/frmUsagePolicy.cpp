@@ -127,8 +127,7 @@ void frmUsagePolicy::tmrClose_Timer() {
 void frmUsagePolicy::EndForTime() {
     tmrClose.setEnabled(false);
     bTimeUp = true;
-    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                                     key::CloseApplicationOnClose.name, false)) {
+    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
         bAppEndedForTime = true;
     }
