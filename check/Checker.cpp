@@ -217,7 +217,7 @@ class Checker {
             // The time-limit warning's keys (the additions) are read only with a time limit.
             if (known.addition &&
                 !policy::readsWarningKeys(
-                    report_.setting(settings::key::ClosePorvaneInSeconds).number)) {
+                    report_.value(settings::key::ClosePorvaneInSeconds))) {
                 add(setting, Severity::Warning, error.number,
                     what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
                 return setting;
