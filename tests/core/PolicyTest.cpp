@@ -11,11 +11,13 @@
 #include "closing/dlgWarning.h"
 #include "policy/frmUsagePolicy.h"
 #include "settings/mdlGlobals.h"
+#include "tests/support/DesignSize.h"
 
 namespace {
 
 using runtime::PixelRect;
 using runtime::PixelSize;
+using testing_support::kDesignClient;
 
 constexpr const char* kTitle = "Usage";
 
@@ -108,7 +110,7 @@ TEST_F(Policy, NoSettingsFileGivesEmptyTextsDesignSizeAndNoTimedClose) {
     program->start<frmUsagePolicy>();
     const auto* w = backend().visibleWindow("");
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->client, (PixelSize{313, 319}));  // 4695 x 4785 twips at 15
+    EXPECT_EQ(w->client, kDesignClient);  // 4695 x 4785 twips at 15
     EXPECT_EQ(form().cmdAgree.Caption(), "");
     EXPECT_EQ(form().cmdDisagree.Caption(), "");
     EXPECT_EQ(form().lCloseSeconds, 0);
@@ -118,17 +120,20 @@ TEST_F(Policy, NoSettingsFileGivesEmptyTextsDesignSizeAndNoTimedClose) {
 
 TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
     auto frame = backend().frame(runtime::WindowKind::ToolWindow);
+    const PixelSize design = kDesignClient;
     struct Row {
         const char* name;
         const char* keys;
         PixelSize outer;
     } rows[] = {
-        {"Design", "", {313 + frame.left + frame.right, 319 + frame.top + frame.bottom}},
+        {"Design",
+         "",
+         {design.width + frame.left + frame.right, design.height + frame.top + frame.bottom}},
         {"Both", "PolicyWidth=640\r\nPolicyHeight=480\r\n", {641, 481}},
         {"HeightOnly",
          "PolicyWidth=0\r\nPolicyHeight=480\r\n",
-         {313 + frame.left + frame.right, 481}},
-        {"WidthOnly", "PolicyWidth=640\r\n", {641, 319 + frame.top + frame.bottom}},
+         {design.width + frame.left + frame.right, 481}},
+        {"WidthOnly", "PolicyWidth=640\r\n", {641, design.height + frame.top + frame.bottom}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -172,7 +177,7 @@ TEST_F(Policy, MalformedSizeShowsTheNoticeAndKeepsTheDesignedWidth) {
     EXPECT_NE(backend().messageBoxes()[1].text.find("Overflow"), std::string::npos);
     const auto* w = backend().visibleWindow("T");
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->client, (PixelSize{313, 319}));
+    EXPECT_EQ(w->client, kDesignClient);
 }
 
 TEST_F(Policy, CloseSecondsAreReadAsStoredOrRounded) {

@@ -71,6 +71,19 @@ def is_running(pid):
 
 # ---- the program under test -------------------------------------------------------------------
 
+def _design_client():
+    """The policy window's designed client area in pixels at 96 dpi (the tests' screens), from
+    the twips that the policy rules hold."""
+    rules = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "policy",
+                         "PolicyRules.h")
+    with open(rules, encoding="utf-8") as f:
+        text = f.read()
+    return tuple(int(re.search(rf"\bk{name} = (\d+);", text).group(1)) // 15
+                 for name in ("ClientWidth", "ClientHeight"))
+
+
+DESIGN_CLIENT = _design_client()
+
 SAMPLE_POLICY = (
     r"{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}"
     r"\pard\b Acceptable use\b0\par "
