@@ -96,7 +96,32 @@ SAMPLE_POLICY = (
 )
 
 
-class Gate:
+class _Windows:
+    """What both gates share: the program's windows found by their titles, while it runs. A gate
+    gives find(title), proc and the time it allows."""
+
+    timeout = TIMEOUT
+
+    def window(self, title, timeout=None):
+        """Waits until a window titled `title` is shown; returns its id."""
+        def shown():
+            self.check_alive(f'the window "{title}"')
+            found = self.find(title)
+            return found[0] if found else None
+        return wait_for(shown, f'a window titled "{title}"', timeout or self.timeout)
+
+    def wait_hidden(self, title, timeout=None):
+        wait_for(lambda: not self.find(title), f'the window "{title}" to go',
+                 timeout or self.timeout)
+
+    def check_alive(self, waiting_for):
+        status = self.proc.poll()
+        if status is not None:
+            raise Failure(f"the program ended with status {status} while we waited for "
+                          f"{waiting_for}")
+
+
+class Gate(_Windows):
     """One copy of the program in its own folder, with its own settings and X server."""
 
     def __init__(self, name, settings, policy=SAMPLE_POLICY, app_args=()):
@@ -172,17 +197,6 @@ class Gate:
                               "--name", "^" + re.escape(title) + "$")
         return [line for line in result.stdout.split() if line.strip()]
 
-    def window(self, title, timeout=TIMEOUT):
-        """Waits until a window titled `title` is shown; returns its id."""
-        def shown():
-            self.check_alive(f'the window "{title}"')
-            found = self.find(title)
-            return found[0] if found else None
-        return wait_for(shown, f'a window titled "{title}"', timeout)
-
-    def wait_hidden(self, title, timeout=TIMEOUT):
-        wait_for(lambda: not self.find(title), f'the window "{title}" to go', timeout)
-
     def geometry(self, window):
         """(width, height) of a window, in pixels."""
         result = self.xdotool("getwindowgeometry", "--shell", window)
@@ -201,12 +215,6 @@ class Gate:
                        timeout=TIMEOUT)
 
     # ---- the program and what it started ----
-
-    def check_alive(self, waiting_for):
-        status = self.proc.poll()
-        if status is not None:
-            raise Failure(f"the program ended with status {status} while we waited for "
-                          f"{waiting_for}")
 
     def wait_exit(self, timeout=TIMEOUT):
         try:
@@ -366,7 +374,7 @@ def read_text(path):
         return None
 
 
-class WineGate:
+class WineGate(_Windows):
     """Porvane.exe under Wine in a folder of its own, on the test's display, with its own
     Porvane.ini, the policy file and the helper program as its application (the helper records
     its process id and rewrites a heartbeat file every 100 ms while it runs).
@@ -378,6 +386,8 @@ class WineGate:
     X window is the client area and a window manager would add the frame; under Xvfb there is
     none, so the notice shows without a title bar there. Its title is still the X window's
     name.)"""
+
+    timeout = WINE_TIMEOUT
 
     def __init__(self, name, ini, policy=True):
         self.root = tempfile.mkdtemp(prefix=f"porvane-e2e-{name}-")
@@ -426,16 +436,6 @@ class WineGate:
         """The mapped X windows of Porvane.exe titled exactly `title`."""
         ids = self.xdotool("search", "--onlyvisible", "--class", "porvane.exe").split()
         return [w for w in ids if self.xdotool("getwindowname", w) == title]
-
-    def window(self, title, timeout=WINE_TIMEOUT):
-        """Waits until a window titled `title` is shown; returns its id."""
-        def shown():
-            found = self.find(title)
-            return found[0] if found else None
-        return wait_for(shown, f'a window titled "{title}"', timeout)
-
-    def wait_hidden(self, title, timeout=WINE_TIMEOUT):
-        wait_for(lambda: not self.find(title), f'the window "{title}" to go', timeout)
 
     def geometry(self, window):
         """(width, height) of a window, in pixels."""
