@@ -360,12 +360,6 @@ def open_gate(name, text, **kwargs):
 WINE_TIMEOUT = 20.0
 
 
-def wine_env():
-    env = dict(os.environ)
-    env.setdefault("WINEDEBUG", "-all")
-    return env
-
-
 def read_text(path):
     try:
         with open(path, encoding="utf-8") as f:
@@ -399,7 +393,7 @@ class WineGate(_Windows):
             shutil.copy(os.environ["PORVANE_POLICY"], os.path.join(self.root, "policy.rtf"))
         self.pid_file = os.path.join(self.root, "pid.txt")
         self.beat_file = os.path.join(self.root, "beat.txt")
-        self.env = wine_env()
+        self.env = dict(os.environ, WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
         self.write_settings(ini)
         self.proc = None
         self.bystander = None
