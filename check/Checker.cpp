@@ -216,8 +216,7 @@ class Checker {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
             // The time-limit warning's keys (the additions) are read only with a time limit.
             if (known.addition &&
-                !policy::readsWarningKeys(
-                    report_.value(settings::key::ClosePorvaneInSeconds))) {
+                !policy::readsWarningKeys(report_.value(settings::key::ClosePorvaneInSeconds))) {
                 add(setting, Severity::Warning, error.number,
                     what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
                 return setting;

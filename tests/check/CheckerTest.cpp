@@ -9,6 +9,7 @@
 #include "check/Checker.h"
 #include "check/Cli.h"
 #include "runtime/Error.h"
+#include "tests/support/DesignSize.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -164,17 +165,20 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
     }
     check::Report report = check::checkSettings("P.ini", bytes, fakeSystem());
     EXPECT_TRUE(report.problems.empty());
-    EXPECT_EQ(check::formatText(report),
-              "What the gate will do with P.ini:\n"
-              "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
-              "  size in pixels: 641 (with the frame) wide, 319 (designed, inside the frame) high\n"
-              "  policy: none, an empty view\n"
-              "  Agree starts: /bin/app (\"app\") without arguments\n"
-              "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
-              "is shown, and the whole application (every process it started) is ended when "
-              "the gate ends, even when the gate is killed\n"
-              "  at the end: the user's desktop session is logged off, after Disagree too (not "
-              "when the gate is killed)\n");
+    EXPECT_EQ(
+        check::formatText(report),
+        "What the gate will do with P.ini:\n"
+        "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
+        "  size in pixels: 641 (with the frame) wide, " +
+            std::to_string(testing_support::kDesignClient.height) +
+            " (designed, inside the frame) high\n"
+            "  policy: none, an empty view\n"
+            "  Agree starts: /bin/app (\"app\") without arguments\n"
+            "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
+            "is shown, and the whole application (every process it started) is ended when "
+            "the gate ends, even when the gate is killed\n"
+            "  at the end: the user's desktop session is logged off, after Disagree too (not "
+            "when the gate is killed)\n");
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"problems\":[]", "\"PolicyWidth\":640",
                              "\"ClosePorvaneInSeconds\":2", "\"CloseApplicationOnClose\":true",
