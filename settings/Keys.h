@@ -1,8 +1,9 @@
 #pragma once
 // The settings file: its name, and every key the gate reads with its section and the type its
 // reader converts to. The forms read their keys by these names and the settings checker checks
-// the same table, so a new setting is added here and read where it is used. Every key's default
-// is the reader's neutral value: empty, False or 0.
+// the same table, and the settings reference (porvane.ini(5), and a text file on Windows) is
+// generated from it, so a new setting is added here, with what it means, and read where it is
+// used. Every key's default is the reader's neutral value: empty, False or 0.
 
 #include <span>
 #include <string>
@@ -25,32 +26,86 @@ struct KeySpec {
     // Read only by the gate's own additions (the time-limit warning), not by the original
     // program; a file written for the original never has them.
     bool addition = false;
+    // What the key does, as the settings reference says it: plain sentences, no markup.
+    std::string_view description = {};
 };
+
+// The type as the settings reference names it ("16-bit integer").
+std::string_view typeName(KeyType type);
+
+// The value a missing or empty key reads as ("empty", "False", "0").
+std::string_view defaultName(KeyType type);
+
+// The form a value of the type must take, said to whoever wrote one that is not of it; empty
+// for text, which takes any form.
+std::string_view expectedForm(KeyType type);
 
 inline constexpr std::string_view kGeneral = "General";
 inline constexpr std::string_view kApplication = "Application";
 inline constexpr std::string_view kClosing = "Closing";
 
 namespace key {
-inline constexpr KeySpec FormCaption{kGeneral, "FormCaption", KeyType::String};
-inline constexpr KeySpec DisagreeCaption{kGeneral, "DisagreeCaption", KeyType::String};
-inline constexpr KeySpec AgreeCaption{kGeneral, "AgreeCaption", KeyType::String};
-inline constexpr KeySpec PolicyFile{kGeneral, "PolicyFile", KeyType::String};
-inline constexpr KeySpec PolicyWidth{kGeneral, "PolicyWidth", KeyType::Integer};
-inline constexpr KeySpec PolicyHeight{kGeneral, "PolicyHeight", KeyType::Integer};
-inline constexpr KeySpec Application{kGeneral, "Application", KeyType::String};
-inline constexpr KeySpec ClosePorvaneAfterAgree{kApplication, "ClosePorvaneAfterAgree",
-                                                KeyType::Boolean};
-inline constexpr KeySpec ClosePorvaneInSeconds{kApplication, "ClosePorvaneInSeconds",
-                                               KeyType::Long};
-inline constexpr KeySpec CloseApplicationOnClose{kApplication, "CloseApplicationOnClose",
-                                                 KeyType::Boolean};
-inline constexpr KeySpec ShowCloseDialog{kClosing, "ShowCloseDialog", KeyType::Boolean};
-inline constexpr KeySpec CloseTitle{kClosing, "CloseTitle", KeyType::String};
-inline constexpr KeySpec CloseText{kClosing, "CloseText", KeyType::String};
-inline constexpr KeySpec WarnBeforeSeconds{kClosing, "WarnBeforeSeconds", KeyType::Long, true};
-inline constexpr KeySpec WarnTitle{kClosing, "WarnTitle", KeyType::String, true};
-inline constexpr KeySpec WarnText{kClosing, "WarnText", KeyType::String, true};
+inline constexpr KeySpec FormCaption{kGeneral, "FormCaption", KeyType::String, false,
+                                     "Title of the policy window."};
+inline constexpr KeySpec DisagreeCaption{
+    kGeneral, "DisagreeCaption", KeyType::String, false,
+    "Text of the Disagree button; an & marks the letter of its access key (&& shows an &). Empty "
+    "leaves the button blank. A button holds about 10 characters at the designed size."};
+inline constexpr KeySpec AgreeCaption{kGeneral, "AgreeCaption", KeyType::String, false,
+                                      "Text of the Agree button, as for DisagreeCaption."};
+inline constexpr KeySpec PolicyFile{
+    kGeneral, "PolicyFile", KeyType::String, false,
+    "The policy document, RTF; a file that is not RTF is shown as plain text. A relative path is "
+    "taken from the program's folder. Empty: an empty view. A missing file ends Porvane with "
+    "Run-time error 53 and the path it looked for."};
+inline constexpr KeySpec PolicyWidth{
+    kGeneral, "PolicyWidth", KeyType::Integer, false,
+    "Outer width of the policy window in pixels, with the frame the window manager draws; the "
+    "window comes out one pixel wider than written. 0 keeps the designed client width (313 x 319 "
+    "client pixels at 96 DPI). On Wayland, where no program learns the compositor's frame, the "
+    "window's own width."};
+inline constexpr KeySpec PolicyHeight{
+    kGeneral, "PolicyHeight", KeyType::Integer, false,
+    "Outer height of the policy window in pixels, as for PolicyWidth (one pixel more than written, "
+    "frame included); 0 keeps the designed client height."};
+inline constexpr KeySpec Application{
+    kGeneral, "Application", KeyType::String, false,
+    "Command line started on Agree, for example firefox --kiosk \"https://example.org\". Empty, or "
+    "a program that cannot be found or run, ends Porvane with a run-time error (5, 53 or 70) that "
+    "names the program. A value wholly inside one pair of quotes loses them: put one more pair "
+    "around a command line that starts with a quoted program and ends with a quoted argument."};
+inline constexpr KeySpec ClosePorvaneAfterAgree{
+    kApplication, "ClosePorvaneAfterAgree", KeyType::Boolean, false,
+    "True: the policy window unloads right after the application started, so no time limit runs."};
+inline constexpr KeySpec ClosePorvaneInSeconds{
+    kApplication, "ClosePorvaneInSeconds", KeyType::Long, false,
+    "Seconds after Agree at which the policy window unloads itself; 0: no timed close. With "
+    "CloseApplicationOnClose this is a time limit."};
+inline constexpr KeySpec CloseApplicationOnClose{
+    kApplication, "CloseApplicationOnClose", KeyType::Boolean, false,
+    "True: when Porvane ends after Agree, the application it started is ended, with every process "
+    "it started in turn. Read at that moment, so a change made while Porvane runs counts; also "
+    "read at Agree, for a Porvane that is killed or crashes: True then ends the application with "
+    "it."};
+inline constexpr KeySpec ShowCloseDialog{
+    kClosing, "ShowCloseDialog", KeyType::Boolean, false,
+    "True: a closing notice is shown whenever the policy window unloads (Disagree, close box, "
+    "timed close, or after Agree). Porvane ends when the notice is closed."};
+inline constexpr KeySpec CloseTitle{kClosing, "CloseTitle", KeyType::String, false,
+                                    "Title of the closing notice."};
+inline constexpr KeySpec CloseText{kClosing, "CloseText", KeyType::String, false,
+                                   "Message of the closing notice (wrapped, one paragraph)."};
+inline constexpr KeySpec WarnBeforeSeconds{
+    kClosing, "WarnBeforeSeconds", KeyType::Long, true,
+    "With a timed close, a warning window appears once, on the first second after which at most "
+    "this many seconds remain (a value as long as the time limit or longer warns one second after "
+    "Agree). It stays on top, does not take the keyboard focus, and goes with OK, its close box, "
+    "or the timed close. 0 or less: no warning. Read on Agree."};
+inline constexpr KeySpec WarnTitle{kClosing, "WarnTitle", KeyType::String, true,
+                                   "Title of the warning window. Read on Agree."};
+inline constexpr KeySpec WarnText{
+    kClosing, "WarnText", KeyType::String, true,
+    "Message of the warning window (wrapped, one paragraph). Read on Agree."};
 }  // namespace key
 
 // Every key above, sections in the order the gate reads them.
