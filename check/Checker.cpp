@@ -127,6 +127,10 @@ class Checker {
 
     void key(const runtime::ProfileLine& line) {
         std::string name = text::utf16ToUtf8(line.name);
+        // A key commented out (;WarnTitle=...) is read by no one, as its writer meant.
+        if (name.starts_with(';') || name.starts_with('#')) {
+            return;
+        }
         const KeySpec* known = settings::findKey(name);
         std::string shown = known != nullptr ? std::string(known->name) : name;
         if (!anySectionYet()) {

@@ -57,8 +57,8 @@ constexpr std::string_view kExample =
     "CloseApplicationOnClose=True\n"
     "[Closing]\n"
     "ShowCloseDialog=True\n"
-    "CloseTitle=Session ended\n"
-    "CloseText=Your session on this computer has ended.\n";
+    "CloseTitle=Session over\n"
+    "CloseText=This session is over. Please log off before you leave.\n";
 
 // What the reference says after a key's name: its type and default, and whether the original
 // program read it.

@@ -13,6 +13,7 @@
 
 namespace {
 
+#ifdef PORVANE_MAN_PAGE
 // Roff's escapes undone, as a reader of the page sees the text.
 std::string unescaped(std::string text) {
     for (auto [from, to] : {std::pair{"\\-", "-"}, std::pair{"\\e", "\\"}, std::pair{"\\&", ""}}) {
@@ -23,6 +24,7 @@ std::string unescaped(std::string text) {
     }
     return text;
 }
+#endif
 
 std::size_t count(const std::string& text, const std::string& part) {
     std::size_t n = 0;
