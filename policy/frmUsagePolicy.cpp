@@ -42,6 +42,8 @@ void frmUsagePolicy::Form_Load() {
     lWarnSeconds = 0;
     bWarned = false;
     bAppStarted = false;
+    bAppEndedForTime = false;
+    bTimeUp = false;
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
@@ -122,12 +124,22 @@ void frmUsagePolicy::tmrClose_Timer() {
     }
     lTicks += 1;
     if (lTicks >= policy::closingTick(lCloseSeconds)) {
-        tmrClose.setEnabled(false);
-        Unload();
+        EndForTime();
     } else if (!bWarned && policy::warnsAt(lTicks, lCloseSeconds, lWarnSeconds)) {
         bWarned = true;
         ShowWarning();
     }
+}
+
+void frmUsagePolicy::EndForTime() {
+    tmrClose.setEnabled(false);
+    bTimeUp = true;
+    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
+                                     key::CloseApplicationOnClose.name, false)) {
+        oStartedApp->terminate();
+        bAppEndedForTime = true;
+    }
+    Unload();
 }
 
 void frmUsagePolicy::ShowWarning() {
@@ -154,7 +166,7 @@ void frmUsagePolicy::Form_Terminate() {
 }
 
 void frmUsagePolicy::CloseApplication() {
-    if (!oStartedApp) {
+    if (!oStartedApp || bAppEndedForTime) {
         return;
     }
     if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,

@@ -43,6 +43,13 @@ class frmUsagePolicy : public runtime::Form {
     void cmdDisagree_Click();
     void tmrClose_Timer();
 
+    // Ends the session because its time is up (the time limit, the closing time, idleness):
+    // the timers stop, bTimeUp is set, the application ends at once when
+    // CloseApplicationOnClose reads True now, and then the window unloads, which shows the
+    // closing notice when configured. The notice only tells the user: waiting for its OK must
+    // not give the application more time.
+    void EndForTime();
+
   protected:
     void Form_Load() override;
     void Form_Resize() override;
@@ -56,4 +63,6 @@ class frmUsagePolicy : public runtime::Form {
     // The started application itself, kept from its start so that ending it can never reach
     // another process that later got the same id.
     std::unique_ptr<runtime::StartedProgram> oStartedApp;
+    // True once EndForTime ended the application: the end step has nothing left to decide.
+    bool bAppEndedForTime = false;
 };

@@ -90,12 +90,14 @@ TEST_F(Policy, TypicalRunStepByStep) {
     EXPECT_FALSE(form().Loaded());
     ASSERT_TRUE(noticeShown());
     EXPECT_EQ(backend().visibleWindow("Goodbye")->controls[0]->text, "Session over.");
-    EXPECT_TRUE(app()->running) << "the application runs until the program ends";
-    // (6) OK: no window remains, the program ends; (7) the application is ended.
+    // (7) The time limit ends the application now: the notice only tells the user, and a user
+    // who never presses OK gets no more time.
+    EXPECT_TRUE(app()->terminated);
+    EXPECT_TRUE(bTimeUp);
+    // (6) OK: no window remains, the program ends.
     ASSERT_TRUE(backend().click("Goodbye", "OK"));
     EXPECT_TRUE(program->ended());
     EXPECT_EQ(program->exitStatus(), 0);
-    EXPECT_TRUE(app()->terminated);
     EXPECT_TRUE(backend().messageBoxes().empty());
 }
 
@@ -329,12 +331,24 @@ TEST_F(Policy, DisagreeAndCloseBoxStartNothingAndEnd) {
     }
 }
 
-TEST_F(Policy, TerminationWaitsForTheNoticeAndReadsTheSettingAtTheEnd) {
+// Only an end that time brought about ends the application before the notice; every other end
+// (here ClosePorvaneAfterAgree, the user's own "end my session") waits for its OK.
+TEST_F(Policy, OnlyTheTimeEndsTheApplicationBeforeTheNotice) {
+    start({.closeAfterAgree = "True", .showCloseDialog = "True", .closeApplication = "True"});
+    agree();
+    ASSERT_TRUE(noticeShown());
+    EXPECT_TRUE(app()->running);
+    EXPECT_FALSE(bTimeUp);
+    backend().click("Goodbye", "OK");
+    EXPECT_TRUE(app()->terminated);
+}
+
+TEST_F(Policy, TerminationReadsTheSettingAgainAtTheEndWhenTheTimeLeftTheApplication) {
     start({.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "False"});
     agree();
     backend().advance(2000);
     ASSERT_TRUE(noticeShown());
-    EXPECT_TRUE(app()->running) << "not ended at the timed close";
+    EXPECT_TRUE(app()->running) << "CloseApplicationOnClose read False at the timed close";
     // The administrator turns the time limit on while the program runs.
     Settings changed{.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "1"};
     writeIni(changed.text());
