@@ -70,8 +70,12 @@ std::string afterAgree(const Report& report) {
                 " is shown";
     }
     text += report.setting(settings::key::CloseApplicationOnClose).flag
-                ? ", and the whole application (every process it started) is ended when the "
-                  "gate ends, even when the gate is killed"
+                ? ", and the whole application (every process it started) is ended " +
+                      std::string(
+                          tick != 0 && !report.setting(settings::key::ClosePorvaneAfterAgree).flag
+                              ? "then, before any notice; also "
+                              : "") +
+                      "when the gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
 }

@@ -84,7 +84,8 @@ inline constexpr KeySpec ClosePorvaneInSeconds{
 inline constexpr KeySpec CloseApplicationOnClose{
     kApplication, "CloseApplicationOnClose", KeyType::Boolean, false,
     "True: when Porvane ends after Agree, the application it started is ended, with every process "
-    "it started in turn. Read at that moment, so a change made while Porvane runs counts; also "
+    "it started in turn; when time ends the session, at that moment, before the closing notice "
+    "shows. Read at that moment, so a change made while Porvane runs counts; also "
     "read at Agree, for a Porvane that is killed or crashes: True then ends the application with "
     "it."};
 inline constexpr KeySpec ShowCloseDialog{

@@ -277,8 +277,8 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
               "  policy: none, an empty view\n"
               "  Agree starts: /bin/app (\"app\") without arguments\n"
               "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
-              "is shown, and the whole application (every process it started) is ended when "
-              "the gate ends, even when the gate is killed\n");
+              "is shown, and the whole application (every process it started) is ended then, "
+              "before any notice; also when the gate ends, even when the gate is killed\n");
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"severity\":\"advice\"",
                              "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":2",
