@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,18 @@ TEST(Checker, ExitStatusSaysWhetherThereIsAnythingToReport) {
         EXPECT_EQ(result.err, row.err);
         EXPECT_TRUE(result.out.starts_with(row.out)) << result.out;
     }
+    // A settings file named from the current folder: the missing policy beside it is named in
+    // full, as the gate names it.
+    dir.write("lab.ini", "[General]\r\nPolicyFile=absent.rtf\r\n");
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::path(missing).parent_path());
+    check::CliResult relative = check::runCli("porvane-check", {"lab.ini"}, missing);
+    std::filesystem::current_path(before);
+    EXPECT_NE(relative.out.find("lab.ini:2: [General] PolicyFile: error 53 \"File not found\": "
+                                "the gate ends at start with this error for " +
+                                dir.file("absent.rtf") + "\n"),
+              std::string::npos)
+        << relative.out;
 }
 
 }  // namespace
