@@ -8,8 +8,8 @@
 #include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
-#include "runtime/Profile.h"
 #include "settings/Conversions.h"
+#include "settings/Profile.h"
 #include "settings/dmlRWINIFile.h"
 #include "text/Decode.h"
 #include "text/Utf8.h"
@@ -276,7 +276,7 @@ class Checker {
     void application() {
         const Setting& line = report_.setting(settings::key::Application);
         try {
-            report_.program = env_.lookUpProgram(line.text);
+            report_.program = env_.lookUpApplication(line.text);
         } catch (const runtime::Error& error) {
             std::string what = line.text.find_first_not_of(" \t") == std::string::npos
                                    ? "the command line is empty"
@@ -328,7 +328,7 @@ int exitStatus(const Report& report, bool strict) {
 
 Environment systemEnvironment(std::string folder) {
     return {std::move(folder), [](std::string_view path) { return runtime::readWholeFile(path); },
-            [](std::string_view line) { return runtime::lookUpProgram(line); }};
+            [](std::string_view line) { return runtime::lookUpApplication(line); }};
 }
 
 Report checkSettings(std::string_view file, std::string_view bytes, const Environment& env) {

@@ -1,7 +1,7 @@
 #include "settings/Keys.h"
 
-#include "runtime/NativeFiles.h"
-#include "runtime/Profile.h"
+#include "runtime/system/NativeFiles.h"
+#include "settings/Profile.h"
 #include "text/Utf8.h"
 
 namespace settings {
