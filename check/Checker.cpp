@@ -241,8 +241,7 @@ class Checker {
             std::string expected = "; expected " + std::string(settings::expectedForm(known.type));
             // The time-limit warning's keys (the additions) are read only with a time limit.
             if (known.addition &&
-                !policy::readsWarningKeys(
-                    report_.setting(settings::key::ClosePorvaneInSeconds).number)) {
+                !policy::readsWarningKeys(report_.value(settings::key::ClosePorvaneInSeconds))) {
                 add(setting, Severity::Advice, error.number,
                     what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit" +
                         expected);

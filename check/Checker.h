@@ -56,6 +56,11 @@ struct Report {
     std::optional<runtime::ApplicationLookup> program;  // what Agree starts, when it can
 
     const Setting& setting(const KeySpec& key) const;
+    // The value the gate will use, of the key's own type.
+    const std::string& value(const settings::StringKey& key) const { return setting(key).text; }
+    bool value(const settings::BooleanKey& key) const { return setting(key).flag; }
+    std::int32_t value(const settings::LongKey& key) const { return setting(key).number; }
+    std::int32_t value(const settings::IntegerKey& key) const { return setting(key).number; }
     // A finding about a known key's value, at the line the gate reads it from.
     void add(const Setting& at, Severity severity, std::string message,
              std::int32_t errorNumber = 0);

@@ -51,10 +51,10 @@ std::string program(const Report& report) {
 }
 
 std::string afterAgree(const Report& report) {
-    std::int32_t seconds = report.setting(settings::key::ClosePorvaneInSeconds).number;
+    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
     std::int32_t tick = policy::closingTick(seconds);
     std::string text;
-    if (report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
+    if (report.value(settings::key::ClosePorvaneAfterAgree)) {
         text = "the policy window closes at once" +
                std::string(tick != 0 ? ", so no time limit runs" : "");
     } else if (tick != 0) {
@@ -65,16 +65,15 @@ std::string afterAgree(const Report& report) {
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
-    if (report.setting(settings::key::ShowCloseDialog).flag) {
-        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
-                " is shown";
+    if (report.value(settings::key::ShowCloseDialog)) {
+        text +=
+            ", the closing notice " + quoted(report.value(settings::key::CloseTitle)) + " is shown";
     }
-    text += report.setting(settings::key::CloseApplicationOnClose).flag
+    text += report.value(settings::key::CloseApplicationOnClose)
                 ? ", and the whole application (every process it started) is ended " +
-                      std::string(
-                          tick != 0 && !report.setting(settings::key::ClosePorvaneAfterAgree).flag
-                              ? "then, before any notice; also "
-                              : "") +
+                      std::string(tick != 0 && !report.value(settings::key::ClosePorvaneAfterAgree)
+                                      ? "then, before any notice; also "
+                                      : "") +
                       "when the gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
@@ -141,16 +140,16 @@ std::string formatText(const Report& report) {
         out += location(report, problem) +
                (problem.severity == Severity::Advice ? "advice: " : "") + problem.message + "\n";
     }
-    std::string title = report.setting(settings::key::FormCaption).text;
+    std::string title = report.value(settings::key::FormCaption);
     out += "What the gate will do with " + report.file + ":\n";
     out += "  policy window: title " + quoted(title) + ", buttons " +
-           quoted(report.setting(settings::key::DisagreeCaption).text) + " and " +
-           quoted(report.setting(settings::key::AgreeCaption).text) + "\n";
+           quoted(report.value(settings::key::DisagreeCaption)) + " and " +
+           quoted(report.value(settings::key::AgreeCaption)) + "\n";
     out += "  size in pixels: " +
-           size("width", report.setting(settings::key::PolicyWidth).number,
+           size("width", report.value(settings::key::PolicyWidth),
                 policy::designedPixels(policy::kClientWidth)) +
            "; " +
-           size("height", report.setting(settings::key::PolicyHeight).number,
+           size("height", report.value(settings::key::PolicyHeight),
                 policy::designedPixels(policy::kClientHeight)) +
            "\n";
     out += "  policy: " +
@@ -158,11 +157,11 @@ std::string formatText(const Report& report) {
            "\n";
     out += "  Agree starts: " + program(report) + "\n";
     out += "  after Agree: " + afterAgree(report) + "\n";
-    std::int32_t warn = report.setting(settings::key::WarnBeforeSeconds).number;
-    if (!report.setting(settings::key::ClosePorvaneAfterAgree).flag &&
-        policy::everWarns(report.setting(settings::key::ClosePorvaneInSeconds).number, warn)) {
-        out += "  time-limit warning: " + quoted(report.setting(settings::key::WarnTitle).text) +
-               ", " + std::to_string(warn) + " seconds before the policy window closes\n";
+    std::int32_t warn = report.value(settings::key::WarnBeforeSeconds);
+    if (!report.value(settings::key::ClosePorvaneAfterAgree) &&
+        policy::everWarns(report.value(settings::key::ClosePorvaneInSeconds), warn)) {
+        out += "  time-limit warning: " + quoted(report.value(settings::key::WarnTitle)) + ", " +
+               std::to_string(warn) + " seconds before the policy window closes\n";
     }
     return out;
 }

@@ -45,7 +45,7 @@ void negativeSeconds(Report& report) {
 
 void closeAtOnceWithTimeLimit(Report& report) {
     const Setting& atOnce = report.setting(key::ClosePorvaneAfterAgree);
-    std::int32_t seconds = report.setting(key::ClosePorvaneInSeconds).number;
+    std::int32_t seconds = report.value(key::ClosePorvaneInSeconds);
     if (atOnce.flag && seconds != 0) {
         report.add(atOnce, Severity::Advice,
                    "True, so the policy window closes at once after Agree and the time limit of " +
@@ -56,8 +56,8 @@ void closeAtOnceWithTimeLimit(Report& report) {
 
 void warningWithinTimeLimit(Report& report) {
     const Setting& warn = report.setting(key::WarnBeforeSeconds);
-    std::int32_t seconds = report.setting(key::ClosePorvaneInSeconds).number;
-    if (warn.number <= 0 || report.setting(key::ClosePorvaneAfterAgree).flag) {
+    std::int32_t seconds = report.value(key::ClosePorvaneInSeconds);
+    if (warn.number <= 0 || report.value(key::ClosePorvaneAfterAgree)) {
         return;
     }
     if (seconds == 0) {
@@ -96,7 +96,7 @@ void buttonCaptions(Report& report) {
 
 void blankNotice(Report& report) {
     const Setting& text = report.setting(key::CloseText);
-    if (report.setting(key::ShowCloseDialog).flag &&
+    if (report.value(key::ShowCloseDialog) &&
         text.text.find_first_not_of(' ') == std::string::npos) {
         report.add(text, Severity::Advice,
                    (text.line == 0 ? "not set" : "empty") +

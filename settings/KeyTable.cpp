@@ -1,33 +1,39 @@
 // The table of keys itself, apart from what reads files: the settings reference's generator is
 // built from this file and Keys.h alone, also where it must be built for another system than
 // the program's.
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "settings/Keys.h"
 
 namespace settings {
 namespace {
 
-constexpr std::array kKeys{
-    key::FormCaption,
-    key::DisagreeCaption,
-    key::AgreeCaption,
-    key::PolicyFile,
-    key::PolicyWidth,
-    key::PolicyHeight,
-    key::Application,
-    key::ClosePorvaneAfterAgree,
-    key::ClosePorvaneInSeconds,
-    key::CloseApplicationOnClose,
-    key::ShowCloseDialog,
-    key::CloseTitle,
-    key::CloseText,
-    key::WarnBeforeSeconds,
-    key::WarnTitle,
-    key::WarnText,
-};
+#define PORVANE_KEY_SPEC(section, name, type, addition, description) key::name,
+constexpr KeySpec kKeys[] = {PORVANE_SETTINGS_KEYS(PORVANE_KEY_SPEC)};
+#undef PORVANE_KEY_SPEC
 
-constexpr std::array kSections{kGeneral, kApplication, kClosing};
+// The table's sections in its order, each once.
+constexpr std::size_t kSectionCount = [] {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        count += std::none_of(kKeys, kKeys + i,
+                              [&](const KeySpec& k) { return k.section == kKeys[i].section; });
+    }
+    return count;
+}();
+
+constexpr auto kSections = [] {
+    std::array<std::string_view, kSectionCount> sections{};
+    auto end = sections.begin();
+    for (const KeySpec& k : kKeys) {
+        if (std::find(sections.begin(), end, k.section) == end) {
+            *end++ = k.section;
+        }
+    }
+    return sections;
+}();
 
 }  // namespace
 

@@ -1,9 +1,9 @@
 #pragma once
 // The settings file: its name, and every key the gate reads with its section and the type its
-// reader converts to. The forms read their keys by these names and the settings checker checks
-// the same table, and the settings reference (porvane.ini(5), and a text file on Windows) is
-// generated from it, so a new setting is added here, with what it means, and read where it is
-// used. Every key's default is the reader's neutral value: empty, False or 0.
+// reader converts to. The forms read their keys through the typed readers (dmlRWINIFile.h), which
+// take only a key of their own type, and the settings checker checks the same table, so a new
+// setting is one entry here and a read where it is used. Every key's default is the reader's
+// neutral value: empty, False or 0.
 
 #include <span>
 #include <string>
@@ -19,14 +19,82 @@ std::string iniFileIn(std::string_view folder);
 
 enum class KeyType { String, Boolean, Long, Integer };
 
+inline constexpr std::string_view kGeneral = "General";
+inline constexpr std::string_view kApplication = "Application";
+inline constexpr std::string_view kClosing = "Closing";
+
+// Whether a key is read only by the gate's own additions (the time-limit warning), not by the
+// original program: a file written for the original never has those.
+inline constexpr bool kOriginal = false;
+inline constexpr bool kAddition = true;
+
+// Every key: KEY(section, name, type, kOriginal or kAddition, what it means). Sections come in
+// the order the gate reads them, and each section's keys in the order the checker lists them.
+// A new key is one more entry here: its name in key::, its reader's type, the checker's entry and
+// the settings reference (porvane.ini(5), generated from this table at build time) all come from
+// it. The meaning is plain sentences, no markup.
+// clang-format off
+#define PORVANE_SETTINGS_KEYS(KEY) \
+    KEY(kGeneral, FormCaption, String, kOriginal, \
+        "Title of the policy window.") \
+    KEY(kGeneral, DisagreeCaption, String, kOriginal, \
+        "Text of the Disagree button; an & marks the letter of its access key (&& shows an &). Empty " \
+        "leaves the button blank. A button holds about 10 characters at the designed size.") \
+    KEY(kGeneral, AgreeCaption, String, kOriginal, \
+        "Text of the Agree button, as for DisagreeCaption.") \
+    KEY(kGeneral, PolicyFile, String, kOriginal, \
+        "The policy document, RTF; a file that is not RTF is shown as plain text. A relative path is " \
+        "taken from the program's folder. Empty: an empty view. A missing file ends Porvane with " \
+        "Run-time error 53 and the path it looked for.") \
+    KEY(kGeneral, PolicyWidth, Integer, kOriginal, \
+        "Outer width of the policy window in pixels, with the frame the window manager draws; the " \
+        "window comes out one pixel wider than written. 0 keeps the designed client width (313 x 319 " \
+        "client pixels at 96 DPI). On Wayland, where no program learns the compositor's frame, the " \
+        "window's own width.") \
+    KEY(kGeneral, PolicyHeight, Integer, kOriginal, \
+        "Outer height of the policy window in pixels, as for PolicyWidth (one pixel more than written, " \
+        "frame included); 0 keeps the designed client height.") \
+    KEY(kGeneral, Application, String, kOriginal, \
+        "Command line started on Agree, for example firefox --kiosk \"https://example.org\". Empty, or " \
+        "a program that cannot be found or run, ends Porvane with a run-time error (5, 53 or 70) that " \
+        "names the program. A value wholly inside one pair of quotes loses them: put one more pair " \
+        "around a command line that starts with a quoted program and ends with a quoted argument.") \
+    KEY(kApplication, ClosePorvaneAfterAgree, Boolean, kOriginal, \
+        "True: the policy window unloads right after the application started, so no time limit runs.") \
+    KEY(kApplication, ClosePorvaneInSeconds, Long, kOriginal, \
+        "Seconds after Agree at which the policy window unloads itself; 0: no timed close. With " \
+        "CloseApplicationOnClose this is a time limit.") \
+    KEY(kApplication, CloseApplicationOnClose, Boolean, kOriginal, \
+        "True: when Porvane ends after Agree, the application it started is ended, with every process " \
+        "it started in turn; when time ends the session, at that moment, before the closing notice " \
+        "shows. Read at that moment, so a change made while Porvane runs counts; also " \
+        "read at Agree, for a Porvane that is killed or crashes: True then ends the application with " \
+        "it.") \
+    KEY(kClosing, ShowCloseDialog, Boolean, kOriginal, \
+        "True: a closing notice is shown whenever the policy window unloads (Disagree, close box, " \
+        "timed close, or after Agree). Porvane ends when the notice is closed.") \
+    KEY(kClosing, CloseTitle, String, kOriginal, \
+        "Title of the closing notice.") \
+    KEY(kClosing, CloseText, String, kOriginal, \
+        "Message of the closing notice (wrapped, one paragraph).") \
+    KEY(kClosing, WarnBeforeSeconds, Long, kAddition, \
+        "With a timed close, a warning window appears once, on the first second after which at most " \
+        "this many seconds remain (a value as long as the time limit or longer warns one second after " \
+        "Agree). It stays on top, does not take the keyboard focus, and goes with OK, its close box, " \
+        "or the timed close. 0 or less: no warning. Read on Agree.") \
+    KEY(kClosing, WarnTitle, String, kAddition, \
+        "Title of the warning window. Read on Agree.") \
+    KEY(kClosing, WarnText, String, kAddition, \
+        "Message of the warning window (wrapped, one paragraph). Read on Agree.") \
+    /* the table ends here */
+// clang-format on
+
 struct KeySpec {
     std::string_view section;
     std::string_view name;
     KeyType type;
-    // Read only by the gate's own additions (the time-limit warning), not by the original
-    // program; a file written for the original never has them.
     bool addition = false;
-    // What the key does, as the settings reference says it: plain sentences, no markup.
+    // What the key does, as the settings reference says it.
     std::string_view description = {};
 };
 
@@ -40,76 +108,22 @@ std::string_view defaultName(KeyType type);
 // for text, which takes any form.
 std::string_view expectedForm(KeyType type);
 
-inline constexpr std::string_view kGeneral = "General";
-inline constexpr std::string_view kApplication = "Application";
-inline constexpr std::string_view kClosing = "Closing";
+// A key whose type is part of its C++ type: the reader of another type does not take it.
+template <KeyType T>
+struct Key : KeySpec {};
+using StringKey = Key<KeyType::String>;
+using BooleanKey = Key<KeyType::Boolean>;
+using LongKey = Key<KeyType::Long>;
+using IntegerKey = Key<KeyType::Integer>;
 
 namespace key {
-inline constexpr KeySpec FormCaption{kGeneral, "FormCaption", KeyType::String, false,
-                                     "Title of the policy window."};
-inline constexpr KeySpec DisagreeCaption{
-    kGeneral, "DisagreeCaption", KeyType::String, false,
-    "Text of the Disagree button; an & marks the letter of its access key (&& shows an &). Empty "
-    "leaves the button blank. A button holds about 10 characters at the designed size."};
-inline constexpr KeySpec AgreeCaption{kGeneral, "AgreeCaption", KeyType::String, false,
-                                      "Text of the Agree button, as for DisagreeCaption."};
-inline constexpr KeySpec PolicyFile{
-    kGeneral, "PolicyFile", KeyType::String, false,
-    "The policy document, RTF; a file that is not RTF is shown as plain text. A relative path is "
-    "taken from the program's folder. Empty: an empty view. A missing file ends Porvane with "
-    "Run-time error 53 and the path it looked for."};
-inline constexpr KeySpec PolicyWidth{
-    kGeneral, "PolicyWidth", KeyType::Integer, false,
-    "Outer width of the policy window in pixels, with the frame the window manager draws; the "
-    "window comes out one pixel wider than written. 0 keeps the designed client width (313 x 319 "
-    "client pixels at 96 DPI). On Wayland, where no program learns the compositor's frame, the "
-    "window's own width."};
-inline constexpr KeySpec PolicyHeight{
-    kGeneral, "PolicyHeight", KeyType::Integer, false,
-    "Outer height of the policy window in pixels, as for PolicyWidth (one pixel more than written, "
-    "frame included); 0 keeps the designed client height."};
-inline constexpr KeySpec Application{
-    kGeneral, "Application", KeyType::String, false,
-    "Command line started on Agree, for example firefox --kiosk \"https://example.org\". Empty, or "
-    "a program that cannot be found or run, ends Porvane with a run-time error (5, 53 or 70) that "
-    "names the program. A value wholly inside one pair of quotes loses them: put one more pair "
-    "around a command line that starts with a quoted program and ends with a quoted argument."};
-inline constexpr KeySpec ClosePorvaneAfterAgree{
-    kApplication, "ClosePorvaneAfterAgree", KeyType::Boolean, false,
-    "True: the policy window unloads right after the application started, so no time limit runs."};
-inline constexpr KeySpec ClosePorvaneInSeconds{
-    kApplication, "ClosePorvaneInSeconds", KeyType::Long, false,
-    "Seconds after Agree at which the policy window unloads itself; 0: no timed close. With "
-    "CloseApplicationOnClose this is a time limit."};
-inline constexpr KeySpec CloseApplicationOnClose{
-    kApplication, "CloseApplicationOnClose", KeyType::Boolean, false,
-    "True: when Porvane ends after Agree, the application it started is ended, with every process "
-    "it started in turn; when time ends the session, at that moment, before the closing notice "
-    "shows. Read at that moment, so a change made while Porvane runs counts; also "
-    "read at Agree, for a Porvane that is killed or crashes: True then ends the application with "
-    "it."};
-inline constexpr KeySpec ShowCloseDialog{
-    kClosing, "ShowCloseDialog", KeyType::Boolean, false,
-    "True: a closing notice is shown whenever the policy window unloads (Disagree, close box, "
-    "timed close, or after Agree). Porvane ends when the notice is closed."};
-inline constexpr KeySpec CloseTitle{kClosing, "CloseTitle", KeyType::String, false,
-                                    "Title of the closing notice."};
-inline constexpr KeySpec CloseText{kClosing, "CloseText", KeyType::String, false,
-                                   "Message of the closing notice (wrapped, one paragraph)."};
-inline constexpr KeySpec WarnBeforeSeconds{
-    kClosing, "WarnBeforeSeconds", KeyType::Long, true,
-    "With a timed close, a warning window appears once, on the first second after which at most "
-    "this many seconds remain (a value as long as the time limit or longer warns one second after "
-    "Agree). It stays on top, does not take the keyboard focus, and goes with OK, its close box, "
-    "or the timed close. 0 or less: no warning. Read on Agree."};
-inline constexpr KeySpec WarnTitle{kClosing, "WarnTitle", KeyType::String, true,
-                                   "Title of the warning window. Read on Agree."};
-inline constexpr KeySpec WarnText{
-    kClosing, "WarnText", KeyType::String, true,
-    "Message of the warning window (wrapped, one paragraph). Read on Agree."};
+#define PORVANE_DECLARE_KEY(section, name, type, addition, description) \
+    inline constexpr Key<KeyType::type> name{{section, #name, KeyType::type, addition, description}};
+PORVANE_SETTINGS_KEYS(PORVANE_DECLARE_KEY)
+#undef PORVANE_DECLARE_KEY
 }  // namespace key
 
-// Every key above, sections in the order the gate reads them.
+// Every key above, in the table's order.
 std::span<const KeySpec> knownKeys();
 
 // The key of that name, in whatever section it belongs to; null for an unknown name. Names are
