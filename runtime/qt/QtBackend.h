@@ -56,7 +56,7 @@ class QtBackend : public Backend {
     // ---- Backend ----
     // QtBackend.cpp
     std::string executableDirectory() override;
-    double twipsPerPixelX() override;
+    double logicalDpiX() override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;

@@ -10,6 +10,7 @@
 #include "check/Checker.h"
 #include "check/Cli.h"
 #include "runtime/Error.h"
+#include "tests/support/DesignSize.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -268,18 +269,21 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
         bytes += static_cast<char>(c >> 8);
     }
     check::Report report = check::checkSettings("P.ini", bytes, fakeSystem());
-    EXPECT_EQ(check::formatText(report),
-              "P.ini: [General] DisagreeCaption: advice: not set, so the Disagree button shows no "
-              "text\n"
-              "What the gate will do with P.ini:\n"
-              "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
-              "  size in pixels: width 640 as written, the frame included (the window comes out 1 "
-              "pixel larger); height as designed, 319 inside the frame\n"
-              "  policy: none, an empty view\n"
-              "  Agree starts: /bin/app (\"app\") without arguments\n"
-              "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
-              "is shown, and the whole application (every process it started) is ended then, "
-              "before any notice; also when the gate ends, even when the gate is killed\n");
+    EXPECT_EQ(
+        check::formatText(report),
+        "P.ini: [General] DisagreeCaption: advice: not set, so the Disagree button shows no "
+        "text\n"
+        "What the gate will do with P.ini:\n"
+        "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
+        "  size in pixels: width 640 as written, the frame included (the window comes out 1 "
+        "pixel larger); height as designed, " +
+            std::to_string(testing_support::kDesignClient.height) +
+            " inside the frame\n"
+            "  policy: none, an empty view\n"
+            "  Agree starts: /bin/app (\"app\") without arguments\n"
+            "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
+            "is shown, and the whole application (every process it started) is ended then, "
+            "before any notice; also when the gate ends, even when the gate is killed\n");
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"severity\":\"advice\"",
                              "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":2",
