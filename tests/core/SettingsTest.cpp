@@ -23,7 +23,7 @@ constexpr int readersTaking() {
            int(requires(const K& k) { GetIniInteger("", k); });
 }
 // clang-format off
-#define PORVANE_ONE_READER(section, name, type, addition) \
+#define PORVANE_ONE_READER(section, name, type, addition, description) \
     static_assert(readersTaking<decltype(settings::key::name)>() == 1, #name); \
     static_assert(requires { GetIni##type("", settings::key::name); }, #name);
 // clang-format on
