@@ -262,7 +262,8 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
     std::u16string wide =
         u"[General]\r\nFormCaption=Lab \u00E9\r\nAgreeCaption=Yes\r\nPolicyWidth="
         u"640\r\nApplication=app -x\r\n[Application]\r\nClosePorvaneInSeconds=2.5"
-        u"\r\nCloseApplicationOnClose=1\r\nLogOffOnClose=True\r\n[Closing]\r\nShowCloseDialog=true\r\n"
+        u"\r\nCloseApplicationOnClose=1\r\nLogOffOnClose=True\r\n[Closing]\r\nShowCloseDialog="
+        u"true\r\n"
         u"CloseTitle=Bye\r\nCloseText=See you.\r\n";
     for (char16_t c : wide) {
         bytes += static_cast<char>(c & 0xFF);
