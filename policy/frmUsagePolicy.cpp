@@ -3,7 +3,9 @@
 #include <limits>
 
 #include "closing/dlgClosing.h"
+#include "closing/dlgIdleWarning.h"
 #include "closing/dlgWarning.h"
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
@@ -33,6 +35,7 @@ frmUsagePolicy::frmUsagePolicy()
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
+    tmrIdle.OnTimer = [this] { tmrIdle_Timer(); };
 }
 
 void frmUsagePolicy::Form_Load() {
@@ -42,6 +45,9 @@ void frmUsagePolicy::Form_Load() {
     lWarnSeconds = 0;
     bWarned = false;
     bAppStarted = false;
+    tmrIdle.setEnabled(false);
+    lIdleSeconds = 0;
+    lIdleWarnSeconds = 0;
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
@@ -96,6 +102,19 @@ void frmUsagePolicy::cmdAgree_Click() {
         sWarnTitle = GetIniString(sIniFile, key::WarnTitle.section, key::WarnTitle.name, "");
         sWarnText = GetIniString(sIniFile, key::WarnText.section, key::WarnText.name, "");
     }
+    // Idle from now on: a gate nobody has agreed to waits for the next user, however long.
+    lIdleSeconds =
+        policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds.section, key::IdleSeconds.name, 0));
+    if (policy::readsIdleWarningKeys(lIdleSeconds)) {
+        lIdleWarnSeconds = policy::idleWarning(
+            lIdleSeconds,
+            GetIniLong(sIniFile, key::IdleWarnSeconds.section, key::IdleWarnSeconds.name, 0));
+        sIdleWarnTitle =
+            GetIniString(sIniFile, key::IdleWarnTitle.section, key::IdleWarnTitle.name, "");
+        sIdleWarnText =
+            GetIniString(sIniFile, key::IdleWarnText.section, key::IdleWarnText.name, "");
+        WatchIdle();
+    }
     std::string c = GetIniString(sIniFile, key::Application.section, key::Application.name, "");
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
@@ -130,6 +149,64 @@ void frmUsagePolicy::tmrClose_Timer() {
     }
 }
 
+void frmUsagePolicy::WatchIdle() {
+    oIdle = runtime::WatchIdle();
+    if (!oIdle) {
+        // Guessing from our own windows would end the session of someone working in the
+        // application: without the desktop's count there is no idle end.
+        runtime::Log("this desktop offers no idle time; IdleSeconds has no effect");
+        lIdleSeconds = 0;
+        return;
+    }
+    tmrIdle.setInterval(policy::nextIdleLook(oIdle->idleMilliseconds()));
+    tmrIdle.setEnabled(true);
+}
+
+void frmUsagePolicy::tmrIdle_Timer() {
+    std::int64_t idle = oIdle->idleMilliseconds();
+    if (policy::idleEnds(idle, lIdleSeconds)) {
+        EndForTime();
+        return;
+    }
+    if (policy::idleWarns(idle, lIdleSeconds, lIdleWarnSeconds)) {
+        ShowIdleWarning(policy::idleSecondsLeft(idle, lIdleSeconds));
+    } else {
+        // Input came: the count starts again, without the warning.
+        HideIdleWarning();
+    }
+    tmrIdle.setInterval(policy::nextIdleLook(idle));
+}
+
+void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {
+    dlgIdleWarning& warning = runtime::defaultInstance<dlgIdleWarning>();
+    warning.lblTimeLeft.setCaption(std::to_string(secondsLeft));
+    if (!warning.Visible()) {
+        warning.setCaption(sIdleWarnTitle);
+        warning.lblText.setCaption(sIdleWarnText);
+        warning.Show();
+    }
+}
+
+void frmUsagePolicy::HideIdleWarning() {
+    if (auto* warning = runtime::Program::current().existing<dlgIdleWarning>()) {
+        warning->Unload();
+    }
+}
+
+void frmUsagePolicy::EndForTime() {
+    tmrClose.setEnabled(false);
+    tmrIdle.setEnabled(false);
+    bTimeUp = true;
+    // The application ends with the session, not later when the closing notice is closed: the
+    // next user must not find it open behind the notice.
+    if (bAppStarted && oStartedApp &&
+        GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
+                      key::CloseApplicationOnClose.name, false)) {
+        oStartedApp->terminate();
+    }
+    Unload();
+}
+
 void frmUsagePolicy::ShowWarning() {
     dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
     warning.setCaption(sWarnTitle);
@@ -142,6 +219,7 @@ void frmUsagePolicy::Form_Unload() {
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
+    HideIdleWarning();
     if (GetIniBoolean(sIniFile, key::ShowCloseDialog.section, key::ShowCloseDialog.name, false)) {
         runtime::defaultInstance<dlgClosing>().Show();
     }

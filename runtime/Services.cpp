@@ -28,6 +28,10 @@ void Log(std::string_view line) {
     Program::current().backend().log(line);
 }
 
+std::unique_ptr<IdleSource> WatchIdle() {
+    return Program::current().backend().createIdleSource();
+}
+
 std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle) {
     bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
     constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,

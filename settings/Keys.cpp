@@ -20,12 +20,16 @@ constexpr std::array kKeys{
     key::ClosePorvaneAfterAgree,
     key::ClosePorvaneInSeconds,
     key::CloseApplicationOnClose,
+    key::IdleSeconds,
     key::ShowCloseDialog,
     key::CloseTitle,
     key::CloseText,
     key::WarnBeforeSeconds,
     key::WarnTitle,
     key::WarnText,
+    key::IdleWarnSeconds,
+    key::IdleWarnTitle,
+    key::IdleWarnText,
 };
 
 constexpr std::array kSections{kGeneral, kApplication, kClosing};

@@ -22,8 +22,8 @@ struct KeySpec {
     std::string_view section;
     std::string_view name;
     KeyType type;
-    // Read only by the gate's own additions (the time-limit warning), not by the original
-    // program; a file written for the original never has them.
+    // Read only by the gate's own additions (the time-limit warning, the idle end), not by the
+    // original program; a file written for the original never has them.
     bool addition = false;
 };
 
@@ -45,12 +45,16 @@ inline constexpr KeySpec ClosePorvaneInSeconds{kApplication, "ClosePorvaneInSeco
                                                KeyType::Long};
 inline constexpr KeySpec CloseApplicationOnClose{kApplication, "CloseApplicationOnClose",
                                                  KeyType::Boolean};
+inline constexpr KeySpec IdleSeconds{kApplication, "IdleSeconds", KeyType::Long, true};
 inline constexpr KeySpec ShowCloseDialog{kClosing, "ShowCloseDialog", KeyType::Boolean};
 inline constexpr KeySpec CloseTitle{kClosing, "CloseTitle", KeyType::String};
 inline constexpr KeySpec CloseText{kClosing, "CloseText", KeyType::String};
 inline constexpr KeySpec WarnBeforeSeconds{kClosing, "WarnBeforeSeconds", KeyType::Long, true};
 inline constexpr KeySpec WarnTitle{kClosing, "WarnTitle", KeyType::String, true};
 inline constexpr KeySpec WarnText{kClosing, "WarnText", KeyType::String, true};
+inline constexpr KeySpec IdleWarnSeconds{kClosing, "IdleWarnSeconds", KeyType::Long, true};
+inline constexpr KeySpec IdleWarnTitle{kClosing, "IdleWarnTitle", KeyType::String, true};
+inline constexpr KeySpec IdleWarnText{kClosing, "IdleWarnText", KeyType::String, true};
 }  // namespace key
 
 // Every key above, sections in the order the gate reads them.

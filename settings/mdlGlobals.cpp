@@ -1,3 +1,4 @@
 #include "settings/mdlGlobals.h"
 
 std::string sIniFile;
+bool bTimeUp = false;

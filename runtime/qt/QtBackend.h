@@ -7,8 +7,8 @@
 // The concerns sit in their own files: Window.cpp (windows and controls), X11Hints.cpp (what
 // the X11 window manager is told; NoX11Hints.cpp where xcb is not found), EventLoop.cpp (timers
 // and the event loop), Process.cpp (started programs), MessageBox.cpp (message boxes and the
-// log); Objects.h declares the objects they share. This file's .cpp holds construction and the
-// create* functions.
+// log), Idle.cpp (the session's idle time, from X11Idle.cpp or WaylandIdle.cpp); Objects.h declares
+// the objects they share. This file's .cpp holds construction and the create* functions.
 
 #include <QObject>
 #include <QPointer>
@@ -61,6 +61,8 @@ class QtBackend : public Backend {
     // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
     void log(std::string_view line) override;
+    // Idle.cpp
+    std::unique_ptr<IdleSource> createIdleSource() override;
     // Process.cpp
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;

@@ -7,7 +7,8 @@
 //
 // The concerns sit in their own files: Window.cpp (windows and controls), RichText.cpp (the
 // document view), EventLoop.cpp (timers, the helper window and the message loop),
-// MessageBox.cpp, Process.cpp; this file's .cpp holds the resources they share.
+// MessageBox.cpp, Process.cpp, Idle.cpp (the session's idle time); this file's .cpp holds the
+// resources they share.
 
 #include <windows.h>
 
@@ -40,6 +41,8 @@ class Win32Backend : public Backend {
     void quit(int status) override;
     // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // Idle.cpp
+    std::unique_ptr<IdleSource> createIdleSource() override;
     // Process.cpp
     std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
                                                  int windowStyle) override;
