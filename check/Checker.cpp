@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
@@ -86,6 +87,7 @@ class Checker {
         policy();
         application();
         seconds();
+        idle();
         std::stable_sort(report_.problems.begin(), report_.problems.end(),
                          [](const Problem& a, const Problem& b) {
                              return (a.line == 0 ? SIZE_MAX : a.line) <
@@ -214,12 +216,10 @@ class Checker {
             }
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
-            // The time-limit warning's keys (the additions) are read only with a time limit.
-            if (known.addition &&
-                !policy::readsWarningKeys(
-                    report_.setting(settings::key::ClosePorvaneInSeconds).number)) {
+            // The warnings' keys (additions) are read only when their end is armed.
+            if (std::string_view unread = unreadWithout(known); !unread.empty()) {
                 add(setting, Severity::Warning, error.number,
-                    what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
+                    what + ": the gate reads it only when " + std::string(unread));
                 return setting;
             }
             add(setting, Severity::Error, error.number,
@@ -227,6 +227,23 @@ class Checker {
                     (known.type == KeyType::Boolean ? "False" : "0"));
         }
         return setting;
+    }
+
+    // What must be set for the gate to read this key; empty when it always reads it. Keys are
+    // read in the table's order, so the settings these depend on are known by then.
+    std::string_view unreadWithout(const KeySpec& known) const {
+        if (!known.addition || known.name == settings::key::IdleSeconds.name) {
+            return {};
+        }
+        if (known.name.starts_with("Idle")) {
+            return policy::readsIdleWarningKeys(report_.setting(settings::key::IdleSeconds).number)
+                       ? std::string_view{}
+                       : "IdleSeconds sets an idle end";
+        }
+        return policy::readsWarningKeys(
+                   report_.setting(settings::key::ClosePorvaneInSeconds).number)
+                   ? std::string_view{}
+                   : "ClosePorvaneInSeconds sets a time limit";
     }
 
     void policy() {
@@ -266,6 +283,28 @@ class Checker {
             add(seconds, Severity::Warning, 0,
                 "negative, so the policy window closes on the first tick, one second after "
                 "Agree");
+        }
+    }
+
+    // The idle values out of range, as the gate takes them.
+    void idle() {
+        const Setting& idle = report_.setting(settings::key::IdleSeconds);
+        const Setting& warn = report_.setting(settings::key::IdleWarnSeconds);
+        if (idle.number < 0) {
+            add(idle, Severity::Warning, 0, "negative, so taken as 0: the session never ends idle");
+        }
+        if (!policy::readsIdleWarningKeys(idle.number)) {
+            return;
+        }
+        if (warn.number < 0) {
+            add(warn, Severity::Warning, 0, "negative, so taken as 0: no idle warning");
+        } else if (warn.number > 0 && policy::idleWarning(idle.number, warn.number) == 0) {
+            add(warn, Severity::Warning, 0,
+                "IdleSeconds is 1, which leaves no room for an idle warning");
+        } else if (warn.number >= idle.number) {
+            add(warn, Severity::Warning, 0,
+                "not shorter than IdleSeconds, so the idle warning comes after one second "
+                "without input");
         }
     }
 

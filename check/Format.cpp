@@ -2,6 +2,7 @@
 #include <string>
 
 #include "check/Checker.h"
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 
 namespace check {
@@ -68,6 +69,34 @@ std::string afterAgree(const Report& report) {
                   "gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
+}
+
+// The idle end in words; empty when there is none.
+std::string idleEnd(const Report& report) {
+    std::int32_t idle = policy::idleEnd(report.setting(settings::key::IdleSeconds).number);
+    if (idle == 0) {
+        return {};
+    }
+    std::string text = "  idle end: after " + std::to_string(idle) +
+                       " seconds without keyboard or mouse input anywhere in the session, from "
+                       "Agree on, the session ends as at a time limit: the policy window closes";
+    if (report.setting(settings::key::ShowCloseDialog).flag) {
+        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
+                " is shown";
+    }
+    text += report.setting(settings::key::CloseApplicationOnClose).flag
+                ? ", and the application is ended at once"
+                : ", and the application keeps running";
+    std::int32_t warn =
+        policy::idleWarning(idle, report.setting(settings::key::IdleWarnSeconds).number);
+    if (warn != 0) {
+        text += "; the idle warning " + quoted(report.setting(settings::key::IdleWarnTitle).text) +
+                " counts down the last " + std::to_string(warn) + " seconds";
+    }
+    return text +
+           "\n  the idle time comes from the desktop: Windows, X11 with the MIT-SCREEN-SAVER "
+           "extension, Wayland compositors with an idle protocol (sway, KDE); where the desktop "
+           "offers none the gate says so on standard error and the session never ends idle\n";
 }
 
 std::string json(std::string_view text) {
@@ -148,7 +177,7 @@ std::string formatText(const Report& report) {
         out += "  time-limit warning: " + quoted(report.setting(settings::key::WarnTitle).text) +
                ", " + std::to_string(warn) + " seconds before the policy window closes\n";
     }
-    return out;
+    return out + idleEnd(report);
 }
 
 std::string formatJson(const Report& report) {
