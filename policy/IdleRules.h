@@ -47,11 +47,16 @@ constexpr std::int64_t idleSecondsLeft(std::int64_t idleMs, std::int32_t idleSec
     return (std::int64_t{idleSeconds} * 1000 - idleMs + 999) / 1000;
 }
 
-// Milliseconds until the idle time next reaches a whole second, where the warning, each step
-// of its countdown and the end fall: the next look at the idle time. At most a second, so that
-// input and a pause are both seen within one.
-constexpr int nextIdleLook(std::int64_t idleMs) {
-    return static_cast<int>(1000 - (idleMs % 1000 + 1000) % 1000);
+// While the warning shows, the idle time is looked at this often, so that input takes it away
+// at once rather than up to a second later.
+inline constexpr int kLookWhileWarningMs = 200;
+
+// Milliseconds until the next look at the idle time: when it next reaches a whole second, where
+// the warning, each step of its countdown and the end fall; sooner while the warning shows. At
+// most a second, so that input and a pause are both seen within one.
+constexpr int nextIdleLook(std::int64_t idleMs, bool warning) {
+    int toWholeSecond = static_cast<int>(1000 - (idleMs % 1000 + 1000) % 1000);
+    return warning ? std::min(toWholeSecond, kLookWhileWarningMs) : toWholeSecond;
 }
 
 }  // namespace policy

@@ -158,7 +158,7 @@ void frmUsagePolicy::WatchIdle() {
         lIdleSeconds = 0;
         return;
     }
-    tmrIdle.setInterval(policy::nextIdleLook(oIdle->idleMilliseconds()));
+    tmrIdle.setInterval(policy::nextIdleLook(oIdle->idleMilliseconds(), false));
     tmrIdle.setEnabled(true);
 }
 
@@ -168,13 +168,14 @@ void frmUsagePolicy::tmrIdle_Timer() {
         EndForTime();
         return;
     }
-    if (policy::idleWarns(idle, lIdleSeconds, lIdleWarnSeconds)) {
+    bool warns = policy::idleWarns(idle, lIdleSeconds, lIdleWarnSeconds);
+    if (warns) {
         ShowIdleWarning(policy::idleSecondsLeft(idle, lIdleSeconds));
     } else {
         // Input came: the count starts again, without the warning.
         HideIdleWarning();
     }
-    tmrIdle.setInterval(policy::nextIdleLook(idle));
+    tmrIdle.setInterval(policy::nextIdleLook(idle, warns));
 }
 
 void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {

@@ -336,7 +336,7 @@ TEST_F(Policy, IdleEnd) {
         bool byTimeLimit = false;  // the time limit's end came first
     } rows[] = {
         {"WarnsThenEnds", "3600", "10", "3", {}, 20000, 7000, "3", kNever, 10000},
-        {"InputRestartsCount", "", "10", "3", {8500}, 30000, 7000, "3", 9000, 18500},
+        {"InputRestartsCount", "", "10", "3", {8500}, 30000, 7000, "3", 8600, 18500},
         {"InputKeeps", "", "10", "3", {5000, 11000, 17000}, 23000, kNever, "", kNever, kNever},
         {"TimeLimitFirst", "5", "10", "3", {}, 20000, kNever, "", kNever, 5000, true, 0, 0, true},
         {"NothingBeforeAgree", "", "10", "3", {}, 20000, 7000, "3", kNever, 10000, true, 60000},
