@@ -10,6 +10,6 @@ class dlgIdleWarning : public dlgNotice {
   public:
     dlgIdleWarning() : dlgNotice(runtime::WindowKind::Notice, "Idle") {}
 
-    // The seconds left, beside the OK button.
+    // The time left, M:SS, beside the OK button.
     runtime::Label lblTimeLeft{*this, "", {120, 1200, 4440, 375}, 2};
 };

@@ -7,6 +7,7 @@
 #include "closing/dlgWarning.h"
 #include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
+#include "policy/TimeLeft.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
@@ -45,6 +46,8 @@ void frmUsagePolicy::Form_Load() {
     lWarnSeconds = 0;
     bWarned = false;
     bAppStarted = false;
+    bAppEndedForTime = false;
+    bTimeUp = false;
     tmrIdle.setEnabled(false);
     lIdleSeconds = 0;
     lIdleWarnSeconds = 0;
@@ -141,8 +144,7 @@ void frmUsagePolicy::tmrClose_Timer() {
     }
     lTicks += 1;
     if (lTicks >= policy::closingTick(lCloseSeconds)) {
-        tmrClose.setEnabled(false);
-        Unload();
+        EndForTime();
     } else if (!bWarned && policy::warnsAt(lTicks, lCloseSeconds, lWarnSeconds)) {
         bWarned = true;
         ShowWarning();
@@ -180,7 +182,7 @@ void frmUsagePolicy::tmrIdle_Timer() {
 
 void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {
     dlgIdleWarning& warning = runtime::defaultInstance<dlgIdleWarning>();
-    warning.lblTimeLeft.setCaption(std::to_string(secondsLeft));
+    warning.lblTimeLeft.setCaption(policy::formatTimeLeft(secondsLeft));
     if (!warning.Visible()) {
         warning.setCaption(sIdleWarnTitle);
         warning.lblText.setCaption(sIdleWarnText);
@@ -198,12 +200,10 @@ void frmUsagePolicy::EndForTime() {
     tmrClose.setEnabled(false);
     tmrIdle.setEnabled(false);
     bTimeUp = true;
-    // The application ends with the session, not later when the closing notice is closed: the
-    // next user must not find it open behind the notice.
-    if (bAppStarted && oStartedApp &&
-        GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                      key::CloseApplicationOnClose.name, false)) {
+    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
+                                     key::CloseApplicationOnClose.name, false)) {
         oStartedApp->terminate();
+        bAppEndedForTime = true;
     }
     Unload();
 }
@@ -233,7 +233,7 @@ void frmUsagePolicy::Form_Terminate() {
 }
 
 void frmUsagePolicy::CloseApplication() {
-    if (!oStartedApp) {
+    if (!oStartedApp || bAppEndedForTime) {
         return;
     }
     if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,

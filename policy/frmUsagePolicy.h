@@ -53,8 +53,11 @@ class frmUsagePolicy : public runtime::Form {
     void tmrClose_Timer();
     void tmrIdle_Timer();
 
-    // Ends the session because time is up (the time limit, the idle end): the timers stop,
-    // the application ends now when CloseApplicationOnClose says so, and the window unloads.
+    // Ends the session because its time is up (the time limit, the closing time, idleness):
+    // the timers stop, bTimeUp is set, the application ends at once when
+    // CloseApplicationOnClose reads True now, and then the window unloads, which shows the
+    // closing notice when configured. The notice only tells the user: waiting for its OK must
+    // not give the application more time.
     void EndForTime();
 
   protected:
@@ -75,4 +78,6 @@ class frmUsagePolicy : public runtime::Form {
     std::unique_ptr<runtime::StartedProgram> oStartedApp;
     // The desktop's idle time while an idle end is armed.
     std::unique_ptr<runtime::IdleSource> oIdle;
+    // True once EndForTime ended the application: the end step has nothing left to decide.
+    bool bAppEndedForTime = false;
 };

@@ -7,6 +7,7 @@
 // policy window loads; every settings read passes it.
 extern std::string sIniFile;
 
-// True once time ended the session (the time limit, the idle end) rather than the user or an
-// end from outside.
+// True once time ended the session: the time limit, the closing time or the user's idleness,
+// as against the user's own Disagree, an end from outside or ClosePorvaneAfterAgree. Set by
+// frmUsagePolicy::EndForTime; what follows the end (the notice, a log-off) reads it.
 extern bool bTimeUp;

@@ -94,12 +94,14 @@ TEST_F(Policy, TypicalRunStepByStep) {
     EXPECT_FALSE(form().Loaded());
     ASSERT_TRUE(noticeShown());
     EXPECT_EQ(backend().visibleWindow("Goodbye")->controls[0]->text, "Session over.");
-    EXPECT_TRUE(app()->running) << "the application runs until the program ends";
-    // (6) OK: no window remains, the program ends; (7) the application is ended.
+    // (7) The time limit ends the application now: the notice only tells the user, and a user
+    // who never presses OK gets no more time.
+    EXPECT_TRUE(app()->terminated);
+    EXPECT_TRUE(bTimeUp);
+    // (6) OK: no window remains, the program ends.
     ASSERT_TRUE(backend().click("Goodbye", "OK"));
     EXPECT_TRUE(program->ended());
     EXPECT_EQ(program->exitStatus(), 0);
-    EXPECT_TRUE(app()->terminated);
     EXPECT_TRUE(backend().messageBoxes().empty());
 }
 
@@ -330,17 +332,16 @@ TEST_F(Policy, IdleEnd) {
         const char* firstCount;  // the countdown when the warning appears
         int goneAtMs;            // the warning taken away while the session goes on
         int endAtMs;
-        bool source = true;        // the desktop offers an idle time
-        int agreeAfterMs = 0;      // idle time before Agree
-        std::size_t notices = 0;   // settings notices
-        bool byTimeLimit = false;  // the time limit's end came first
+        bool source = true;       // the desktop offers an idle time
+        int agreeAfterMs = 0;     // idle time before Agree
+        std::size_t notices = 0;  // settings notices
     } rows[] = {
-        {"WarnsThenEnds", "3600", "10", "3", {}, 20000, 7000, "3", kNever, 10000},
-        {"InputRestartsCount", "", "10", "3", {8500}, 30000, 7000, "3", 8600, 18500},
+        {"WarnsThenEnds", "3600", "10", "3", {}, 20000, 7000, "0:03", kNever, 10000},
+        {"InputRestartsCount", "", "10", "3", {8500}, 30000, 7000, "0:03", 8600, 18500},
         {"InputKeeps", "", "10", "3", {5000, 11000, 17000}, 23000, kNever, "", kNever, kNever},
-        {"TimeLimitFirst", "5", "10", "3", {}, 20000, kNever, "", kNever, 5000, true, 0, 0, true},
-        {"NothingBeforeAgree", "", "10", "3", {}, 20000, 7000, "3", kNever, 10000, true, 60000},
-        {"LongWarningAfterASecond", "", "5", "60", {}, 20000, 1000, "4", kNever, 5000},
+        {"TimeLimitFirst", "5", "10", "3", {}, 20000, kNever, "", kNever, 5000},
+        {"NothingBeforeAgree", "", "10", "3", {}, 20000, 7000, "0:03", kNever, 10000, true, 60000},
+        {"LongWarningAfterASecond", "", "5", "60", {}, 20000, 1000, "0:04", kNever, 5000},
         {"OneSecondNoWarning", "", "1", "5", {}, 20000, kNever, "", kNever, 1000},
         {"NegativeWarningNone", "", "5", "-1", {}, 20000, kNever, "", kNever, 5000},
         {"NegativeIdleNever", "", "-5", "3", {}, 30000, kNever, "", kNever, kNever},
@@ -391,7 +392,7 @@ TEST_F(Policy, IdleEnd) {
         EXPECT_EQ(endAt, row.endAtMs);
         EXPECT_EQ(backend().messageBoxes().size(), row.notices);
         EXPECT_EQ(backend().logLines.size(), row.notices + (row.source ? 0u : 1u));
-        if (endAt == kNever || row.byTimeLimit) {
+        if (endAt == kNever) {
             continue;
         }
         // Ended as time ends a session: the application now, the notice still shown.
@@ -419,12 +420,24 @@ TEST_F(Policy, DisagreeAndCloseBoxStartNothingAndEnd) {
     }
 }
 
-TEST_F(Policy, TerminationWaitsForTheNoticeAndReadsTheSettingAtTheEnd) {
+// Only an end that time brought about ends the application before the notice; every other end
+// (here ClosePorvaneAfterAgree, the user's own "end my session") waits for its OK.
+TEST_F(Policy, OnlyTheTimeEndsTheApplicationBeforeTheNotice) {
+    start({.closeAfterAgree = "True", .showCloseDialog = "True", .closeApplication = "True"});
+    agree();
+    ASSERT_TRUE(noticeShown());
+    EXPECT_TRUE(app()->running);
+    EXPECT_FALSE(bTimeUp);
+    backend().click("Goodbye", "OK");
+    EXPECT_TRUE(app()->terminated);
+}
+
+TEST_F(Policy, TerminationReadsTheSettingAgainAtTheEndWhenTheTimeLeftTheApplication) {
     start({.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "False"});
     agree();
     backend().advance(2000);
     ASSERT_TRUE(noticeShown());
-    EXPECT_TRUE(app()->running) << "not ended at the timed close";
+    EXPECT_TRUE(app()->running) << "CloseApplicationOnClose read False at the timed close";
     // The administrator turns the time limit on while the program runs.
     Settings changed{.closeInSeconds = "2", .showCloseDialog = "True", .closeApplication = "1"};
     writeIni(changed.text());

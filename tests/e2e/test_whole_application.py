@@ -67,7 +67,7 @@ def parent(pid):
 def row(name):
     kind, how, close_app, close_app_later, ended = ROWS[name]
     script, names = APPLICATIONS[kind]
-    seconds = "2" if how == "time" else "600"
+    seconds = "3" if how == "time" else "600"
     gate = open_gate(name, gate_settings(script, close_app, seconds)).start()
     # The same command line, started outside the gate, from a folder of its own.
     outside = os.path.join(gate.root, "bystander")
@@ -78,8 +78,12 @@ def row(name):
     gate.press(gate.window(gate.caption), "Return")
     pids = recorded(gate.root, names, gate)
     if how == "time":
-        notice = gate.window("Time is up")
+        # The time limit reads the setting as it ends the session, before the notice.
         gate.write_settings(gate_settings(script, close_app_later, seconds))
+        notice = gate.window("Time is up")
+        if ended:
+            wait_for(lambda: all(has_ended(pid) for pid in pids), "every process to end")
+            check(gate.find("Time is up"), "the notice went before it was dismissed")
         gate.press(notice, "Return")
         gate.ends()
     else:

@@ -282,8 +282,11 @@ def agree(run):
 
 
 def notice_ends_everything(run, timeout=TIMEOUT):
-    """The closing notice holds the program; after OK it and the application end."""
+    """The time limit ends the application at once; the closing notice holds the program, and
+    after OK it ends too."""
     notice = need(find_window("Session over", timeout=timeout), "no closing notice")
+    if not wait_until(lambda: not run.helper_running()):
+        fail("the application still runs while the closing notice waits")
     if run.proc.poll() is not None:
         fail("Porvane ended before the notice was dismissed")
     time.sleep(0.3)
@@ -508,7 +511,7 @@ WHOLE_APPLICATION = {
 
 
 def whole_application_keys(how, close_app):
-    return dict(Application=LAUNCHER, ClosePorvaneInSeconds="2" if how == "time" else "600",
+    return dict(Application=LAUNCHER, ClosePorvaneInSeconds="3" if how == "time" else "600",
                 CloseApplicationOnClose=close_app, ShowCloseDialog="True")
 
 
@@ -533,8 +536,11 @@ def whole_application(name):
         bystander = run.start_bystander()
         agree(run)
         if how == "time":
-            notice = need(find_window("Session over"), "no closing notice")
+            # The time limit reads the setting as it ends the session, before the notice.
             run.write_ini(ini(**whole_application_keys(how, close_later)))
+            notice = need(find_window("Session over"), "no closing notice")
+            if ended and not wait_until(lambda: not run.helper_running()):
+                fail("the application still runs while the closing notice waits")
             time.sleep(0.3)
             press(notice, "Return")
             run.ends("OK")
