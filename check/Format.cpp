@@ -74,7 +74,8 @@ std::string afterAgree(const Report& report) {
 // The idle end in words; empty when there is none.
 std::string idleEnd(const Report& report) {
     std::int32_t idle = policy::idleEnd(report.setting(settings::key::IdleSeconds).number);
-    if (idle == 0) {
+    // A policy window that closes at Agree watches nothing afterwards.
+    if (idle == 0 || report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
         return {};
     }
     std::string text = "  idle end: after " + std::to_string(idle) +
