@@ -47,10 +47,10 @@ std::string program(const Report& report) {
 }
 
 std::string afterAgree(const Report& report) {
-    std::int32_t seconds = report.setting(settings::key::ClosePorvaneInSeconds).number;
+    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
     std::int32_t tick = policy::closingTick(seconds);
     std::string text;
-    if (report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
+    if (report.value(settings::key::ClosePorvaneAfterAgree)) {
         text = "the policy window closes at once";
     } else if (tick != 0) {
         // A negative number is said as what it does.
@@ -60,11 +60,11 @@ std::string afterAgree(const Report& report) {
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
-    if (report.setting(settings::key::ShowCloseDialog).flag) {
-        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
-                " is shown";
+    if (report.value(settings::key::ShowCloseDialog)) {
+        text +=
+            ", the closing notice " + quoted(report.value(settings::key::CloseTitle)) + " is shown";
     }
-    text += report.setting(settings::key::CloseApplicationOnClose).flag
+    text += report.value(settings::key::CloseApplicationOnClose)
                 ? ", and the whole application (every process it started) is ended when the "
                   "gate ends, even when the gate is killed"
                 : ", and the application keeps running";
@@ -73,25 +73,24 @@ std::string afterAgree(const Report& report) {
 
 // The idle end in words; empty when there is none.
 std::string idleEnd(const Report& report) {
-    std::int32_t idle = policy::idleEnd(report.setting(settings::key::IdleSeconds).number);
+    std::int32_t idle = policy::idleEnd(report.value(settings::key::IdleSeconds));
     // A policy window that closes at Agree watches nothing afterwards.
-    if (idle == 0 || report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
+    if (idle == 0 || report.value(settings::key::ClosePorvaneAfterAgree)) {
         return {};
     }
     std::string text = "  idle end: after " + std::to_string(idle) +
                        " seconds without keyboard or mouse input anywhere in the session, from "
                        "Agree on, the session ends as at a time limit: the policy window closes";
-    if (report.setting(settings::key::ShowCloseDialog).flag) {
-        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
-                " is shown";
+    if (report.value(settings::key::ShowCloseDialog)) {
+        text +=
+            ", the closing notice " + quoted(report.value(settings::key::CloseTitle)) + " is shown";
     }
-    text += report.setting(settings::key::CloseApplicationOnClose).flag
+    text += report.value(settings::key::CloseApplicationOnClose)
                 ? ", and the application is ended at once"
                 : ", and the application keeps running";
-    std::int32_t warn =
-        policy::idleWarning(idle, report.setting(settings::key::IdleWarnSeconds).number);
+    std::int32_t warn = policy::idleWarning(idle, report.value(settings::key::IdleWarnSeconds));
     if (warn != 0) {
-        text += "; the idle warning " + quoted(report.setting(settings::key::IdleWarnTitle).text) +
+        text += "; the idle warning " + quoted(report.value(settings::key::IdleWarnTitle)) +
                 " counts down the last " + std::to_string(warn) + " seconds";
     }
     return text +
@@ -156,16 +155,16 @@ std::string formatText(const Report& report) {
     for (const Problem& problem : report.problems) {
         out += location(report, problem) + problem.message + "\n";
     }
-    std::string title = report.setting(settings::key::FormCaption).text;
+    std::string title = report.value(settings::key::FormCaption);
     out += "What the gate will do with " + report.file + ":\n";
     out += "  policy window: title " + quoted(title) + ", buttons " +
-           quoted(report.setting(settings::key::DisagreeCaption).text) + " and " +
-           quoted(report.setting(settings::key::AgreeCaption).text) + "\n";
+           quoted(report.value(settings::key::DisagreeCaption)) + " and " +
+           quoted(report.value(settings::key::AgreeCaption)) + "\n";
     out += "  size in pixels: " +
-           size(report.setting(settings::key::PolicyWidth).number,
+           size(report.value(settings::key::PolicyWidth),
                 policy::designedPixels(policy::kClientWidth)) +
            " wide, " +
-           size(report.setting(settings::key::PolicyHeight).number,
+           size(report.value(settings::key::PolicyHeight),
                 policy::designedPixels(policy::kClientHeight)) +
            " high\n";
     out += "  policy: " +
@@ -173,10 +172,10 @@ std::string formatText(const Report& report) {
            "\n";
     out += "  Agree starts: " + program(report) + "\n";
     out += "  after Agree: " + afterAgree(report) + "\n";
-    std::int32_t warn = report.setting(settings::key::WarnBeforeSeconds).number;
-    if (policy::everWarns(report.setting(settings::key::ClosePorvaneInSeconds).number, warn)) {
-        out += "  time-limit warning: " + quoted(report.setting(settings::key::WarnTitle).text) +
-               ", " + std::to_string(warn) + " seconds before the policy window closes\n";
+    std::int32_t warn = report.value(settings::key::WarnBeforeSeconds);
+    if (policy::everWarns(report.value(settings::key::ClosePorvaneInSeconds), warn)) {
+        out += "  time-limit warning: " + quoted(report.value(settings::key::WarnTitle)) + ", " +
+               std::to_string(warn) + " seconds before the policy window closes\n";
     }
     return out + idleEnd(report);
 }

@@ -54,31 +54,27 @@ void frmUsagePolicy::Form_Load() {
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
-    setCaption(GetIniString(sIniFile, key::FormCaption.section, key::FormCaption.name, ""));
-    cmdDisagree.setCaption(
-        GetIniString(sIniFile, key::DisagreeCaption.section, key::DisagreeCaption.name, ""));
-    cmdAgree.setCaption(
-        GetIniString(sIniFile, key::AgreeCaption.section, key::AgreeCaption.name, ""));
+    setCaption(GetIniString(sIniFile, key::FormCaption));
+    cmdDisagree.setCaption(GetIniString(sIniFile, key::DisagreeCaption));
+    cmdAgree.setCaption(GetIniString(sIniFile, key::AgreeCaption));
 
     // A relative policy path means a file beside the settings, wherever we were started from.
-    std::string policyFile =
-        GetIniString(sIniFile, key::PolicyFile.section, key::PolicyFile.name, "");
+    std::string policyFile = GetIniString(sIniFile, key::PolicyFile);
     rtbPolicy.LoadFile(runtime::resolvePath(runtime::AppPath(), policyFile));
 
     // The configured size is in pixels, the outer size a little larger than asked.
     const float t = static_cast<float>(runtime::TwipsPerPixelX());
     const float extra = static_cast<float>(policy::kExtraPixels) * t;
-    std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth.section, key::PolicyWidth.name, 0);
+    std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth);
     if (w != 0) {
         setWidth(static_cast<int>(static_cast<float>(w) * t + extra));
     }
-    std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight.section, key::PolicyHeight.name, 0);
+    std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight);
     if (h != 0) {
         setHeight(static_cast<int>(static_cast<float>(h) * t + extra));
     }
 
-    std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds.section,
-                                key::ClosePorvaneInSeconds.name, 0);
+    std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds);
     if (s != 0) {
         lCloseSeconds = s;
     }
@@ -100,35 +96,28 @@ void frmUsagePolicy::cmdAgree_Click() {
         tmrClose.setEnabled(true);
     }
     if (policy::readsWarningKeys(lCloseSeconds)) {
-        lWarnSeconds =
-            GetIniLong(sIniFile, key::WarnBeforeSeconds.section, key::WarnBeforeSeconds.name, 0);
-        sWarnTitle = GetIniString(sIniFile, key::WarnTitle.section, key::WarnTitle.name, "");
-        sWarnText = GetIniString(sIniFile, key::WarnText.section, key::WarnText.name, "");
+        lWarnSeconds = GetIniLong(sIniFile, key::WarnBeforeSeconds);
+        sWarnTitle = GetIniString(sIniFile, key::WarnTitle);
+        sWarnText = GetIniString(sIniFile, key::WarnText);
     }
     // Idle from now on: a gate nobody has agreed to waits for the next user, however long.
-    lIdleSeconds =
-        policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds.section, key::IdleSeconds.name, 0));
+    lIdleSeconds = policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds));
     if (policy::readsIdleWarningKeys(lIdleSeconds)) {
-        lIdleWarnSeconds = policy::idleWarning(
-            lIdleSeconds,
-            GetIniLong(sIniFile, key::IdleWarnSeconds.section, key::IdleWarnSeconds.name, 0));
-        sIdleWarnTitle =
-            GetIniString(sIniFile, key::IdleWarnTitle.section, key::IdleWarnTitle.name, "");
-        sIdleWarnText =
-            GetIniString(sIniFile, key::IdleWarnText.section, key::IdleWarnText.name, "");
+        lIdleWarnSeconds =
+            policy::idleWarning(lIdleSeconds, GetIniLong(sIniFile, key::IdleWarnSeconds));
+        sIdleWarnTitle = GetIniString(sIniFile, key::IdleWarnTitle);
+        sIdleWarnText = GetIniString(sIniFile, key::IdleWarnText);
         WatchIdle();
     }
-    std::string c = GetIniString(sIniFile, key::Application.section, key::Application.name, "");
+    std::string c = GetIniString(sIniFile, key::Application);
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
     // A program that is killed or crashes never reaches its end step, so the time limit is
     // armed now, from the setting as it reads at this moment; the end step reads it again and
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
-    oStartedApp->setEndsWithProgram(settings::quietBoolean(
-        sIniFile, key::CloseApplicationOnClose.section, key::CloseApplicationOnClose.name));
-    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree.section,
-                      key::ClosePorvaneAfterAgree.name, false)) {
+    oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
+    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree)) {
         Unload();
     }
     bAppStarted = true;
@@ -200,8 +189,7 @@ void frmUsagePolicy::EndForTime() {
     tmrClose.setEnabled(false);
     tmrIdle.setEnabled(false);
     bTimeUp = true;
-    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                                     key::CloseApplicationOnClose.name, false)) {
+    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
         bAppEndedForTime = true;
     }
@@ -221,7 +209,7 @@ void frmUsagePolicy::Form_Unload() {
         warning->Unload();
     }
     HideIdleWarning();
-    if (GetIniBoolean(sIniFile, key::ShowCloseDialog.section, key::ShowCloseDialog.name, false)) {
+    if (GetIniBoolean(sIniFile, key::ShowCloseDialog)) {
         runtime::defaultInstance<dlgClosing>().Show();
     }
 }
@@ -236,8 +224,7 @@ void frmUsagePolicy::CloseApplication() {
     if (!oStartedApp || bAppEndedForTime) {
         return;
     }
-    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                       key::CloseApplicationOnClose.name, false)) {
+    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         // The application outlives us, as the setting now says, whatever Agree armed.
         oStartedApp->setEndsWithProgram(false);
         return;

@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "runtime/Backend.h"
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 
 namespace runtime {
 
-// Window styles for a started program: how its first window shows.
+// Window styles for a started application: how its first window shows.
 inline constexpr int kHide = 0;
 inline constexpr int kNormalFocus = 1;
 inline constexpr int kMinimizedFocus = 2;
@@ -35,6 +35,6 @@ std::unique_ptr<IdleSource> WatchIdle();
 
 // Starts a command line with one of the window styles above; throws runtime::Error when it
 // cannot be started, error 5 for a blank line or another style.
-std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle);
+std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle);
 
 }  // namespace runtime

@@ -1,9 +1,9 @@
 #include "settings/dmlRWINIFile.h"
 
 #include "runtime/Error.h"
-#include "runtime/Profile.h"
 #include "runtime/Services.h"
 #include "settings/Conversions.h"
+#include "settings/Profile.h"
 #include "settings/mdlGlobals.h"
 #include "text/Utf8.h"
 
@@ -69,9 +69,9 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
     });
 }
 
-bool settings::quietBoolean(std::string_view file, std::string_view section, std::string_view key) {
+bool settings::quietBoolean(std::string_view file, const BooleanKey& key) {
     try {
-        std::string s = readString(file, section, key, "");
+        std::string s = readString(file, key.section, key.name, "");
         return !s.empty() && toBoolean(s);
     } catch (const runtime::Error&) {
     } catch (const std::exception&) {
