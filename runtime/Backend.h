@@ -1,9 +1,9 @@
 #pragma once
 // The platform table: everything native that a backend provides, grouped by concern. The rules
 // of the forms runtime (which forms are loaded, when the program ends, the no-overlap guard,
-// twips) live in Program and Form; a backend only does native things and reports events back
-// through the sinks below. All geometry here is in pixels, all text UTF-8; the forms never give
-// a negative size.
+// twips, tab order) live in Program and Form; a backend only does native things and reports events
+// back through the sinks below. All geometry here is in pixels, all text UTF-8; the forms never
+// give a negative size.
 
 #include <cstdint>
 #include <memory>
@@ -35,6 +35,11 @@ constexpr PixelRect centredOn(const PixelRect& workArea, PixelSize outer) {
     };
     return {middle(workArea.left, workArea.width, outer.width),
             middle(workArea.top, workArea.height, outer.height), outer.width, outer.height};
+}
+
+// Twips per pixel at a resolution in dots per inch; 15 (96 dots per inch) for none.
+constexpr double twipsPerPixelAt(double dotsPerInch) {
+    return dotsPerInch > 0 ? 1440.0 / dotsPerInch : 15.0;
 }
 
 // ---- events, reported by a backend ----------------------------------------------------------
@@ -98,7 +103,6 @@ struct ControlSpec {
     int id = 0;  // reported back in WindowEvents::clicked
     std::string text;
     PixelRect bounds;  // in the window's client area
-    int tabIndex = 0;
 };
 
 class NativeControl {
@@ -114,6 +118,8 @@ class NativeControl {
 class NativeWindow {
   public:
     virtual ~NativeWindow() = default;
+    // The runtime creates a window's controls in tab order: each new control goes last in the
+    // window's keyboard order.
     virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& params) = 0;
     virtual void setTitle(std::string_view title) = 0;
     // Shows the window and gives the focus to the control with this id; a Notice keeps that
@@ -182,8 +188,11 @@ class Backend {
     // environment
     // The running executable's folder, UTF-8.
     virtual std::string executableDirectory() = 0;
-    // 1440 divided by the screen's logical dots per inch, horizontally.
-    virtual double twipsPerPixelX() = 0;
+    // The screen's logical dots per inch, horizontally; 0 when the system cannot say.
+    virtual double logicalDpiX() = 0;
+    // Twips per pixel at that resolution (1440 twips to the inch); 96 dots per inch when the
+    // system cannot say. The runtime's rule, the same for every backend.
+    double twipsPerPixelX() { return twipsPerPixelAt(logicalDpiX()); }
 
     // windows and timers
     virtual std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
@@ -196,6 +205,14 @@ class Backend {
 
     // A modal message box with one OK button; returns when the user dismissed it.
     virtual void messageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+
+    // The critical box that reports a fatal error, after which the program ends. It also
+    // returns when the program is asked to end from outside while it is up (SIGTERM): such an
+    // end is the box's OK, the exit status the same. Where the backend cannot tell, it is a
+    // message box like any other.
+    virtual void fatalErrorBox(std::string_view text, std::string_view title) {
+        messageBox(text, title, MessageIcon::Critical);
+    }
 
     // Writes one line about a message box being shown where the session keeps its log; the
     // Linux program uses standard error, the Windows program has none and ignores it.

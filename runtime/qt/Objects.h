@@ -103,7 +103,6 @@ class Window : public NativeWindow {
     void setClient(const QSize& size);
     void fitClient();
     void centreNow();
-    void applyTabOrder();
 
     QtBackend& backend_;
     WindowEvents& events_;
@@ -115,7 +114,6 @@ class Window : public NativeWindow {
     std::optional<int> outerHeight_;
     bool clickFocusOnly_ = false;
     std::map<int, QPointer<QWidget>> controls_;
-    std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
 
 class Timer : public NativeTimer {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -35,7 +36,12 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
     signalNotifier_ = new QSocketNotifier(signals_->readFd(), QSocketNotifier::Read, root_.get());
     signalNotifier_->setEnabled(false);  // bytes wait in the pipe until the loop runs
     QObject::connect(signalNotifier_, &QSocketNotifier::activated, signalNotifier_, [this] {
-        if (signals_->drain() > 0 && programEvents_ != nullptr) {
+        if (signals_->drain() == 0) {
+            return;
+        }
+        if (fatalBox_ != nullptr) {
+            fatalBox_->done(QMessageBox::Ok);
+        } else if (programEvents_ != nullptr) {
             programEvents_->endRequested();
         }
     });
@@ -78,10 +84,9 @@ std::string QtBackend::executableDirectory() {
     return runtime::executableDirectory();
 }
 
-double QtBackend::twipsPerPixelX() {
+double QtBackend::logicalDpiX() {
     QScreen* screen = QGuiApplication::primaryScreen();
-    double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
+    return screen != nullptr ? screen->logicalDotsPerInchX() : 0.0;
 }
 
 std::unique_ptr<NativeWindow> QtBackend::createWindow(const WindowSpec& params,

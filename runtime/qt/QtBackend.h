@@ -57,12 +57,13 @@ class QtBackend : public Backend {
     // ---- Backend ----
     // QtBackend.cpp
     std::string executableDirectory() override;
-    double twipsPerPixelX() override;
+    double logicalDpiX() override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    void fatalErrorBox(std::string_view text, std::string_view title) override;
     void log(std::string_view line) override;
     // Idle.cpp
     std::unique_ptr<IdleSource> createIdleSource() override;
@@ -78,12 +79,17 @@ class QtBackend : public Backend {
     void retire(QWidget* window);
 
   private:
+    // MessageBox.cpp: a message box; the fatal error's closes on an end asked for from outside.
+    void showBox(std::string_view text, std::string_view title, MessageIcon icon, bool fatal);
+
     // Parent of timers and notifiers retired with deleteLater; deleted with the backend.
     std::unique_ptr<QObject> root_;
     std::vector<QPointer<QWidget>> retired_;
     std::unique_ptr<posix::SignalPipe> signals_;
     QSocketNotifier* signalNotifier_ = nullptr;
     ProgramEvents* programEvents_ = nullptr;
+    // The fatal error's box while it is up: an end asked for from outside closes it.
+    QMessageBox* fatalBox_ = nullptr;
     bool looping_ = false;
 };
 

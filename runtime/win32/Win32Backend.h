@@ -35,7 +35,7 @@ class Win32Backend : public Backend {
 
     // Win32Backend.cpp
     std::string executableDirectory() override;
-    double twipsPerPixelX() override;
+    double logicalDpiX() override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     // EventLoop.cpp
