@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
@@ -239,12 +240,10 @@ class Checker {
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
             std::string expected = "; expected " + std::string(settings::expectedForm(known.type));
-            // The time-limit warning's keys (the additions) are read only with a time limit.
-            if (known.addition &&
-                !policy::readsWarningKeys(report_.value(settings::key::ClosePorvaneInSeconds))) {
+            // The warnings' keys (additions) are read only when their end is armed.
+            if (std::string_view unread = unreadWithout(known); !unread.empty()) {
                 add(setting, Severity::Advice, error.number,
-                    what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit" +
-                        expected);
+                    what + ": the gate reads it only when " + std::string(unread) + expected);
                 return setting;
             }
             add(setting, Severity::Error, error.number,
@@ -252,6 +251,22 @@ class Checker {
                     (known.type == KeyType::Boolean ? "False" : "0") + expected);
         }
         return setting;
+    }
+
+    // What must be set for the gate to read this key; empty when it always reads it. Keys are
+    // read in the table's order, so the settings these depend on are known by then.
+    std::string_view unreadWithout(const KeySpec& known) const {
+        if (!known.addition || known.name == settings::key::IdleSeconds.name) {
+            return {};
+        }
+        if (known.name.starts_with("Idle")) {
+            return policy::readsIdleWarningKeys(report_.value(settings::key::IdleSeconds))
+                       ? std::string_view{}
+                       : "IdleSeconds sets an idle end";
+        }
+        return policy::readsWarningKeys(report_.value(settings::key::ClosePorvaneInSeconds))
+                   ? std::string_view{}
+                   : "ClosePorvaneInSeconds sets a time limit";
     }
 
     void policy() {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "check/Checker.h"
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 
 namespace check {
@@ -77,6 +78,34 @@ std::string afterAgree(const Report& report) {
                       "when the gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
+}
+
+// The idle end in words; empty when there is none.
+std::string idleEnd(const Report& report) {
+    std::int32_t idle = policy::idleEnd(report.value(settings::key::IdleSeconds));
+    // A policy window that closes at Agree watches nothing afterwards.
+    if (idle == 0 || report.value(settings::key::ClosePorvaneAfterAgree)) {
+        return {};
+    }
+    std::string text = "  idle end: after " + std::to_string(idle) +
+                       " seconds without keyboard or mouse input anywhere in the session, from "
+                       "Agree on, the session ends as at a time limit: the policy window closes";
+    if (report.value(settings::key::ShowCloseDialog)) {
+        text +=
+            ", the closing notice " + quoted(report.value(settings::key::CloseTitle)) + " is shown";
+    }
+    text += report.value(settings::key::CloseApplicationOnClose)
+                ? ", and the application is ended at once"
+                : ", and the application keeps running";
+    std::int32_t warn = policy::idleWarning(idle, report.value(settings::key::IdleWarnSeconds));
+    if (warn != 0) {
+        text += "; the idle warning " + quoted(report.value(settings::key::IdleWarnTitle)) +
+                " counts down the last " + std::to_string(warn) + " seconds";
+    }
+    return text +
+           "\n  the idle time comes from the desktop: Windows, X11 with the MIT-SCREEN-SAVER "
+           "extension, Wayland compositors with an idle protocol (sway, KDE); where the desktop "
+           "offers none the gate says so on standard error and the session never ends idle\n";
 }
 
 }  // namespace
@@ -168,7 +197,7 @@ std::string formatText(const Report& report) {
             "  at the end: the user's desktop session is logged off, after Disagree too "
             "(not when the gate is killed)\n";
     }
-    return out;
+    return out + idleEnd(report);
 }
 
 std::string formatJson(const Report& report) {

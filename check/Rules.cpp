@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 #include "settings/Keys.h"
 
@@ -105,9 +106,32 @@ void blankNotice(Report& report) {
     }
 }
 
+// The idle values out of range, as the gate takes them.
+void idleValues(Report& report) {
+    const Setting& idle = report.setting(key::IdleSeconds);
+    const Setting& warn = report.setting(key::IdleWarnSeconds);
+    if (idle.number < 0) {
+        report.add(idle, Severity::Advice, "negative, so taken as 0: the session never ends idle");
+    }
+    if (!policy::readsIdleWarningKeys(idle.number)) {
+        return;
+    }
+    if (warn.number < 0) {
+        report.add(warn, Severity::Advice, "negative, so taken as 0: no idle warning");
+    } else if (warn.number > 0 && policy::idleWarning(idle.number, warn.number) == 0) {
+        report.add(warn, Severity::Advice,
+                   "IdleSeconds is 1, which leaves no room for an idle warning");
+    } else if (warn.number >= idle.number) {
+        report.add(warn, Severity::Advice,
+                   "not shorter than IdleSeconds, so the idle warning comes after one second "
+                   "without input");
+    }
+}
+
 // The rules, in the order their findings are reported when they share a line.
 constexpr void (*kRules[])(Report&) = {
-    negativeSeconds, closeAtOnceWithTimeLimit, warningWithinTimeLimit, buttonCaptions, blankNotice,
+    negativeSeconds, closeAtOnceWithTimeLimit, warningWithinTimeLimit,
+    idleValues,      buttonCaptions,           blankNotice,
 };
 
 }  // namespace

@@ -3,8 +3,11 @@
 #include <limits>
 
 #include "closing/dlgClosing.h"
+#include "closing/dlgIdleWarning.h"
 #include "closing/dlgWarning.h"
+#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
+#include "policy/TimeLeft.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
@@ -33,6 +36,7 @@ frmUsagePolicy::frmUsagePolicy()
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
+    tmrIdle.OnTimer = [this] { tmrIdle_Timer(); };
 }
 
 void frmUsagePolicy::Form_Load() {
@@ -44,6 +48,9 @@ void frmUsagePolicy::Form_Load() {
     bAppStarted = false;
     bAppEndedForTime = false;
     bTimeUp = false;
+    tmrIdle.setEnabled(false);
+    lIdleSeconds = 0;
+    lIdleWarnSeconds = 0;
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
@@ -93,6 +100,15 @@ void frmUsagePolicy::cmdAgree_Click() {
         sWarnTitle = GetIniString(sIniFile, key::WarnTitle);
         sWarnText = GetIniString(sIniFile, key::WarnText);
     }
+    // Idle from now on: a gate nobody has agreed to waits for the next user, however long.
+    lIdleSeconds = policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds));
+    if (policy::readsIdleWarningKeys(lIdleSeconds)) {
+        lIdleWarnSeconds =
+            policy::idleWarning(lIdleSeconds, GetIniLong(sIniFile, key::IdleWarnSeconds));
+        sIdleWarnTitle = GetIniString(sIniFile, key::IdleWarnTitle);
+        sIdleWarnText = GetIniString(sIniFile, key::IdleWarnText);
+        WatchIdle();
+    }
     std::string c = GetIniString(sIniFile, key::Application);
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
@@ -124,8 +140,54 @@ void frmUsagePolicy::tmrClose_Timer() {
     }
 }
 
+void frmUsagePolicy::WatchIdle() {
+    oIdle = runtime::WatchIdle();
+    if (!oIdle) {
+        // Guessing from our own windows would end the session of someone working in the
+        // application: without the desktop's count there is no idle end.
+        runtime::Log("this desktop offers no idle time; IdleSeconds has no effect");
+        lIdleSeconds = 0;
+        return;
+    }
+    tmrIdle.setInterval(policy::nextIdleLook(oIdle->idleMilliseconds(), false));
+    tmrIdle.setEnabled(true);
+}
+
+void frmUsagePolicy::tmrIdle_Timer() {
+    std::int64_t idle = oIdle->idleMilliseconds();
+    if (policy::idleEnds(idle, lIdleSeconds)) {
+        EndForTime();
+        return;
+    }
+    bool warns = policy::idleWarns(idle, lIdleSeconds, lIdleWarnSeconds);
+    if (warns) {
+        ShowIdleWarning(policy::idleSecondsLeft(idle, lIdleSeconds));
+    } else {
+        // Input came: the count starts again, without the warning.
+        HideIdleWarning();
+    }
+    tmrIdle.setInterval(policy::nextIdleLook(idle, warns));
+}
+
+void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {
+    dlgIdleWarning& warning = runtime::defaultInstance<dlgIdleWarning>();
+    warning.lblTimeLeft.setCaption(policy::formatTimeLeft(secondsLeft));
+    if (!warning.Visible()) {
+        warning.setCaption(sIdleWarnTitle);
+        warning.lblText.setCaption(sIdleWarnText);
+        warning.Show();
+    }
+}
+
+void frmUsagePolicy::HideIdleWarning() {
+    if (auto* warning = runtime::Program::current().existing<dlgIdleWarning>()) {
+        warning->Unload();
+    }
+}
+
 void frmUsagePolicy::EndForTime() {
     tmrClose.setEnabled(false);
+    tmrIdle.setEnabled(false);
     bTimeUp = true;
     if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
@@ -146,6 +208,7 @@ void frmUsagePolicy::Form_Unload() {
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
+    HideIdleWarning();
     if (GetIniBoolean(sIniFile, key::ShowCloseDialog)) {
         dlgClosing& notice = runtime::defaultInstance<dlgClosing>();
         notice.Show();

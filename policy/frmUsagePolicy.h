@@ -1,7 +1,8 @@
 #pragma once
 // The policy window: the program's start-up window. It shows the usage policy with Agree and
 // Disagree, starts the configured application on Agree, can close itself after a set number
-// of seconds, and at the program's end can end the application it started.
+// of seconds or when the session has been idle that long, and at the program's end can end the
+// application it started.
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,9 @@ class frmUsagePolicy : public runtime::Form {
     runtime::CommandButton cmdDisagree{
         *this, "Disagree", {120, 4200, policy::kButtonWidth, 375}, 1};
     runtime::Timer tmrClose{*this, 1000, false};
+    // Looks at the session's idle time, about once a second, from Agree on when an idle end is
+    // set.
+    runtime::Timer tmrIdle{*this, 1000, false};
 
     // Ticks after Agree at which the window unloads itself; 0: no timed close.
     std::int32_t lCloseSeconds = 0;
@@ -38,10 +42,17 @@ class frmUsagePolicy : public runtime::Form {
     std::string sWarnText;
     // True once the warning was shown: it comes once at most.
     bool bWarned = false;
+    // Seconds without input after which the session ends, and before that end the idle
+    // warning shows; 0: no idle end, no warning. Read on Agree, as the idle rules take them.
+    std::int32_t lIdleSeconds = 0;
+    std::int32_t lIdleWarnSeconds = 0;
+    std::string sIdleWarnTitle;
+    std::string sIdleWarnText;
 
     void cmdAgree_Click();
     void cmdDisagree_Click();
     void tmrClose_Timer();
+    void tmrIdle_Timer();
 
     // Ends the session because its time is up (the time limit, the closing time, idleness):
     // the timers stop, bTimeUp is set, the application ends at once when
@@ -59,10 +70,15 @@ class frmUsagePolicy : public runtime::Form {
   private:
     void CloseApplication();
     void ShowWarning();
+    void WatchIdle();
+    void ShowIdleWarning(std::int64_t secondsLeft);
+    void HideIdleWarning();
 
     // The started application itself, kept from its start so that ending it can never reach
     // another process that later got the same id.
     std::unique_ptr<runtime::Application> oStartedApp;
+    // The desktop's idle time while an idle end is armed.
+    std::unique_ptr<runtime::IdleSource> oIdle;
     // True once EndForTime ended the application: the end step has nothing left to decide.
     bool bAppEndedForTime = false;
 };

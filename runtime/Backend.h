@@ -166,6 +166,17 @@ class Application {
     virtual void terminate() = 0;
 };
 
+// ---- idle time ------------------------------------------------------------------------------
+
+// How long the session's user has given no input: the desktop's own count of keyboard and
+// mouse input anywhere in the session, not only in this program's windows.
+class IdleSource {
+  public:
+    virtual ~IdleSource() = default;
+    // Milliseconds since the last keyboard or mouse input in the session.
+    virtual std::int64_t idleMilliseconds() = 0;
+};
+
 // ---- the backend ----------------------------------------------------------------------------
 
 enum class MessageIcon { None, Critical };
@@ -187,6 +198,10 @@ class Backend {
     virtual std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                        WindowEvents& events) = 0;
     virtual std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) = 0;
+
+    // The session's idle time as the desktop counts it; null where this desktop offers no
+    // idle source.
+    virtual std::unique_ptr<IdleSource> createIdleSource() { return nullptr; }
 
     // A modal message box with one OK button; returns when the user dismissed it.
     virtual void messageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;

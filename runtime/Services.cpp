@@ -35,6 +35,10 @@ void LogOff() {
     }
 }
 
+std::unique_ptr<IdleSource> WatchIdle() {
+    return Program::current().backend().createIdleSource();
+}
+
 std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle) {
     bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
     constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,

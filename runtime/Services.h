@@ -30,6 +30,9 @@ void MsgBox(std::string_view text, std::string_view title, MessageIcon icon);
 // Writes one line to the program's log (see Backend::log).
 void Log(std::string_view line);
 
+// The session's idle time as the desktop counts it; null where the desktop offers none.
+std::unique_ptr<IdleSource> WatchIdle();
+
 // Starts a command line with one of the window styles above; throws runtime::Error when it
 // cannot be started, error 5 for a blank line or another style.
 std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle);

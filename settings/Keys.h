@@ -23,8 +23,8 @@ inline constexpr std::string_view kGeneral = "General";
 inline constexpr std::string_view kApplication = "Application";
 inline constexpr std::string_view kClosing = "Closing";
 
-// Whether a key is read only by the gate's own additions (the time-limit warning), not by the
-// original program: a file written for the original never has those.
+// Whether a key is read only by the gate's own additions (the time-limit warning, the idle
+// end), not by the original program: a file written for the original never has those.
 inline constexpr bool kOriginal = false;
 inline constexpr bool kAddition = true;
 
@@ -77,6 +77,14 @@ inline constexpr bool kAddition = true;
         "answers, one porvane: line on standard error. A killed Porvane does not log off. With " \
         "True, a closing notice shown because the time ran out closes itself after 30 seconds. " \
         "Read at the end.") \
+    KEY(kApplication, IdleSeconds, Long, kAddition, \
+        "Seconds without keyboard or mouse input anywhere in the session after which the session " \
+        "ends, from Agree on, as at a timed close: the policy window unloads, the closing notice " \
+        "shows when configured, and the application is ended at that moment when " \
+        "CloseApplicationOnClose is True. With or without a time limit; before Agree nothing is " \
+        "timed. The idle time is the desktop's own (Windows; X11 with MIT-SCREEN-SAVER; Wayland " \
+        "with an idle protocol); where the desktop offers none, the gate says so on standard error " \
+        "and never ends idle. 0 or less: never. Read on Agree.") \
     KEY(kClosing, ShowCloseDialog, Boolean, kOriginal, \
         "True: a closing notice is shown whenever the policy window unloads (Disagree, close box, " \
         "timed close, or after Agree). Porvane ends when the notice is closed.") \
@@ -93,6 +101,16 @@ inline constexpr bool kAddition = true;
         "Title of the warning window. Read on Agree.") \
     KEY(kClosing, WarnText, String, kAddition, \
         "Message of the warning window (wrapped, one paragraph). Read on Agree.") \
+    KEY(kClosing, IdleWarnSeconds, Long, kAddition, \
+        "With an idle end (IdleSeconds), an idle warning appears when this many seconds remain " \
+        "before it, with its title, its text and the time left counting down. It stays on top and " \
+        "does not take the keyboard focus; any input takes it away and starts the count again. A " \
+        "value as long as IdleSeconds or longer brings it after one second without input. 0 or " \
+        "less: no warning. Read on Agree, only with an idle end.") \
+    KEY(kClosing, IdleWarnTitle, String, kAddition, \
+        "Title of the idle warning. Read on Agree.") \
+    KEY(kClosing, IdleWarnText, String, kAddition, \
+        "Message of the idle warning (wrapped, one paragraph). Read on Agree.") \
     /* the table ends here */
 // clang-format on
 

@@ -136,6 +136,21 @@ void HeadlessBackend::messageBox(std::string_view text, std::string_view title, 
     }
 }
 
+std::unique_ptr<IdleSource> HeadlessBackend::createIdleSource() {
+    class Idle : public IdleSource {
+      public:
+        explicit Idle(const HeadlessBackend& backend) : backend_(backend) {}
+        std::int64_t idleMilliseconds() override { return backend_.now_ - backend_.lastInput_; }
+
+      private:
+        const HeadlessBackend& backend_;
+    };
+    if (!hasIdleSource) {
+        return nullptr;
+    }
+    return std::make_unique<Idle>(*this);
+}
+
 std::unique_ptr<Application> HeadlessBackend::startApplication(std::string_view commandLine,
                                                                int windowStyle) {
     std::string line(commandLine);
@@ -203,6 +218,7 @@ bool HeadlessBackend::click(const std::string& windowTitle, const std::string& b
     if (w == nullptr) {
         return false;
     }
+    input();
     for (Control* c : w->controls_) {
         if (c->state_.kind == ControlKind::Button && c->state_.text == buttonText) {
             w->events_.clicked(c->state_.id);
@@ -217,6 +233,7 @@ bool HeadlessBackend::requestClose(const std::string& windowTitle) {
     if (w == nullptr) {
         return false;
     }
+    input();
     w->events_.closeRequested();
     return true;
 }

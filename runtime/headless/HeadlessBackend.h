@@ -86,6 +86,8 @@ class HeadlessBackend : public Backend {
     // Programs whose command line names a program that does not exist: startApplication fails
     // with error 53 for a line whose first word is listed here.
     std::vector<std::string> missingPrograms;
+    // Whether the desktop offers an idle source: off, createIdleSource gives none.
+    bool hasIdleSource = true;
     // The lines the program wrote to its log, oldest first.
     std::vector<std::string> logLines;
     // What logOff() answers: empty, the platform takes the request; else why it refuses.
@@ -100,6 +102,9 @@ class HeadlessBackend : public Backend {
     bool click(const std::string& windowTitle, const std::string& buttonText);
     // Asks the visible window with this title to close, as its close box does.
     bool requestClose(const std::string& windowTitle);
+    // A key press or a mouse move somewhere in the session, now on the virtual clock. A click
+    // is input too.
+    void input() { lastInput_ = now_; }
 
     // ---- what a test reads ----
     std::vector<const WindowState*> windows() const;
@@ -128,6 +133,8 @@ class HeadlessBackend : public Backend {
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     // Recorded, then dismissed at once (after onMessageBox).
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // Idle since the last input(), click() or requestClose() (or the clock's start).
+    std::unique_ptr<IdleSource> createIdleSource() override;
     // Recorded in logLines.
     void log(std::string_view line) override { logLines.emplace_back(line); }
     // Recorded as a running process.
@@ -156,6 +163,7 @@ class HeadlessBackend : public Backend {
     double dotsPerInch_ = 96.0;
     Frame frames_[3] = {{3, 20, 3, 3}, {3, 26, 3, 3}, {3, 26, 3, 3}};
     std::int64_t now_ = 0;
+    std::int64_t lastInput_ = 0;
     std::vector<Window*> windows_;
     std::vector<TimerImpl*> timers_;
     std::vector<MessageBoxRecord> messageBoxes_;

@@ -28,6 +28,9 @@ namespace runtime::qt {
 void prepareMap(QWidget& window);
 // Gives the keyboard focus to a mapped window on X11; see X11Hints.cpp.
 void takeFocus(QWidget& window);
+// The session's idle source on X11 and on Wayland, null where there is none; see Idle.cpp.
+std::unique_ptr<IdleSource> x11IdleSource();
+std::unique_ptr<IdleSource> waylandIdleSource();
 // Names the program and gives each window a role for screen readers; see Accessibility.cpp.
 void describeForScreenReaders();
 

@@ -8,10 +8,11 @@
 // The concerns sit in their own files, named as in the Qt backend: Window.cpp (windows and
 // controls; Window.h declares them), EventLoop.cpp (timers, the helper window and the message
 // loop), Process.cpp (the started application, held by a job object), MessageBox.cpp,
-// Accessibility.cpp (what screen readers are told), Session.cpp (the log-off); besides them
-// RichText.cpp (the document view). What is not a window (UTF-16 text, files, command lines, the
-// job object, the handle owners in Scoped.h) is in runtime/system/win32. This file's .cpp holds the
-// resources they share.
+// Accessibility.cpp (what screen readers are told), Idle.cpp (the session's idle time),
+// Session.cpp (the log-off); besides
+// them RichText.cpp (the document view). What is not a window (UTF-16 text, files, command
+// lines, the job object, the handle owners in Scoped.h) is in runtime/system/win32. This file's
+// .cpp holds the resources they share.
 
 #include <windows.h>
 
@@ -44,6 +45,8 @@ class Win32Backend : public Backend {
     void quit(int status) override;
     // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    // Idle.cpp
+    std::unique_ptr<IdleSource> createIdleSource() override;
     // Process.cpp
     std::unique_ptr<Application> startApplication(std::string_view commandLine,
                                                   int windowStyle) override;

@@ -147,6 +147,26 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
              "[Application]\r\nClosePorvaneInSeconds=60\r\n[Closing]\r\nWarnBeforeSeconds=soon\r\n",
          {"7 [Closing] WarnBeforeSeconds 13: error 13 \"Type mismatch\" for \"soon\": the gate "
           "shows the \"Ini RW Class\" notice"}},
+        {"Idle keys known",
+         std::string(kGood) + "[Application]\r\nIdleSeconds=600\r\n[Closing]\r\nIdleWarnSeconds=60"
+                              "\r\nIdleWarnTitle=Still there?\r\nIdleWarnText=Move.\r\n",
+         {}},
+        {"Idle values out of range",
+         std::string(kGood) + "[Application]\r\nIdleSeconds=-5\r\n",
+         {"5 [Application] IdleSeconds 0: negative, so taken as 0"}},
+        {"Idle warning not shorter",
+         std::string(kGood) +
+             "[Application]\r\nIdleSeconds=60\r\n[Closing]\r\nIdleWarnSeconds=90\r\n",
+         {"7 [Closing] IdleWarnSeconds 0: not shorter than IdleSeconds, so the idle warning comes "
+          "after one second"}},
+        {"Idle warning read only with an idle end",
+         std::string(kGood) + "[Closing]\r\nIdleWarnSeconds=soon\r\n",
+         {"5 [Closing] IdleWarnSeconds 13: error 13 \"Type mismatch\" for \"soon\": the gate "
+          "reads it only when IdleSeconds sets an idle end"}},
+        {"Idle end read at every Agree",
+         std::string(kGood) + "[Application]\r\nIdleSeconds=soon\r\n",
+         {"5 [Application] IdleSeconds 13: error 13 \"Type mismatch\" for \"soon\": the gate "
+          "shows the \"Ini RW Class\" notice"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -287,6 +307,18 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
             "before any notice; also when the gate ends, even when the gate is killed\n"
             "  at the end: the user's desktop session is logged off, after Disagree too (not "
             "when the gate is killed)\n");
+    std::string idle = check::formatText(check::checkSettings(
+        "P.ini",
+        std::string(kGood) + "[Application]\r\nIdleSeconds=600\r\n[Closing]\r\nIdleWarnSeconds=60"
+                             "\r\nIdleWarnTitle=Still there?\r\n",
+        fakeSystem()));
+    EXPECT_NE(idle.find("  idle end: after 600 seconds without keyboard or mouse input anywhere in "
+                        "the session, from Agree on, the session ends as at a time limit: the "
+                        "policy window closes, and the application keeps running; the idle "
+                        "warning \"Still there?\" counts down the last 60 seconds\n  the idle "
+                        "time comes from the desktop"),
+              std::string::npos)
+        << idle;
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"severity\":\"advice\"",
                              "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":2",

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
 #include "closing/dlgClosing.h"
+#include "closing/dlgIdleWarning.h"
 #include "closing/dlgWarning.h"
 #include "policy/frmUsagePolicy.h"
 #include "settings/mdlGlobals.h"
@@ -29,6 +31,7 @@ struct Settings {
     std::string showCloseDialog = {};
     std::string closeApplication = {};
     std::string logOff = {};
+    std::string idleSeconds = {};
     std::string application = "app.exe --kiosk";
     std::string extraGeneral = {};
     std::string extraClosing = {};
@@ -47,6 +50,7 @@ struct Settings {
         key("ClosePorvaneInSeconds", closeInSeconds);
         key("CloseApplicationOnClose", closeApplication);
         key("LogOffOnClose", logOff);
+        key("IdleSeconds", idleSeconds);
         s += "[Closing]\r\nCloseTitle=Goodbye\r\nCloseText=Session over.\r\n";
         key("ShowCloseDialog", showCloseDialog);
         return s + extraClosing;
@@ -324,6 +328,92 @@ TEST_F(Policy, TimeLimitWarning) {
         }
         EXPECT_TRUE(program->ended());
         EXPECT_TRUE(app()->terminated);
+    }
+}
+
+// The idle end, in tenths of a second on the virtual clock from Agree on: when the idle warning
+// appears, what its countdown first reads, when input takes it away, and when the session ends.
+TEST_F(Policy, IdleEnd) {
+    constexpr int kNever = -1;
+    struct Row {
+        const char* name;
+        const char* closeIn;
+        const char* idle;
+        const char* warn;
+        std::vector<int> inputsMs;  // user input at these times
+        int runMs;
+        int warnAtMs;
+        const char* firstCount;  // the countdown when the warning appears
+        int goneAtMs;            // the warning taken away while the session goes on
+        int endAtMs;
+        bool source = true;       // the desktop offers an idle time
+        int agreeAfterMs = 0;     // idle time before Agree
+        std::size_t notices = 0;  // settings notices
+    } rows[] = {
+        {"WarnsThenEnds", "3600", "10", "3", {}, 20000, 7000, "0:03", kNever, 10000},
+        {"InputRestartsCount", "", "10", "3", {8500}, 30000, 7000, "0:03", 8600, 18500},
+        {"InputKeeps", "", "10", "3", {5000, 11000, 17000}, 23000, kNever, "", kNever, kNever},
+        {"TimeLimitFirst", "5", "10", "3", {}, 20000, kNever, "", kNever, 5000},
+        {"NothingBeforeAgree", "", "10", "3", {}, 20000, 7000, "0:03", kNever, 10000, true, 60000},
+        {"LongWarningAfterASecond", "", "5", "60", {}, 20000, 1000, "0:04", kNever, 5000},
+        {"OneSecondNoWarning", "", "1", "5", {}, 20000, kNever, "", kNever, 1000},
+        {"NegativeWarningNone", "", "5", "-1", {}, 20000, kNever, "", kNever, 5000},
+        {"NegativeIdleNever", "", "-5", "3", {}, 30000, kNever, "", kNever, kNever},
+        {"NoIdleSourceNoEnd", "", "5", "3", {}, 30000, kNever, "", kNever, kNever, false},
+        {"IdleNotANumber", "", "soon", "3", {}, 30000, kNever, "", kNever, kNever, true, 0, 1},
+        {"WarningKeysUnreadWithoutIdle", "", "", "soon", {}, 30000, kNever, "", kNever, kNever},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        restart();
+        backend().hasIdleSource = row.source;
+        start(
+            {.closeInSeconds = row.closeIn,
+             .showCloseDialog = "True",
+             .closeApplication = "True",
+             .idleSeconds = row.idle,
+             .extraClosing = std::string("IdleWarnSeconds=") + row.warn +
+                             "\r\nIdleWarnTitle=Still there?\r\nIdleWarnText=Move the mouse.\r\n"});
+        backend().advance(row.agreeAfterMs);
+        ASSERT_NE(backend().visibleWindow(kTitle), nullptr) << "no idle end before Agree";
+        ASSERT_TRUE(agree());
+        int warnAt = kNever;
+        int goneAt = kNever;
+        int endAt = kNever;
+        std::string firstCount;
+        for (int t = 100; t <= row.runMs && endAt == kNever; t += 100) {
+            backend().advance(100);
+            if (std::ranges::find(row.inputsMs, t) != row.inputsMs.end()) {
+                backend().input();
+            }
+            const auto* w = backend().visibleWindow("Still there?");
+            if (!form().Loaded()) {
+                endAt = t;
+                EXPECT_EQ(w, nullptr) << "the warning goes with the session";
+            } else if (w != nullptr && warnAt == kNever) {
+                warnAt = t;
+                const dlgIdleWarning& form = *program->existing<dlgIdleWarning>();
+                firstCount = w->control(form.lblTimeLeft.id())->text;
+                EXPECT_EQ(w->kind, runtime::WindowKind::Notice);
+                EXPECT_FALSE(w->activated) << "the application keeps the keyboard";
+                EXPECT_EQ(w->control(form.lblText.id())->text, "Move the mouse.");
+            } else if (w == nullptr && warnAt != kNever && goneAt == kNever) {
+                goneAt = t;
+            }
+        }
+        EXPECT_EQ(warnAt, row.warnAtMs);
+        EXPECT_EQ(firstCount, row.firstCount);
+        EXPECT_EQ(goneAt, row.goneAtMs);
+        EXPECT_EQ(endAt, row.endAtMs);
+        EXPECT_EQ(backend().messageBoxes().size(), row.notices);
+        EXPECT_EQ(backend().logLines.size(), row.notices + (row.source ? 0u : 1u));
+        if (endAt == kNever) {
+            continue;
+        }
+        // Ended as time ends a session: the application now, the notice still shown.
+        EXPECT_TRUE(bTimeUp);
+        EXPECT_TRUE(app()->terminated);
+        EXPECT_TRUE(noticeShown());
     }
 }
 
