@@ -209,24 +209,49 @@ class Checker {
                 case KeyType::Integer:
                     setting.number = settings::toInteger(setting.text);
                     break;
+                case KeyType::SecondsList:
+                    setting.seconds = settings::toSecondsList(setting.text);
+                    break;
+                case KeyType::TimeOfDay:
+                    setting.timeOfDay = settings::toTimeOfDay(setting.text);
+                    break;
                 case KeyType::String:
                     break;
             }
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
-            // The time-limit warning's keys (the additions) are read only with a time limit.
-            if (known.addition &&
-                !policy::readsWarningKeys(
-                    report_.setting(settings::key::ClosePorvaneInSeconds).number)) {
+            // What time shows the user (the additions in [Closing]) is read only with a time
+            // limit.
+            if (known.addition && known.section == settings::kClosing && !timeLimit()) {
                 add(setting, Severity::Warning, error.number,
-                    what + ": the gate reads it only when ClosePorvaneInSeconds sets a time limit");
+                    what +
+                        ": the gate reads it only when ClosePorvaneInSeconds or CloseAt sets a "
+                        "time limit");
                 return setting;
             }
             add(setting, Severity::Error, error.number,
-                what + ": the gate shows the \"Ini RW Class\" notice and then uses " +
-                    (known.type == KeyType::Boolean ? "False" : "0"));
+                what + ": the gate shows the \"Ini RW Class\" notice and then " +
+                    neutralValue(known.type));
         }
         return setting;
+    }
+
+    bool timeLimit() const {
+        return policy::hasTimeLimit(report_.setting(settings::key::ClosePorvaneInSeconds).number,
+                                    report_.setting(settings::key::CloseAt).timeOfDay.has_value());
+    }
+
+    static std::string neutralValue(KeyType type) {
+        switch (type) {
+            case KeyType::Boolean:
+                return "uses False";
+            case KeyType::SecondsList:
+                return "gives no reminders";
+            case KeyType::TimeOfDay:
+                return "sets no closing time";
+            default:
+                return "uses 0";
+        }
     }
 
     void policy() {

@@ -36,10 +36,12 @@ struct Problem {
 // A key's value as the gate will use it.
 struct Setting {
     const KeySpec* known = nullptr;
-    std::size_t line = 0;     // where the gate reads it; 0 when it is not in the file
-    std::string text;         // the value as the reader returns it
-    bool flag = false;        // Boolean keys
-    std::int32_t number = 0;  // integer keys
+    std::size_t line = 0;                   // where the gate reads it; 0 when it is not in the file
+    std::string text;                       // the value as the reader returns it
+    bool flag = false;                      // Boolean keys
+    std::int32_t number = 0;                // integer keys
+    std::vector<std::int32_t> seconds;      // lists of seconds, as the gate keeps them
+    std::optional<std::int32_t> timeOfDay;  // times of day, seconds since midnight
 };
 
 struct Report {

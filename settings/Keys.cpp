@@ -20,12 +20,15 @@ constexpr std::array kKeys{
     key::ClosePorvaneAfterAgree,
     key::ClosePorvaneInSeconds,
     key::CloseApplicationOnClose,
+    key::CloseAt,
     key::ShowCloseDialog,
     key::CloseTitle,
     key::CloseText,
     key::WarnBeforeSeconds,
     key::WarnTitle,
     key::WarnText,
+    key::ShowTimeLeft,
+    key::TimeLeftTitle,
 };
 
 constexpr std::array kSections{kGeneral, kApplication, kClosing};

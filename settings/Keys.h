@@ -16,14 +16,16 @@ inline constexpr std::string_view kIniFileName = "Porvane.ini";
 // The settings file in that folder.
 std::string iniFileIn(std::string_view folder);
 
-enum class KeyType { String, Boolean, Long, Integer };
+// SecondsList: whole seconds separated by commas and/or blanks; TimeOfDay: HH:MM[:SS].
+enum class KeyType { String, Boolean, Long, Integer, SecondsList, TimeOfDay };
 
 struct KeySpec {
     std::string_view section;
     std::string_view name;
     KeyType type;
-    // Read only by the gate's own additions (the time-limit warning), not by the original
-    // program; a file written for the original never has them.
+    // Read only by the gate's own additions (the time-limit warning, the countdown, the
+    // closing time), not by the original program; a file written for the original never has
+    // them.
     bool addition = false;
 };
 
@@ -45,12 +47,16 @@ inline constexpr KeySpec ClosePorvaneInSeconds{kApplication, "ClosePorvaneInSeco
                                                KeyType::Long};
 inline constexpr KeySpec CloseApplicationOnClose{kApplication, "CloseApplicationOnClose",
                                                  KeyType::Boolean};
+inline constexpr KeySpec CloseAt{kApplication, "CloseAt", KeyType::TimeOfDay, true};
 inline constexpr KeySpec ShowCloseDialog{kClosing, "ShowCloseDialog", KeyType::Boolean};
 inline constexpr KeySpec CloseTitle{kClosing, "CloseTitle", KeyType::String};
 inline constexpr KeySpec CloseText{kClosing, "CloseText", KeyType::String};
-inline constexpr KeySpec WarnBeforeSeconds{kClosing, "WarnBeforeSeconds", KeyType::Long, true};
+inline constexpr KeySpec WarnBeforeSeconds{kClosing, "WarnBeforeSeconds", KeyType::SecondsList,
+                                           true};
 inline constexpr KeySpec WarnTitle{kClosing, "WarnTitle", KeyType::String, true};
 inline constexpr KeySpec WarnText{kClosing, "WarnText", KeyType::String, true};
+inline constexpr KeySpec ShowTimeLeft{kClosing, "ShowTimeLeft", KeyType::Boolean, true};
+inline constexpr KeySpec TimeLeftTitle{kClosing, "TimeLeftTitle", KeyType::String, true};
 }  // namespace key
 
 // Every key above, sections in the order the gate reads them.

@@ -69,6 +69,26 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
     });
 }
 
+std::vector<std::int32_t> GetIniSecondsList(std::string_view sFile, std::string_view sSection,
+                                            std::string_view sKey) {
+    return guarded<std::vector<std::int32_t>>(sSection, sKey, {}, [&] {
+        std::string s = GetIniString(sFile, sSection, sKey, "");
+        return s.empty() ? std::vector<std::int32_t>{} : settings::toSecondsList(s);
+    });
+}
+
+std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile, std::string_view sSection,
+                                            std::string_view sKey) {
+    return guarded<std::optional<std::int32_t>>(
+        sSection, sKey, std::nullopt, [&]() -> std::optional<std::int32_t> {
+            std::string s = GetIniString(sFile, sSection, sKey, "");
+            if (s.empty()) {
+                return std::nullopt;
+            }
+            return settings::toTimeOfDay(s);
+        });
+}
+
 bool settings::quietBoolean(std::string_view file, std::string_view section, std::string_view key) {
     try {
         std::string s = readString(file, section, key, "");

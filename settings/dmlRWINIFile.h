@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The value of the key, at most 499 characters; the default when the file, section or key is
 // missing.
@@ -24,6 +26,16 @@ std::int32_t GetIniLong(std::string_view sFile, std::string_view sSection, std::
 // The key as a 16-bit integer; the default, narrowed to 16 bits, when the value is empty.
 std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, std::string_view sKey,
                            std::int32_t lDefault);
+
+// The key as a list of whole seconds (see settings::toSecondsList); empty when the value is
+// empty or not of the form.
+std::vector<std::int32_t> GetIniSecondsList(std::string_view sFile, std::string_view sSection,
+                                            std::string_view sKey);
+
+// The key as a time of day in seconds since midnight (see settings::toTimeOfDay); none when
+// the value is empty or not of the form.
+std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile, std::string_view sSection,
+                                            std::string_view sKey);
 
 // Shows the settings error notice: a modal critical message box titled "Ini RW Class".
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext);
