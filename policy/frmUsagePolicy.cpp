@@ -147,10 +147,10 @@ void frmUsagePolicy::tmrClose_Timer() {
     }
     ShowTimeLeft(left);
     // Every reminder that is due now (several when the session began shorter than them) brings
-    // the one warning.
-    auto due = std::ranges::find_if(vWarnSeconds, [left](std::int32_t w) { return left <= w; });
-    if (due != vWarnSeconds.end()) {
-        vWarnSeconds.erase(due, vWarnSeconds.end());
+    // the one warning. Largest first, the due ones lead the list.
+    auto notDue = std::ranges::find_if(vWarnSeconds, [left](std::int32_t w) { return w < left; });
+    if (notDue != vWarnSeconds.begin()) {
+        vWarnSeconds.erase(vWarnSeconds.begin(), notDue);
         ShowWarning();
     }
 }
