@@ -1,6 +1,7 @@
 #include "runtime/qt/QtBackend.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -82,6 +83,14 @@ double QtBackend::twipsPerPixelX() {
     QScreen* screen = QGuiApplication::primaryScreen();
     double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
     return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+std::int64_t QtBackend::wallClockMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+std::int32_t QtBackend::utcOffsetAt(std::int64_t utcSeconds) {
+    return QDateTime::fromSecsSinceEpoch(utcSeconds).offsetFromUtc();
 }
 
 std::unique_ptr<NativeWindow> QtBackend::createWindow(const WindowSpec& params,
