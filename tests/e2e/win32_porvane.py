@@ -222,9 +222,10 @@ class Run:
         pid = self.helper_pid(timeout=0)
         if pid is not None and self.helper_running():
             subprocess.run(["wine", "taskkill", "/f", "/pid", str(pid)], capture_output=True)
-        if self.bystander is not None:
-            self.bystander.kill()
-            self.bystander.wait()
+        for proc in (self.bystander, getattr(self, "watcher", None)):
+            if proc is not None:
+                proc.kill()
+                proc.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
@@ -234,10 +235,11 @@ DEFAULTS = {
                 "DisagreeCaption": "Disagree", "PolicyFile": "policy.rtf", "PolicyWidth": "640",
                 "PolicyHeight": "480", "Application": "@HELPER@"},
     "Application": {"ClosePorvaneAfterAgree": "False", "ClosePorvaneInSeconds": "0",
-                    "CloseApplicationOnClose": "False"},
+                    "CloseApplicationOnClose": "False", "CloseAt": ""},
     "Closing": {"ShowCloseDialog": "False", "CloseTitle": "Session over",
                 "CloseText": "Your session has ended.", "WarnBeforeSeconds": "0",
-                "WarnTitle": "Ending soon", "WarnText": "Save your work."},
+                "WarnTitle": "Ending soon", "WarnText": "Save your work.",
+                "ShowTimeLeft": "False", "TimeLeftTitle": "Time left"},
 }
 
 
@@ -245,7 +247,9 @@ def ini(**overrides):
     lines = []
     for section, keys in DEFAULTS.items():
         lines.append("[%s]" % section)
-        lines += ["%s=%s" % (key, overrides.pop(key, value)) for key, value in keys.items()]
+        # A value may be worked out as the run starts (a closing time, from the clock).
+        lines += ["%s=%s" % (key, value() if callable(value) else value)
+                  for key, value in ((k, overrides.pop(k, v)) for k, v in keys.items())]
     if overrides:
         fail("no such key: %s" % ", ".join(overrides))
     return "\n".join(lines) + "\n"
@@ -341,6 +345,78 @@ def warning(run):
         fail("the timed close left the warning open")
     notice_ends_everything(run)
     log("PASS: the warning, then the timed close ended everything")
+
+
+def watch_text(run, title):
+    """Starts the helper watching the text of the window titled `title` as a screen reader reads
+    it (WM_GETTEXT on its static control); returns the file it writes, "MS TEXT" per line."""
+    out = os.path.join(run.dir, "watched.txt")
+    run.watcher = subprocess.Popen(
+        ["wine", os.path.join(run.dir, "helper.exe"), "--watch-text", title,
+         run.windows_path("watched.txt")], env=wine_env(),
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return out
+
+
+def watched(path):
+    """The (ms, text) lines the watcher wrote, once it saw the window go."""
+    def done():
+        text = read_text(path) or ""
+        return text if text.endswith("gone") else None
+    text = need(wait_until(done, timeout=30), "the countdown never went")
+    # The control reads empty once its window is being destroyed.
+    return [(int(ms), value) for ms, _, value in
+            (line.partition(" ") for line in text.splitlines()) if value]
+
+
+# The countdown, read as a screen reader reads it while it runs: every second down to 0:01, then
+# the session ends with it, the application at once, the notice waiting for its OK. It sits in the
+# work area's bottom-right corner and leaves the keyboard with the application.
+@scenario(ClosePorvaneInSeconds="5", CloseApplicationOnClose="True", ShowCloseDialog="True",
+          ShowTimeLeft="True")
+def countdown(run):
+    out = watch_text(run, "Time left")
+    agree(run)
+    window = need(find_window("Time left"), "no countdown")
+    if focused_window(dict(os.environ)) == window:
+        fail("the countdown took the keyboard focus")
+    lines = watched(out)
+    texts = [text for _, text in lines]
+    log("countdown read: %s" % texts)
+    if texts[-2:] != ["0:01", "gone"] or not set(["0:04", "0:03", "0:02"]) <= set(texts):
+        fail("the countdown read %s" % texts)
+    last = next(ms for ms, text in lines if text == "0:01")
+    log("the countdown's last second, 0:01, showed %d ms before the end" % (lines[-1][0] - last))
+    notice_ends_everything(run)
+    log("PASS: the countdown counted down to the end")
+
+
+# Three reminders in one short session: the warning comes at each, dismissed each time.
+@scenario(ClosePorvaneInSeconds="9", CloseApplicationOnClose="True", ShowCloseDialog="True",
+          WarnBeforeSeconds="7, 5 3")
+def reminders(run):
+    agree(run)
+    for n in range(3):
+        warning = need(find_window("Ending soon"), "reminder %d did not come" % (n + 1))
+        # OK, from the form's layout: 4680, 1200 twips, 81 x 25 pixels.
+        click(warning, 312 + 40, 80 + 12)
+        if not window_gone("Ending soon"):
+            fail("OK did not close reminder %d" % (n + 1))
+    notice_ends_everything(run)
+    log("PASS: three reminders, then the end")
+
+
+# A closing time a few seconds away cuts a limit of an hour.
+def closing_time_in(seconds):
+    return time.strftime("%H:%M:%S", time.localtime(time.time() + seconds))
+
+
+@scenario(ClosePorvaneInSeconds="3600", CloseApplicationOnClose="True", ShowCloseDialog="True",
+          CloseAt=lambda: closing_time_in(12))
+def closing_time(run):
+    agree(run)
+    notice_ends_everything(run, timeout=25)
+    log("PASS: the closing time ended the session")
 
 
 @scenario()
