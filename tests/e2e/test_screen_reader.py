@@ -244,7 +244,8 @@ def orca_run():
     reader.hears("notification", "Ending soon")
     reader.hears("Save your work.")
     # The second reminder finds the warning open: it is announced again.
-    wait_for(lambda: sum("Ending soon" in line for line in reader.spoken()) >= 2,
+    wait_for(lambda: sum(line.startswith("notification Ending soon")
+                         for line in reader.spoken()) >= 2,
              "Orca to announce the warning again at the second reminder", timeout=30)
     notice = gate.window("Goodbye")
     reader.hears("Goodbye", "The session has ended.")
