@@ -3,7 +3,8 @@
 #               settings (on a machine without a display: xvfb-run make run)
 #   make test   installs what is missing, builds both programs (Windows in 32 and 64 bits), runs
 #               every test: the Windows suites that Wine runs on this machine, saying which
-#   make fuzz   runs each fuzz target for FUZZ_SECONDS (default 60)
+#   make fuzz   runs each fuzz target for FUZZ_SECONDS (default 60); FUZZ_SEEDS=own seeds them
+#               with the project's own fixtures only, without the shared corpus
 #   make bench  builds and runs the benchmarks
 #   make package  builds the .deb, and the Windows installer (.msi) and zip of each architecture
 #   make package-check  lintian, then INSTALLS AND REMOVES the .deb on this machine and each .msi
@@ -11,6 +12,7 @@
 #   PORVANE_WINDOWS_SUITES="x64" (or "x86 x64") forces which Windows architectures are run
 
 FUZZ_SECONDS ?= 60
+FUZZ_SEEDS ?= all
 JOBS ?= $(shell nproc)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -49,7 +51,7 @@ asan: deps
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
-	tools/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+	tools/run-fuzzers build/fuzz $(FUZZ_SECONDS) $(FUZZ_SEEDS)
 
 bench: linux
 	tools/run-benchmarks build/linux

@@ -7,8 +7,8 @@
 #include "policy/PolicyRules.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
-#include "runtime/Profile.h"
 #include "settings/Conversions.h"
+#include "settings/Profile.h"
 #include "settings/dmlRWINIFile.h"
 #include "text/Decode.h"
 #include "text/Utf8.h"
@@ -275,7 +275,7 @@ class Checker {
     void application() {
         const Setting& line = report_.setting(settings::key::Application);
         try {
-            report_.program = env_.lookUpProgram(line.text);
+            report_.program = env_.lookUpApplication(line.text);
         } catch (const runtime::Error& error) {
             std::string what = line.text.find_first_not_of(" \t") == std::string::npos
                                    ? "the command line is empty"
@@ -317,7 +317,7 @@ const Setting& Report::setting(const KeySpec& key) const {
 
 Environment systemEnvironment(std::string folder) {
     return {std::move(folder), [](std::string_view path) { return runtime::readWholeFile(path); },
-            [](std::string_view line) { return runtime::lookUpProgram(line); }};
+            [](std::string_view line) { return runtime::lookUpApplication(line); }};
 }
 
 Report checkSettings(std::string_view file, std::string_view bytes, const Environment& env) {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/CommandLine.h"
+#include "runtime/system/CommandLine.h"
 #include "settings/Keys.h"
 
 namespace check {
@@ -50,7 +50,7 @@ struct Report {
     std::vector<Problem> problems;  // in the order of their lines; those without a line last
     std::vector<Setting> settings;  // one per known key, in the table's order
     std::string policyPath;         // as the gate resolves it; empty for none
-    std::optional<runtime::ProgramLookup> program;  // what Agree starts, when it can
+    std::optional<runtime::ApplicationLookup> program;  // what Agree starts, when it can
 
     const Setting& setting(const KeySpec& key) const;
 };
@@ -60,7 +60,7 @@ struct Report {
 struct Environment {
     std::string folder;  // the gate's folder: a relative policy path is taken from here
     std::function<std::string(std::string_view path)> readFile;  // throws runtime::Error
-    std::function<runtime::ProgramLookup(std::string_view commandLine)> lookUpProgram;
+    std::function<runtime::ApplicationLookup(std::string_view commandLine)> lookUpApplication;
 };
 
 // The system's own files and program search, with the gate's folder.

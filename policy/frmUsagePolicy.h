@@ -70,7 +70,7 @@ class frmUsagePolicy : public runtime::Form {
 
     // The started application itself, kept from its start so that ending it can never reach
     // another process that later got the same id.
-    std::unique_ptr<runtime::StartedProgram> oStartedApp;
+    std::unique_ptr<runtime::Application> oStartedApp;
     // True once EndForTime ended the application: the end step has nothing left to decide.
     bool bAppEndedForTime = false;
 };

@@ -181,10 +181,10 @@ class NativeTimer {
 // that one brings about, directly or not, detached ones included. It is held through what was
 // kept from the start (a job object, a keeper process, a handle or pidfd), never through ids
 // looked up later, so terminate() can never reach a process that merely reuses an id.
-class StartedProgram {
+class Application {
   public:
     // Lets go of it; the application runs on unless setEndsWithProgram(true) holds.
-    virtual ~StartedProgram() = default;
+    virtual ~Application() = default;
     // The id of the process the command line started.
     virtual std::int64_t processId() const = 0;
     // Whether the application ends when this program ends in any way that skips its end step
@@ -231,8 +231,8 @@ class Backend {
     // Starts a command line with the given window style, both checked by the runtime (a line
     // that is not blank, one of Shell's styles); throws runtime::Error when the program cannot
     // be started (53 missing, 70 not permitted, 5 a line the platform cannot read).
-    virtual std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
-                                                         int windowStyle) = 0;
+    virtual std::unique_ptr<Application> startApplication(std::string_view commandLine,
+                                                          int windowStyle) = 0;
 
     // The event loop: runs until quit() and returns its status. Program events (an end asked
     // for from outside) go to `events` while it runs. The runtime enters it only while the

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "runtime/Error.h"
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 
 namespace runtime {
 namespace {

@@ -36,7 +36,7 @@ void Log(std::string_view line) {
     Program::current().backend().log(line);
 }
 
-std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle) {
+std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle) {
     bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
     constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,
                                kMinimizedFocus, kNormalNoFocus, kMinimizedNoFocus};
@@ -44,7 +44,7 @@ std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowSt
     if (blank || !knownStyle) {
         throw makeError(kInvalidProcedureCall);
     }
-    return Program::current().backend().startProgram(commandLine, windowStyle);
+    return Program::current().backend().startApplication(commandLine, windowStyle);
 }
 
 }  // namespace runtime

@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "runtime/Backend.h"
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 
 namespace runtime {
 
-// Window styles for a started program: how its first window shows.
+// Window styles for a started application: how its first window shows.
 inline constexpr int kHide = 0;
 inline constexpr int kNormalFocus = 1;
 inline constexpr int kMinimizedFocus = 2;
@@ -39,6 +39,6 @@ void Log(std::string_view line);
 
 // Starts a command line with one of the window styles above; throws runtime::Error when it
 // cannot be started, error 5 for a blank line or another style.
-std::unique_ptr<StartedProgram> Shell(std::string_view commandLine, int windowStyle);
+std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle);
 
 }  // namespace runtime

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "runtime/NativeFiles.h"
-#include "runtime/Profile.h"
+#include "runtime/system/NativeFiles.h"
+#include "settings/Profile.h"
 #include "text/Utf8.h"
 
 namespace settings {

@@ -1,9 +1,9 @@
 #include "settings/dmlRWINIFile.h"
 
 #include "runtime/Error.h"
-#include "runtime/Profile.h"
 #include "runtime/Services.h"
 #include "settings/Conversions.h"
+#include "settings/Profile.h"
 #include "settings/mdlGlobals.h"
 #include "text/Utf8.h"
 

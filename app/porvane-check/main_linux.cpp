@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/Cli.h"
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 #include "settings/Keys.h"
 
 int main(int argc, char** argv) {

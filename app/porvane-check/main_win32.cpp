@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "check/Cli.h"
-#include "runtime/NativeFiles.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/NativeFiles.h"
+#include "runtime/system/win32/WideText.h"
 #include "settings/Keys.h"
 
 int main() {

@@ -30,7 +30,7 @@ int main() {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         // Qt's Wayland client can hang for good in its teardown: the main thread joins the
         // event thread while that one is blocked reading the display. Everything of ours is
-        // done by now (destroy steps run, windows released, the started program left as it
+        // done by now (destroy steps run, windows released, the started application left as it
         // should be), so flush our output and leave without the toolkit's teardown; the
         // compositor drops the connection and its windows when the process goes.
         std::cout.flush();

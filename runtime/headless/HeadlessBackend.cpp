@@ -95,9 +95,9 @@ class HeadlessBackend::TimerImpl : public NativeTimer {
 
 // ---- processes ------------------------------------------------------------------------------
 
-class HeadlessBackend::Started : public StartedProgram {
+class HeadlessBackend::HeadlessApplication : public Application {
   public:
-    Started(HeadlessBackend& backend, std::int64_t pid, std::int64_t generation)
+    HeadlessApplication(HeadlessBackend& backend, std::int64_t pid, std::int64_t generation)
         : backend_(backend), pid_(pid), generation_(generation) {}
     std::int64_t processId() const override { return pid_; }
     void setEndsWithProgram(bool ends) override {
@@ -141,8 +141,8 @@ void HeadlessBackend::messageBox(std::string_view text, std::string_view title, 
     }
 }
 
-std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view commandLine,
-                                                              int windowStyle) {
+std::unique_ptr<Application> HeadlessBackend::startApplication(std::string_view commandLine,
+                                                               int windowStyle) {
     std::string line(commandLine);
     // The runtime passes no blank line.
     std::size_t first = std::min(line.find_first_not_of(" \t"), line.size());
@@ -153,7 +153,7 @@ std::unique_ptr<StartedProgram> HeadlessBackend::startProgram(std::string_view c
     }
     std::int64_t pid = nextPid_++;
     processes_.push_back({pid, line, windowStyle, true, false, false, ++generation_});
-    return std::make_unique<Started>(*this, pid, generation_);
+    return std::make_unique<HeadlessApplication>(*this, pid, generation_);
 }
 
 int HeadlessBackend::runEventLoop(ProgramEvents&) {

@@ -1,6 +1,6 @@
 #pragma once
 // The backend the tests drive. It keeps real state (windows, controls, timers, message boxes,
-// started programs) and feeds events back through the same entry points as the real backends.
+// started applications) and feeds events back through the same entry points as the real backends.
 // Time is virtual: timers tick only when a test advances the clock.
 
 #include <cstdint>
@@ -82,7 +82,7 @@ class HeadlessBackend : public Backend {
     // Called while a message box is open, before it is dismissed: a test can let virtual time
     // pass here, as a user who takes a while to press OK.
     std::function<void(const MessageBoxRecord&)> onMessageBox;
-    // Programs whose command line names a program that does not exist: startProgram fails
+    // Programs whose command line names a program that does not exist: startApplication fails
     // with error 53 for a line whose first word is listed here.
     std::vector<std::string> missingPrograms;
     // The lines the program wrote to its log, oldest first.
@@ -131,8 +131,8 @@ class HeadlessBackend : public Backend {
     // Recorded in logLines.
     void log(std::string_view line) override { logLines.emplace_back(line); }
     // Recorded as a running process.
-    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
-                                                 int windowStyle) override;
+    std::unique_ptr<Application> startApplication(std::string_view commandLine,
+                                                  int windowStyle) override;
     // There is no loop: entering it throws std::logic_error.
     int runEventLoop(ProgramEvents& events) override;
     // Recorded as quitStatus().
@@ -142,10 +142,10 @@ class HeadlessBackend : public Backend {
     class Window;
     class Control;
     class TimerImpl;
-    class Started;
+    class HeadlessApplication;
     friend class Window;
     friend class TimerImpl;
-    friend class Started;
+    friend class HeadlessApplication;
 
     Window* findVisible(const std::string& title) const;
     ProcessRecord* processById(std::int64_t pid, std::int64_t generation);

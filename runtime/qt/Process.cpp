@@ -5,8 +5,8 @@
 
 #include <utility>
 
-#include "runtime/posix/Application.h"
 #include "runtime/qt/QtBackend.h"
+#include "runtime/system/posix/Application.h"
 
 namespace runtime::qt {
 namespace {
@@ -15,9 +15,9 @@ namespace {
 // reaped as soon as its pidfd says it has exited, so no zombie stays behind while we run hidden
 // for hours. Reaping is safe: the pidfd keeps naming the dead process, and pidfd_send_signal on
 // it then fails with ESRCH, which terminate() ignores.
-class Started : public StartedProgram {
+class WatchedApplication : public Application {
   public:
-    Started(std::unique_ptr<posix::Application> app, QObject* parent)
+    WatchedApplication(std::unique_ptr<posix::Application> app, QObject* parent)
         : app_(std::move(app)), child_(&app_->child()) {
         if (child_->pidfd() >= 0) {
             notifier_ = new QSocketNotifier(child_->pidfd(), QSocketNotifier::Read, parent);
@@ -30,7 +30,7 @@ class Started : public StartedProgram {
             poll_->start(1000);
         }
     }
-    ~Started() override {
+    ~WatchedApplication() override {
         // The watchers go before the descriptor they watch.
         delete notifier_.data();
         delete poll_.data();
@@ -59,10 +59,10 @@ class Started : public StartedProgram {
 
 }  // namespace
 
-std::unique_ptr<StartedProgram> QtBackend::startProgram(std::string_view commandLine,
-                                                        int /*windowStyle*/) {
-    // The window style (1, normal with focus) is the started program's own business on X11.
-    return std::make_unique<Started>(
+std::unique_ptr<Application> QtBackend::startApplication(std::string_view commandLine,
+                                                         int /*windowStyle*/) {
+    // The window style (1, normal with focus) is the started application's own business on X11.
+    return std::make_unique<WatchedApplication>(
         posix::Application::start(commandLine, posix::keeperBesideUs()), root_.get());
 }
 

@@ -10,9 +10,9 @@
 
 #include <utility>
 
-#include "runtime/NativeFiles.h"
-#include "runtime/posix/SignalPipe.h"
 #include "runtime/qt/Objects.h"
+#include "runtime/system/NativeFiles.h"
+#include "runtime/system/posix/SignalPipe.h"
 
 namespace runtime::qt {
 

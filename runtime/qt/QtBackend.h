@@ -4,11 +4,13 @@
 // Qt::PreciseTimer, QMessageBox, and the POSIX process layer with its pidfd watched by a
 // QSocketNotifier. A QApplication must exist before the backend is made.
 //
-// The concerns sit in their own files: Window.cpp (windows and controls), X11Hints.cpp (what
-// the X11 window manager is told; NoX11Hints.cpp where xcb is not found), EventLoop.cpp (timers
-// and the event loop), Process.cpp (started programs), MessageBox.cpp (message boxes and the
-// log); Objects.h declares the objects they share. This file's .cpp holds construction and the
-// create* functions.
+// The concerns sit in their own files, named as in the Win32 backend: Window.cpp (windows and
+// controls), EventLoop.cpp (timers and the event loop), Process.cpp (the started application),
+// MessageBox.cpp (message boxes and the log), Accessibility.cpp (what screen readers are told);
+// besides them X11Hints.cpp (what the X11 window manager is told; NoX11Hints.cpp where xcb is
+// not found) and RtfToQt.cpp with ListMarker.cpp (the RTF reader's document as a QTextDocument).
+// Objects.h declares the objects they share, QtText.h the UTF-8/QString edge. This file's .cpp
+// holds construction and the create* functions.
 
 #include <QObject>
 #include <QPointer>
@@ -65,8 +67,8 @@ class QtBackend : public Backend {
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
     void log(std::string_view line) override;
     // Process.cpp
-    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
-                                                 int windowStyle) override;
+    std::unique_ptr<Application> startApplication(std::string_view commandLine,
+                                                  int windowStyle) override;
     // EventLoop.cpp
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;

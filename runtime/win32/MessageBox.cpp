@@ -1,6 +1,6 @@
 // Message boxes: the platform's own, modal, with one OK button.
 
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace runtime::win32 {

@@ -3,9 +3,9 @@
 
 #include "runtime/Error.h"
 #include "runtime/Services.h"
-#include "runtime/win32/CommandLine.h"
-#include "runtime/win32/Job.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/CommandLine.h"
+#include "runtime/system/win32/Job.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace runtime::win32 {
@@ -31,9 +31,9 @@ WORD showCommandFor(int windowStyle) {
 
 // Held by its job, or, where the system gave none, by the started process alone. The job's
 // handle closes last: with kill-on-close set, that ends the application.
-class Win32Started : public StartedProgram {
+class Win32Application : public Application {
   public:
-    Win32Started(ScopedHandle job, ScopedHandle process, DWORD pid)
+    Win32Application(ScopedHandle job, ScopedHandle process, DWORD pid)
         : job_(std::move(job)), process_(std::move(process)), pid_(pid) {}
     std::int64_t processId() const override { return pid_; }
     void setEndsWithProgram(bool ends) override {
@@ -78,8 +78,8 @@ int startErrorNumber(DWORD win32Error) {
     }
 }
 
-std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view commandLine,
-                                                           int windowStyle) {
+std::unique_ptr<Application> Win32Backend::startApplication(std::string_view commandLine,
+                                                            int windowStyle) {
     std::wstring line = widen(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -102,7 +102,7 @@ std::unique_ptr<StartedProgram> Win32Backend::startProgram(std::string_view comm
         ::TerminateProcess(process.get(), 1);
         throw makeError(startErrorNumber(error), narrow(programOf(line)));
     }
-    return std::make_unique<Win32Started>(std::move(job), std::move(process), pi.dwProcessId);
+    return std::make_unique<Win32Application>(std::move(job), std::move(process), pi.dwProcessId);
 }
 
 }  // namespace runtime::win32

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Window.h"
 #include "text/Decode.h"
 

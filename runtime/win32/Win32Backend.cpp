@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 #include "runtime/win32/Window.h"
 
 namespace runtime::win32 {

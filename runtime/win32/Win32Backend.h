@@ -5,9 +5,13 @@
 // IsDialogMessageW in the event loop. Timers and the session-end messages go to one hidden
 // top-level helper window, which also owns the dialog-kind windows to keep them off the taskbar.
 //
-// The concerns sit in their own files: Window.cpp (windows and controls), RichText.cpp (the
-// document view), EventLoop.cpp (timers, the helper window and the message loop),
-// MessageBox.cpp, Process.cpp; this file's .cpp holds the resources they share.
+// The concerns sit in their own files, named as in the Qt backend: Window.cpp (windows and
+// controls; Window.h declares them), EventLoop.cpp (timers, the helper window and the message
+// loop), Process.cpp (the started application, held by a job object), MessageBox.cpp,
+// Accessibility.cpp (what screen readers are told); besides them RichText.cpp (the document
+// view). What is not a window (UTF-16 text, files, command lines, the job object, the handle
+// owners in Scoped.h) is in runtime/system/win32. This file's .cpp holds the resources they
+// share.
 
 #include <windows.h>
 
@@ -17,7 +21,7 @@
 #include <vector>
 
 #include "runtime/Backend.h"
-#include "runtime/win32/Scoped.h"
+#include "runtime/system/win32/Scoped.h"
 
 namespace runtime::win32 {
 
@@ -44,8 +48,8 @@ class Win32Backend : public Backend {
     // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
     // Process.cpp
-    std::unique_ptr<StartedProgram> startProgram(std::string_view commandLine,
-                                                 int windowStyle) override;
+    std::unique_ptr<Application> startApplication(std::string_view commandLine,
+                                                  int windowStyle) override;
 
     // The hidden top-level window that receives timer ticks and the session-end messages.
     HWND messageWindow() const { return helper_.get(); }

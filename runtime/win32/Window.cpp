@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
 
 namespace runtime::win32 {
 

@@ -67,7 +67,7 @@ class Win32Backend::Window : public NativeWindow {
 
   private:
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
-    // The answer to a screen reader's WM_GETOBJECT for the client area (Accessible.cpp).
+    // The answer to a screen reader's WM_GETOBJECT for the client area (Accessibility.cpp).
     LRESULT accessibleClient(WPARAM wp);
     Control* controlFrom(HWND from, int nativeId) const;
     void makeDefault(HWND button);

@@ -37,7 +37,7 @@ check::Environment fakeSystem() {
                 if (program != "app") {
                     throw runtime::makeError(runtime::kFileNotFound, program);
                 }
-                return runtime::ProgramLookup{program, "/bin/app", {}};
+                return runtime::ApplicationLookup{program, "/bin/app", {}};
             }};
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "runtime/Profile.h"
+#include "settings/Profile.h"
 #include "text/Utf8.h"
 
 namespace {

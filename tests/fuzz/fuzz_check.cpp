@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (line.empty()) {
                 throw runtime::makeError(runtime::kInvalidProcedureCall);
             }
-            return runtime::ProgramLookup{std::string(line), "/bin/app", {"x"}};
+            return runtime::ApplicationLookup{std::string(line), "/bin/app", {"x"}};
         }};
     std::string_view input(reinterpret_cast<const char*>(data), size);
     check::Report report = check::checkSettings("fuzz.ini", input, system);

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "runtime/Error.h"
-#include "runtime/Profile.h"
 #include "settings/Conversions.h"
+#include "settings/Profile.h"
 #include "text/Decode.h"
 #include "text/Utf8.h"
 

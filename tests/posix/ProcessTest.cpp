@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/CommandLine.h"
 #include "runtime/Error.h"
-#include "runtime/posix/Application.h"
-#include "runtime/posix/Process.h"
+#include "runtime/system/CommandLine.h"
+#include "runtime/system/posix/Application.h"
+#include "runtime/system/posix/Process.h"
 #include "tests/support/Processes.h"
 #include "tests/support/TempDir.h"
 
@@ -120,7 +120,7 @@ TEST_F(Process, LookUpPredictsWhatStartingDoesAndNamesTheProgram) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         try {
-            runtime::ProgramLookup found = runtime::lookUpProgram(row.line);
+            runtime::ApplicationLookup found = runtime::lookUpApplication(row.line);
             EXPECT_EQ(row.error, 0);
             EXPECT_TRUE(found.path.ends_with(row.program)) << found.path;
         } catch (const runtime::Error& e) {

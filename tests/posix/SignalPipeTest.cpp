@@ -3,7 +3,7 @@
 
 #include <signal.h>
 
-#include "runtime/posix/SignalPipe.h"
+#include "runtime/system/posix/SignalPipe.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The Qt backend's started programs: the pidfd watched by a QSocketNotifier, so that a child
+// The Qt backend's started applications: the pidfd watched by a QSocketNotifier, so that a child
 // that exits is reaped while the program runs.
 #include "QtTestSupport.h"
 #include "runtime/Error.h"
@@ -15,7 +15,7 @@ class BackendProcess : public ::testing::Test {
 };
 
 TEST_F(BackendProcess, ExitedChildIsReapedWhileWeRun) {
-    auto started = backend.startProgram("sh -c 'exit 3'", 1);
+    auto started = backend.startApplication("sh -c 'exit 3'", 1);
     pid_t pid = static_cast<pid_t>(started->processId());
     ASSERT_GT(pid, 0);
     // No zombie left: the notifier fires when the child exits and it is reaped then.
@@ -24,8 +24,8 @@ TEST_F(BackendProcess, ExitedChildIsReapedWhileWeRun) {
 }
 
 TEST_F(BackendProcess, TerminateEndsExactlyOurChild) {
-    auto started = backend.startProgram("sleep 30", 1);
-    auto other = backend.startProgram("sleep 30", 1);
+    auto started = backend.startApplication("sleep 30", 1);
+    auto other = backend.startApplication("sleep 30", 1);
     pid_t pid = static_cast<pid_t>(started->processId());
     pid_t otherPid = static_cast<pid_t>(other->processId());
     ASSERT_TRUE(running(pid));
@@ -37,9 +37,9 @@ TEST_F(BackendProcess, TerminateEndsExactlyOurChild) {
 }
 
 TEST_F(BackendProcess, StartErrorsAreRuntimeErrors) {
-    EXPECT_THROW(backend.startProgram("", 1), runtime::Error);
+    EXPECT_THROW(backend.startApplication("", 1), runtime::Error);
     try {
-        backend.startProgram("porvane-no-such-program-here", 1);
+        backend.startApplication("porvane-no-such-program-here", 1);
         FAIL() << "no error";
     } catch (const runtime::Error& e) {
         EXPECT_EQ(e.number, 53);

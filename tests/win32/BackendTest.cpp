@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Win32TestSupport.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace {

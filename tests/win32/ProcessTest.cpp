@@ -1,4 +1,4 @@
-// Started programs: CreateProcessW with the kept process handle, terminate() through that
+// Started applications: CreateProcessW with the kept process handle, terminate() through that
 // handle only, and the error numbers of the failures.
 
 #include <windows.h>
@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "Win32TestSupport.h"
-#include "runtime/CommandLine.h"
 #include "runtime/Error.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/CommandLine.h"
+#include "runtime/system/win32/WideText.h"
 #include "runtime/win32/Win32Backend.h"
 
 namespace {
@@ -37,7 +37,7 @@ class ProcessTest : public ::testing::Test {
     }
     int errorOf(const std::string& line, int style = 1) {
         try {
-            backend.startProgram(line, style);
+            backend.startApplication(line, style);
         } catch (const runtime::Error& e) {
             return e.number;
         }
@@ -51,7 +51,7 @@ class ProcessTest : public ::testing::Test {
 };
 
 TEST_F(ProcessTest, StartsTheProgramAndTerminatesItThroughTheKeptHandle) {
-    auto started = backend.startProgram(helperLine(), 1);
+    auto started = backend.startApplication(helperLine(), 1);
     ASSERT_TRUE(waitForPid());
     EXPECT_EQ(std::to_string(started->processId()), win32_test::readFile(pidFile));
     EXPECT_FALSE(heartbeatStopped());
@@ -70,7 +70,7 @@ TEST_F(ProcessTest, StartsTheProgramAndTerminatesItThroughTheKeptHandle) {
 }
 
 TEST_F(ProcessTest, AProgramThatEndedIsLeftAlone) {
-    auto started = backend.startProgram(helperLine(L" 0 7"), 1);
+    auto started = backend.startApplication(helperLine(L" 0 7"), 1);
     ASSERT_TRUE(waitForPid());
     HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
                              static_cast<DWORD>(started->processId()));
@@ -99,7 +99,7 @@ TEST_F(ProcessTest, LettingGoEndsTheApplicationOnlyWhenSetTo) {
         SCOPED_TRACE(row.name);
         ::DeleteFileW(pidFile.c_str());
         // A launcher, so the helper runs in a process the started one brought about.
-        auto started = backend.startProgram("cmd.exe /c start \"\" " + helperLine(), 1);
+        auto started = backend.startApplication("cmd.exe /c start \"\" " + helperLine(), 1);
         ASSERT_TRUE(waitForPid());
         for (bool ends : row.settings) {
             started->setEndsWithProgram(ends);
@@ -152,7 +152,7 @@ TEST_F(ProcessTest, LookUpPredictsWhatStartingDoesAndNamesTheProgram) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         try {
-            runtime::ProgramLookup found = runtime::lookUpProgram(row.line);
+            runtime::ApplicationLookup found = runtime::lookUpApplication(row.line);
             EXPECT_EQ(row.error, 0);
             EXPECT_TRUE(found.path.ends_with(row.program)) << found.path;
         } catch (const runtime::Error& e) {

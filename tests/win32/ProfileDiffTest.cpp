@@ -10,8 +10,8 @@
 
 #include "ProfileCases.h"
 #include "Win32TestSupport.h"
-#include "runtime/Profile.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
+#include "settings/Profile.h"
 #include "text/Utf8.h"
 
 namespace profile_cases {

@@ -1,4 +1,4 @@
-#include "runtime/Profile.h"
+#include "settings/Profile.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "runtime/posix/Keeper.h"
+#include "app/keeper/Keeper.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -17,7 +17,7 @@
 #include <set>
 
 #include "runtime/Error.h"
-#include "runtime/posix/Process.h"
+#include "runtime/system/posix/Process.h"
 
 namespace runtime::posix {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/posix/SignalPipe.h"
+#include "runtime/system/posix/SignalPipe.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/posix/Process.h"
+#include "runtime/system/posix/Process.h"
 
 namespace runtime::posix {
 

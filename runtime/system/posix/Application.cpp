@@ -1,4 +1,4 @@
-#include "runtime/posix/Application.h"
+#include "runtime/system/posix/Application.h"
 
 #include <errno.h>
 #include <sys/socket.h>
@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "runtime/Error.h"
-#include "runtime/NativeFiles.h"
-#include "runtime/posix/Keeper.h"
+#include "runtime/system/NativeFiles.h"
+#include "runtime/system/posix/Keeper.h"
 
 namespace runtime::posix {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
 
 #include "text/Utf8.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 
 #include <unistd.h>
 

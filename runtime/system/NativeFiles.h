@@ -1,6 +1,6 @@
 #pragma once
 // The few file services that differ between systems, one implementation per system
-// (runtime/posix/NativeFiles.cpp, runtime/win32/NativeFiles.cpp). Paths are UTF-8.
+// (runtime/system/posix/NativeFiles.cpp, runtime/system/win32/NativeFiles.cpp). Paths are UTF-8.
 
 #include <cstdio>
 #include <string>

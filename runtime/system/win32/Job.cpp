@@ -1,4 +1,4 @@
-#include "runtime/win32/Job.h"
+#include "runtime/system/win32/Job.h"
 
 namespace runtime::win32 {
 

@@ -1,4 +1,4 @@
-#include "runtime/posix/Process.h"
+#include "runtime/system/posix/Process.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #pragma once
 // What a command line would start, found by the platform's own rules without starting anything:
 // the settings checker says this before the gate ever runs. One implementation per system
-// (runtime/posix/CommandLine.cpp, runtime/win32/CommandLine.cpp).
+// (runtime/system/posix/CommandLine.cpp, runtime/system/win32/CommandLine.cpp).
 
 #include <string>
 #include <string_view>
@@ -9,7 +9,7 @@
 
 namespace runtime {
 
-struct ProgramLookup {
+struct ApplicationLookup {
     std::string program;                 // the program as parsed from the command line
     std::string path;                    // the file that would be started
     std::vector<std::string> arguments;  // the words after the program (Windows: one string)
@@ -18,6 +18,6 @@ struct ProgramLookup {
 // Finds the program of a command line as starting it would. Throws runtime::Error as starting
 // it would: 5 for an empty line or one the quoting rules reject, 53 when the program does not
 // exist, 70 when it may not be run; the error's detail names the program as parsed.
-ProgramLookup lookUpProgram(std::string_view commandLine);
+ApplicationLookup lookUpApplication(std::string_view commandLine);
 
 }  // namespace runtime

@@ -1,4 +1,4 @@
-#include "runtime/NativeFiles.h"
+#include "runtime/system/NativeFiles.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "runtime/Files.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/WideText.h"
 
 namespace runtime {
 

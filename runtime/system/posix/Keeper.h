@@ -13,11 +13,7 @@
 // The keeper ends when it was told to end the application, when the gate has gone, or when no
 // process of the application is left.
 
-#include <sys/types.h>
-
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace runtime::posix {
 
@@ -37,17 +33,5 @@ enum KeeperCommand : char {
     kDisarm = 'D',  // leave it running if the gate goes
     kEndNow = 'K',  // end the application now
 };
-
-// The keeper's main: starts `words` and serves the gate on kKeeperSocket until one of the ends
-// above. Returns the keeper's exit status: 0, or 2 when descriptor 3 is no socket (someone ran
-// it by hand).
-int runKeeper(const std::vector<std::string>& words);
-
-// Ends every process below this one: kills its children, reaps them, and goes on with the
-// orphans that their deaths re-parent to it (this process being their subreaper) until none is
-// left. Only our own children are ever signalled: a child that has not been reaped keeps its
-// id, so no other process can be reached through it. A child that refuses the signal (one that
-// gained privileges) is left where it is.
-void endDescendants();
 
 }  // namespace runtime::posix

@@ -1,4 +1,4 @@
-#include "runtime/CommandLine.h"
+#include "runtime/system/CommandLine.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "runtime/Error.h"
-#include "runtime/posix/Process.h"
+#include "runtime/system/posix/Process.h"
 
 namespace runtime {
 namespace {
@@ -36,9 +36,9 @@ int execError(const std::string& path) {
 
 }  // namespace
 
-ProgramLookup lookUpProgram(std::string_view commandLine) {
+ApplicationLookup lookUpApplication(std::string_view commandLine) {
     std::vector<std::string> words = posix::splitCommandLine(commandLine);
-    ProgramLookup found;
+    ApplicationLookup found;
     found.program = words.front();
     found.arguments.assign(words.begin() + 1, words.end());
     int error = ENOENT;

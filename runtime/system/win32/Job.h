@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "runtime/win32/Scoped.h"
+#include "runtime/system/win32/Scoped.h"
 
 namespace runtime::win32 {
 

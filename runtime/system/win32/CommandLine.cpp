@@ -1,10 +1,10 @@
-#include "runtime/CommandLine.h"
+#include "runtime/system/CommandLine.h"
 
 #include <windows.h>
 
 #include "runtime/Error.h"
-#include "runtime/win32/CommandLine.h"
-#include "runtime/win32/WideText.h"
+#include "runtime/system/win32/CommandLine.h"
+#include "runtime/system/win32/WideText.h"
 
 namespace runtime {
 namespace win32 {
@@ -57,14 +57,14 @@ bool isExecutableImage(const std::wstring& path) {
 }  // namespace
 }  // namespace win32
 
-ProgramLookup lookUpProgram(std::string_view commandLine) {
+ApplicationLookup lookUpApplication(std::string_view commandLine) {
     std::wstring line = win32::widen(commandLine);
     std::size_t first = line.find_first_not_of(L" \t");
     if (first == std::wstring::npos) {
         throw makeError(kInvalidProcedureCall);
     }
     std::wstring_view rest = std::wstring_view(line).substr(first);
-    ProgramLookup found;
+    ApplicationLookup found;
     std::wstring_view arguments;
     if (rest.front() == L'"') {
         std::wstring_view program = win32::programOf(rest);
