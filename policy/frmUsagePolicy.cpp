@@ -145,7 +145,6 @@ void frmUsagePolicy::tmrClose_Timer() {
         EndForTime();
         return;
     }
-    ShowTimeLeft(left);
     // Every reminder that is due now (several when the session began shorter than them) brings
     // the one warning. Largest first, the due ones lead the list.
     auto notDue = std::ranges::find_if(vWarnSeconds, [left](std::int32_t w) { return w < left; });
@@ -153,6 +152,7 @@ void frmUsagePolicy::tmrClose_Timer() {
         vWarnSeconds.erase(vWarnSeconds.begin(), notDue);
         ShowWarning();
     }
+    ShowTimeLeft(left);
 }
 
 std::optional<std::int64_t> frmUsagePolicy::SecondsLeft() const {
@@ -206,7 +206,6 @@ void frmUsagePolicy::ShowWarning() {
     if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
         countdown->ZOrder();
     }
-    ShowTimeLeft(SecondsLeft().value_or(0));
 }
 
 void frmUsagePolicy::Form_Unload() {
