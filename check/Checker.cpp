@@ -237,8 +237,8 @@ class Checker {
     }
 
     bool timeLimit() const {
-        return policy::hasTimeLimit(report_.setting(settings::key::ClosePorvaneInSeconds).number,
-                                    report_.setting(settings::key::CloseAt).timeOfDay.has_value());
+        return policy::hasTimeLimit(report_.value(settings::key::ClosePorvaneInSeconds),
+                                    report_.value(settings::key::CloseAt).has_value());
     }
 
     static std::string neutralValue(KeyType type) {

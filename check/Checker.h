@@ -53,6 +53,17 @@ struct Report {
     std::optional<runtime::ApplicationLookup> program;  // what Agree starts, when it can
 
     const Setting& setting(const KeySpec& key) const;
+    // The value the gate will use, of the key's own type.
+    const std::string& value(const settings::StringKey& key) const { return setting(key).text; }
+    bool value(const settings::BooleanKey& key) const { return setting(key).flag; }
+    std::int32_t value(const settings::LongKey& key) const { return setting(key).number; }
+    std::int32_t value(const settings::IntegerKey& key) const { return setting(key).number; }
+    const std::vector<std::int32_t>& value(const settings::SecondsListKey& key) const {
+        return setting(key).seconds;
+    }
+    const std::optional<std::int32_t>& value(const settings::TimeOfDayKey& key) const {
+        return setting(key).timeOfDay;
+    }
 };
 
 // What the checker may ask of the system. The real one reads files and searches for programs;

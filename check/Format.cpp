@@ -96,8 +96,8 @@ std::string inWords(const std::vector<std::int32_t>& seconds) {
 // The session's time in words: "ends after 60 minutes, at 21:45 at the latest; reminders at 10,
 // 5 and 1 minutes; the time left is shown". Empty without a time limit.
 std::string sessionTime(const Report& report) {
-    std::int32_t seconds = report.setting(settings::key::ClosePorvaneInSeconds).number;
-    std::optional<std::int32_t> closeAt = report.setting(settings::key::CloseAt).timeOfDay;
+    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
+    std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
     if (!policy::hasTimeLimit(seconds, closeAt.has_value())) {
         return {};
     }
@@ -111,7 +111,7 @@ std::string sessionTime(const Report& report) {
     }
     // With the seconds limit alone, the reminders that can come are known.
     std::vector<std::int32_t> reminders;
-    for (std::int32_t w : report.setting(settings::key::WarnBeforeSeconds).seconds) {
+    for (std::int32_t w : report.value(settings::key::WarnBeforeSeconds)) {
         if (closeAt || policy::everWarns(seconds, w)) {
             reminders.push_back(w);
         }
@@ -120,18 +120,18 @@ std::string sessionTime(const Report& report) {
         text +=
             (reminders.size() == 1 ? "; a reminder at " : "; reminders at ") + inWords(reminders);
     }
-    if (report.setting(settings::key::ShowTimeLeft).flag) {
+    if (report.value(settings::key::ShowTimeLeft)) {
         text += "; the time left is shown";
     }
     return text;
 }
 
 std::string afterAgree(const Report& report) {
-    std::int32_t seconds = report.setting(settings::key::ClosePorvaneInSeconds).number;
+    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
     std::int32_t tick = policy::closingTick(seconds);
-    std::optional<std::int32_t> closeAt = report.setting(settings::key::CloseAt).timeOfDay;
+    std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
     std::string text;
-    if (report.setting(settings::key::ClosePorvaneAfterAgree).flag) {
+    if (report.value(settings::key::ClosePorvaneAfterAgree)) {
         text = "the policy window closes at once";
     } else if (tick != 0) {
         // A negative number is said as what it does.
@@ -144,12 +144,12 @@ std::string afterAgree(const Report& report) {
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
-    if (report.setting(settings::key::ShowCloseDialog).flag) {
-        text += ", the closing notice " + quoted(report.setting(settings::key::CloseTitle).text) +
-                " is shown";
+    if (report.value(settings::key::ShowCloseDialog)) {
+        text +=
+            ", the closing notice " + quoted(report.value(settings::key::CloseTitle)) + " is shown";
     }
-    bool timed = !report.setting(settings::key::ClosePorvaneAfterAgree).flag;
-    text += report.setting(settings::key::CloseApplicationOnClose).flag
+    bool timed = !report.value(settings::key::ClosePorvaneAfterAgree);
+    text += report.value(settings::key::CloseApplicationOnClose)
                 ? std::string(", and the whole application (every process it started) is ended ") +
                       (timed ? "as the time is up, before any notice, and whenever the gate ends"
                              : "when the gate ends") +
@@ -223,16 +223,16 @@ std::string formatText(const Report& report) {
     for (const Problem& problem : report.problems) {
         out += location(report, problem) + problem.message + "\n";
     }
-    std::string title = report.setting(settings::key::FormCaption).text;
+    std::string title = report.value(settings::key::FormCaption);
     out += "What the gate will do with " + report.file + ":\n";
     out += "  policy window: title " + quoted(title) + ", buttons " +
-           quoted(report.setting(settings::key::DisagreeCaption).text) + " and " +
-           quoted(report.setting(settings::key::AgreeCaption).text) + "\n";
+           quoted(report.value(settings::key::DisagreeCaption)) + " and " +
+           quoted(report.value(settings::key::AgreeCaption)) + "\n";
     out += "  size in pixels: " +
-           size(report.setting(settings::key::PolicyWidth).number,
+           size(report.value(settings::key::PolicyWidth),
                 policy::designedPixels(policy::kClientWidth)) +
            " wide, " +
-           size(report.setting(settings::key::PolicyHeight).number,
+           size(report.value(settings::key::PolicyHeight),
                 policy::designedPixels(policy::kClientHeight)) +
            " high\n";
     out += "  policy: " +

@@ -7,6 +7,6 @@
 namespace key = settings::key;
 
 void dlgClosing::Form_Load() {
-    setCaption(GetIniString(sIniFile, key::CloseTitle.section, key::CloseTitle.name, ""));
-    lblText.setCaption(GetIniString(sIniFile, key::CloseText.section, key::CloseText.name, ""));
+    setCaption(GetIniString(sIniFile, key::CloseTitle));
+    lblText.setCaption(GetIniString(sIniFile, key::CloseText));
 }

@@ -51,31 +51,27 @@ void frmUsagePolicy::Form_Load() {
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
-    setCaption(GetIniString(sIniFile, key::FormCaption.section, key::FormCaption.name, ""));
-    cmdDisagree.setCaption(
-        GetIniString(sIniFile, key::DisagreeCaption.section, key::DisagreeCaption.name, ""));
-    cmdAgree.setCaption(
-        GetIniString(sIniFile, key::AgreeCaption.section, key::AgreeCaption.name, ""));
+    setCaption(GetIniString(sIniFile, key::FormCaption));
+    cmdDisagree.setCaption(GetIniString(sIniFile, key::DisagreeCaption));
+    cmdAgree.setCaption(GetIniString(sIniFile, key::AgreeCaption));
 
     // A relative policy path means a file beside the settings, wherever we were started from.
-    std::string policyFile =
-        GetIniString(sIniFile, key::PolicyFile.section, key::PolicyFile.name, "");
+    std::string policyFile = GetIniString(sIniFile, key::PolicyFile);
     rtbPolicy.LoadFile(runtime::resolvePath(runtime::AppPath(), policyFile));
 
     // The configured size is in pixels, the outer size a little larger than asked.
     const float t = static_cast<float>(runtime::TwipsPerPixelX());
     const float extra = static_cast<float>(policy::kExtraPixels) * t;
-    std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth.section, key::PolicyWidth.name, 0);
+    std::int16_t w = GetIniInteger(sIniFile, key::PolicyWidth);
     if (w != 0) {
         setWidth(static_cast<int>(static_cast<float>(w) * t + extra));
     }
-    std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight.section, key::PolicyHeight.name, 0);
+    std::int16_t h = GetIniInteger(sIniFile, key::PolicyHeight);
     if (h != 0) {
         setHeight(static_cast<int>(static_cast<float>(h) * t + extra));
     }
 
-    std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds.section,
-                                key::ClosePorvaneInSeconds.name, 0);
+    std::int32_t s = GetIniLong(sIniFile, key::ClosePorvaneInSeconds);
     if (s != 0) {
         lCloseSeconds = s;
     }
@@ -93,34 +89,28 @@ void frmUsagePolicy::Form_Resize() {
 
 void frmUsagePolicy::cmdAgree_Click() {
     Hide();
-    if (auto closeAt = GetIniTimeOfDay(sIniFile, key::CloseAt.section, key::CloseAt.name)) {
+    if (auto closeAt = GetIniTimeOfDay(sIniFile, key::CloseAt)) {
         vCloseAt = policy::nextClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *closeAt);
     }
     if (policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value())) {
         tmrClose.setEnabled(true);
         // What time shows the user means something only with a time limit, so a bad value
         // there cannot interrupt a session without one.
-        vWarnSeconds = GetIniSecondsList(sIniFile, key::WarnBeforeSeconds.section,
-                                         key::WarnBeforeSeconds.name);
-        sWarnTitle = GetIniString(sIniFile, key::WarnTitle.section, key::WarnTitle.name, "");
-        sWarnText = GetIniString(sIniFile, key::WarnText.section, key::WarnText.name, "");
-        bShowTimeLeft =
-            GetIniBoolean(sIniFile, key::ShowTimeLeft.section, key::ShowTimeLeft.name, false);
-        sTimeLeftTitle =
-            GetIniString(sIniFile, key::TimeLeftTitle.section, key::TimeLeftTitle.name, "");
+        vWarnSeconds = GetIniSecondsList(sIniFile, key::WarnBeforeSeconds);
+        sWarnTitle = GetIniString(sIniFile, key::WarnTitle);
+        sWarnText = GetIniString(sIniFile, key::WarnText);
+        bShowTimeLeft = GetIniBoolean(sIniFile, key::ShowTimeLeft);
+        sTimeLeftTitle = GetIniString(sIniFile, key::TimeLeftTitle);
     }
-    std::string c = GetIniString(sIniFile, key::Application.section, key::Application.name, "");
+    std::string c = GetIniString(sIniFile, key::Application);
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
     vTaskId = static_cast<double>(oStartedApp->processId());
     // A program that is killed or crashes never reaches its end step, so the time limit is
     // armed now, from the setting as it reads at this moment; the end step reads it again and
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
-    oStartedApp->setEndsWithProgram(settings::quietBoolean(
-        sIniFile, key::CloseApplicationOnClose.section, key::CloseApplicationOnClose.name));
-    bool closeNow = GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree.section,
-                                  key::ClosePorvaneAfterAgree.name, false);
-    if (closeNow) {
+    oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
+    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree)) {
         Unload();
     } else if (bShowTimeLeft) {
         frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
@@ -183,8 +173,7 @@ void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
 void frmUsagePolicy::EndForTime() {
     tmrClose.setEnabled(false);
     bTimeUp = true;
-    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                                     key::CloseApplicationOnClose.name, false)) {
+    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
         bAppEndedForTime = true;
     }
@@ -217,7 +206,7 @@ void frmUsagePolicy::Form_Unload() {
     if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
         countdown->Unload();
     }
-    if (GetIniBoolean(sIniFile, key::ShowCloseDialog.section, key::ShowCloseDialog.name, false)) {
+    if (GetIniBoolean(sIniFile, key::ShowCloseDialog)) {
         runtime::defaultInstance<dlgClosing>().Show();
     }
 }
@@ -232,8 +221,7 @@ void frmUsagePolicy::CloseApplication() {
     if (!oStartedApp || bAppEndedForTime) {
         return;
     }
-    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose.section,
-                       key::CloseApplicationOnClose.name, false)) {
+    if (!GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         // The application outlives us, as the setting now says, whatever Agree armed.
         oStartedApp->setEndsWithProgram(false);
         return;

@@ -1,6 +1,8 @@
 #include "settings/Keys.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "runtime/system/NativeFiles.h"
 #include "settings/Profile.h"
@@ -9,29 +11,30 @@
 namespace settings {
 namespace {
 
-constexpr std::array kKeys{
-    key::FormCaption,
-    key::DisagreeCaption,
-    key::AgreeCaption,
-    key::PolicyFile,
-    key::PolicyWidth,
-    key::PolicyHeight,
-    key::Application,
-    key::ClosePorvaneAfterAgree,
-    key::ClosePorvaneInSeconds,
-    key::CloseApplicationOnClose,
-    key::CloseAt,
-    key::ShowCloseDialog,
-    key::CloseTitle,
-    key::CloseText,
-    key::WarnBeforeSeconds,
-    key::WarnTitle,
-    key::WarnText,
-    key::ShowTimeLeft,
-    key::TimeLeftTitle,
-};
+#define PORVANE_KEY_SPEC(section, name, type, addition) key::name,
+constexpr KeySpec kKeys[] = {PORVANE_SETTINGS_KEYS(PORVANE_KEY_SPEC)};
+#undef PORVANE_KEY_SPEC
 
-constexpr std::array kSections{kGeneral, kApplication, kClosing};
+// The table's sections in its order, each once.
+constexpr std::size_t kSectionCount = [] {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        count += std::none_of(kKeys, kKeys + i,
+                              [&](const KeySpec& k) { return k.section == kKeys[i].section; });
+    }
+    return count;
+}();
+
+constexpr auto kSections = [] {
+    std::array<std::string_view, kSectionCount> sections{};
+    auto end = sections.begin();
+    for (const KeySpec& k : kKeys) {
+        if (std::find(sections.begin(), end, k.section) == end) {
+            *end++ = k.section;
+        }
+    }
+    return sections;
+}();
 
 bool same(std::string_view a, std::string_view b) {
     return runtime::sameProfileName(text::utf8ToUtf16(a), text::utf8ToUtf16(b));

@@ -69,19 +69,19 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
     });
 }
 
-std::vector<std::int32_t> GetIniSecondsList(std::string_view sFile, std::string_view sSection,
-                                            std::string_view sKey) {
-    return guarded<std::vector<std::int32_t>>(sSection, sKey, {}, [&] {
-        std::string s = GetIniString(sFile, sSection, sKey, "");
+std::vector<std::int32_t> GetIniSecondsList(std::string_view sFile,
+                                            const settings::SecondsListKey& key) {
+    return guarded<std::vector<std::int32_t>>(key.section, key.name, {}, [&] {
+        std::string s = GetIniString(sFile, key.section, key.name, "");
         return s.empty() ? std::vector<std::int32_t>{} : settings::toSecondsList(s);
     });
 }
 
-std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile, std::string_view sSection,
-                                            std::string_view sKey) {
+std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile,
+                                            const settings::TimeOfDayKey& key) {
     return guarded<std::optional<std::int32_t>>(
-        sSection, sKey, std::nullopt, [&]() -> std::optional<std::int32_t> {
-            std::string s = GetIniString(sFile, sSection, sKey, "");
+        key.section, key.name, std::nullopt, [&]() -> std::optional<std::int32_t> {
+            std::string s = GetIniString(sFile, key.section, key.name, "");
             if (s.empty()) {
                 return std::nullopt;
             }
@@ -89,9 +89,9 @@ std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile, std::string_
         });
 }
 
-bool settings::quietBoolean(std::string_view file, std::string_view section, std::string_view key) {
+bool settings::quietBoolean(std::string_view file, const BooleanKey& key) {
     try {
-        std::string s = readString(file, section, key, "");
+        std::string s = readString(file, key.section, key.name, "");
         return !s.empty() && toBoolean(s);
     } catch (const runtime::Error&) {
     } catch (const std::exception&) {

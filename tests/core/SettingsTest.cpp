@@ -13,6 +13,24 @@ namespace {
 using runtime::MessageIcon;
 using runtime::headless::MessageBoxRecord;
 
+// Each key of the table is taken by exactly the reader of its declared type: reading it with
+// another reader does not compile.
+template <class K>
+constexpr int readersTaking() {
+    return int(requires(const K& k) { GetIniString("", k); }) +
+           int(requires(const K& k) { GetIniBoolean("", k); }) +
+           int(requires(const K& k) { GetIniLong("", k); }) +
+           int(requires(const K& k) { GetIniInteger("", k); }) +
+           int(requires(const K& k) { GetIniSecondsList("", k); }) +
+           int(requires(const K& k) { GetIniTimeOfDay("", k); });
+}
+#define PORVANE_ONE_READER(section, name, type, addition)                      \
+    static_assert(readersTaking<decltype(settings::key::name)>() == 1, #name); \
+    static_assert(                                                             \
+        requires { GetIni##type("", settings::key::name); }, #name);
+PORVANE_SETTINGS_KEYS(PORVANE_ONE_READER)
+#undef PORVANE_ONE_READER
+
 class SettingsReaders : public testing_support::ProgramTest {
   protected:
     const std::vector<MessageBoxRecord>& notices() const { return backend().messageBoxes(); }
