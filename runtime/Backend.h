@@ -1,9 +1,9 @@
 #pragma once
 // The platform table: everything native that a backend provides, grouped by concern. The rules
 // of the forms runtime (which forms are loaded, when the program ends, the no-overlap guard,
-// twips) live in Program and Form; a backend only does native things and reports events back
-// through the sinks below. All geometry here is in pixels, all text UTF-8; the forms never give
-// a negative size.
+// twips, tab order) live in Program and Form; a backend only does native things and reports events
+// back through the sinks below. All geometry here is in pixels, all text UTF-8; the forms never
+// give a negative size.
 
 #include <cstdint>
 #include <memory>
@@ -45,6 +45,11 @@ constexpr PixelRect inCornerOf(const PixelRect& workArea, PixelSize outer) {
     };
     return {end(workArea.left, workArea.width, outer.width),
             end(workArea.top, workArea.height, outer.height), outer.width, outer.height};
+}
+
+// Twips per pixel at a resolution in dots per inch; 15 (96 dots per inch) for none.
+constexpr double twipsPerPixelAt(double dotsPerInch) {
+    return dotsPerInch > 0 ? 1440.0 / dotsPerInch : 15.0;
 }
 
 // ---- events, reported by a backend ----------------------------------------------------------
@@ -128,7 +133,6 @@ struct ControlSpec {
     int id = 0;  // reported back in WindowEvents::clicked
     std::string text;
     PixelRect bounds;  // in the window's client area
-    int tabIndex = 0;
 };
 
 class NativeControl {
@@ -144,6 +148,8 @@ class NativeControl {
 class NativeWindow {
   public:
     virtual ~NativeWindow() = default;
+    // The runtime creates a window's controls in tab order: each new control goes last in the
+    // window's keyboard order.
     virtual std::unique_ptr<NativeControl> createControl(const ControlSpec& params) = 0;
     virtual void setTitle(std::string_view title) = 0;
     // Shows the window and gives the focus to the control with this id; a Notice keeps that
@@ -206,8 +212,11 @@ class Backend {
     // environment
     // The running executable's folder, UTF-8.
     virtual std::string executableDirectory() = 0;
-    // 1440 divided by the screen's logical dots per inch, horizontally.
-    virtual double twipsPerPixelX() = 0;
+    // The screen's logical dots per inch, horizontally; 0 when the system cannot say.
+    virtual double logicalDpiX() = 0;
+    // Twips per pixel at that resolution (1440 twips to the inch); 96 dots per inch when the
+    // system cannot say. The runtime's rule, the same for every backend.
+    double twipsPerPixelX() { return twipsPerPixelAt(logicalDpiX()); }
 
     // The wall clock: milliseconds since 1970-01-01 00:00 UTC. It may jump when the clock is
     // set; timers count elapsed time and do not.

@@ -79,8 +79,8 @@ void Control::attach(NativeWindow& window, double twipsPerPixel) {
     twipsPerPixel_ = twipsPerPixel;
     text_ = designText_;
     bounds_ = designBounds_;
-    native_ = window.createControl(
-        ControlSpec{kind_, id_, text_, toPixels(bounds_, twipsPerPixel_), tabIndex_});
+    native_ =
+        window.createControl(ControlSpec{kind_, id_, text_, toPixels(bounds_, twipsPerPixel_)});
 }
 
 void Control::detach() {
@@ -172,7 +172,12 @@ Form::Form(FormDesign design) : design_(std::move(design)), caption_(design_.cap
 Form::~Form() = default;
 
 int Form::addControl(Control& control) {
-    controls_.push_back(&control);
+    // Kept in tab order, ties in the order of creation: the window is built in this order, so a
+    // backend only appends each control to its window's keyboard order.
+    auto after = std::upper_bound(
+        controls_.begin(), controls_.end(), control.tabIndex(),
+        [](int tabIndex, const Control* other) { return tabIndex < other->tabIndex(); });
+    controls_.insert(after, &control);
     return static_cast<int>(controls_.size());
 }
 
@@ -211,16 +216,12 @@ void Form::load() {
 }
 
 Control* Form::firstInTabOrder() const {
-    Control* first = nullptr;
     for (Control* control : controls_) {
-        if (control->kind() == ControlKind::Label) {
-            continue;  // a label never takes the focus
-        }
-        if (first == nullptr || control->tabIndex() < first->tabIndex()) {
-            first = control;
+        if (control->kind() != ControlKind::Label) {  // a label never takes the focus
+            return control;
         }
     }
-    return first;
+    return nullptr;
 }
 
 void Form::Show() {

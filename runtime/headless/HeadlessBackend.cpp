@@ -13,7 +13,7 @@ namespace runtime::headless {
 class HeadlessBackend::Control : public NativeControl {
   public:
     explicit Control(const ControlSpec& params)
-        : state_{params.kind, params.id, params.tabIndex, params.text, params.bounds, {}} {}
+        : state_{params.kind, params.id, params.text, params.bounds, {}} {}
     void setText(std::string_view text) override { state_.text = text; }
     void setBounds(const PixelRect& bounds) override { state_.bounds = bounds; }
     void setDocument(std::string_view bytes) override { state_.document = bytes; }

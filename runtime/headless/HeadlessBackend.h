@@ -20,7 +20,6 @@ class HeadlessBackend;
 struct ControlState {
     ControlKind kind = ControlKind::Button;
     int id = 0;
-    int tabIndex = 0;
     std::string text;
     PixelRect bounds;
     std::string document;  // rich-text controls: the bytes last shown
@@ -39,7 +38,17 @@ struct WindowState {
     int focusedControlId = 0;
     // The window became the active one when it was shown (a Notice never does).
     bool activated = false;
-    std::vector<ControlState*> controls;
+    std::vector<ControlState*> controls;  // in the order created: the runtime's tab order
+
+    // The control with this id (a form's control's id()); null when there is none.
+    const ControlState* control(int id) const {
+        for (const ControlState* c : controls) {
+            if (c->id == id) {
+                return c;
+            }
+        }
+        return nullptr;
+    }
 };
 
 struct MessageBoxRecord {
@@ -67,7 +76,7 @@ class HeadlessBackend : public Backend {
 
     // ---- set-up ----
     void setExecutableDirectory(std::string dir) { exeDir_ = std::move(dir); }
-    void setTwipsPerPixel(double tpp) { twipsPerPixel_ = tpp; }
+    void setTwipsPerPixel(double tpp) { dotsPerInch_ = 1440.0 / tpp; }
     // The frame a window of this kind gets around its client area, in pixels.
     struct Frame {
         int left = 0, top = 0, right = 0, bottom = 0;
@@ -117,7 +126,7 @@ class HeadlessBackend : public Backend {
 
     // ---- Backend ----
     std::string executableDirectory() override { return exeDir_; }
-    double twipsPerPixelX() override { return twipsPerPixel_; }
+    double logicalDpiX() override { return dotsPerInch_; }
     std::int64_t wallClockMs() override { return wallAtZero_ + now_; }
     std::int32_t utcOffsetAt(std::int64_t utcSeconds) override {
         return timeZone ? timeZone(utcSeconds) : 0;
@@ -151,7 +160,7 @@ class HeadlessBackend : public Backend {
     ProcessRecord* processById(std::int64_t pid, std::int64_t generation);
 
     std::string exeDir_ = "/porvane";
-    double twipsPerPixel_ = 15.0;
+    double dotsPerInch_ = 96.0;
     Frame frames_[4] = {{3, 20, 3, 3}, {3, 26, 3, 3}, {3, 26, 3, 3}, {3, 20, 3, 3}};
     std::int64_t now_ = 0;
     std::int64_t wallAtZero_ = 0;

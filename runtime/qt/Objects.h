@@ -105,7 +105,6 @@ class Window : public NativeWindow {
     void placeNow();
     // Places the window again once the frame is known, for a moment after it was mapped.
     void placeWhenFramed();
-    void applyTabOrder();
 
     QtBackend& backend_;
     WindowEvents& events_;
@@ -118,7 +117,6 @@ class Window : public NativeWindow {
     bool clickFocusOnly_ = false;
     bool inCorner_ = false;
     std::map<int, QPointer<QWidget>> controls_;
-    std::vector<std::pair<int, QPointer<QWidget>>> tabOrder_;
 };
 
 class Timer : public NativeTimer {

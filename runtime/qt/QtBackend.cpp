@@ -79,10 +79,9 @@ std::string QtBackend::executableDirectory() {
     return runtime::executableDirectory();
 }
 
-double QtBackend::twipsPerPixelX() {
+double QtBackend::logicalDpiX() {
     QScreen* screen = QGuiApplication::primaryScreen();
-    double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
+    return screen != nullptr ? screen->logicalDotsPerInchX() : 0.0;
 }
 
 std::int64_t QtBackend::wallClockMs() {

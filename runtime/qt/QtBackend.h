@@ -56,7 +56,7 @@ class QtBackend : public Backend {
     // ---- Backend ----
     // QtBackend.cpp
     std::string executableDirectory() override;
-    double twipsPerPixelX() override;
+    double logicalDpiX() override;
     // The system clock and the local time zone, through QDateTime.
     std::int64_t wallClockMs() override;
     std::int32_t utcOffsetAt(std::int64_t utcSeconds) override;

@@ -113,7 +113,8 @@ std::unique_ptr<NativeControl> Window::createControl(const ControlSpec& params) 
         case ControlKind::Button: {
             auto* button = new QPushButton(toQString(params.text), widget_);
             // Enter and Space activate the focused button; the first in tab order is the
-            // one focused at start.
+            // one focused at start. Qt's tab order is the order of creation, which is the
+            // runtime's tab order.
             button->setAutoDefault(true);
             if (clickFocusOnly_) {
                 button->setFocusPolicy(Qt::ClickFocus);
@@ -152,8 +153,6 @@ std::unique_ptr<NativeControl> Window::createControl(const ControlSpec& params) 
     widget->show();
     control->widget_ = widget;
     controls_[params.id] = widget;
-    tabOrder_.emplace_back(params.tabIndex, widget);
-    applyTabOrder();
     return control;
 }
 
@@ -312,21 +311,6 @@ void Window::placeNow() {
     PixelRect placed =
         inCorner_ ? inCornerOf(workArea, outerSize()) : centredOn(workArea, outerSize());
     widget_->move(placed.left, placed.top);
-}
-
-void Window::applyTabOrder() {
-    std::stable_sort(tabOrder_.begin(), tabOrder_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    QWidget* previous = nullptr;
-    for (auto& [index, widget] : tabOrder_) {
-        if (!widget || widget->focusPolicy() == Qt::NoFocus) {
-            continue;
-        }
-        if (previous != nullptr) {
-            QWidget::setTabOrder(previous, widget);
-        }
-        previous = widget;
-    }
 }
 
 // ---- the top-level widget -------------------------------------------------------------------

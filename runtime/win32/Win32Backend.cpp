@@ -92,8 +92,8 @@ std::string Win32Backend::executableDirectory() {
     return runtime::executableDirectory();
 }
 
-double Win32Backend::twipsPerPixelX() {
-    return 1440.0 / static_cast<double>(systemDpi());
+double Win32Backend::logicalDpiX() {
+    return static_cast<double>(systemDpi());
 }
 
 namespace {

@@ -126,7 +126,7 @@ std::unique_ptr<NativeControl> Win32Backend::Window::createControl(const Control
     if (child == nullptr) {
         fail("CreateWindowExW (control)");
     }
-    auto control = std::make_unique<Control>(*this, child, params.kind, params.id, params.tabIndex);
+    auto control = std::make_unique<Control>(*this, child, params.kind, params.id);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.font_), FALSE);
     if (params.kind == ControlKind::RichText) {
         ::SendMessageW(child, EM_SETEVENTMASK, 0, 0);
@@ -314,17 +314,10 @@ void Win32Backend::Window::makeDefault(HWND button) {
     }
 }
 
-// Z order is tab order: the control goes right after the one with the largest tab index below
-// its own.
+// Z order is tab order, and the runtime creates the controls in tab order: each goes right after
+// the last one.
 void Win32Backend::Window::placeInTabOrder(const Control& control) {
-    HWND after = HWND_TOP;
-    int best = -1;
-    for (Control* other : controls_) {
-        if (other->tabIndex() < control.tabIndex() && other->tabIndex() >= best) {
-            best = other->tabIndex();
-            after = other->hwnd();
-        }
-    }
+    HWND after = controls_.empty() ? HWND_TOP : controls_.back()->hwnd();
     ::SetWindowPos(control.hwnd(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

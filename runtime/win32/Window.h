@@ -15,8 +15,8 @@ constexpr wchar_t kWindowClass[] = L"PorvaneWindow";
 
 class Win32Backend::Control : public NativeControl {
   public:
-    Control(Window& window, HWND hwnd, ControlKind kind, int id, int tabIndex)
-        : window_(&window), hwnd_(hwnd), kind_(kind), id_(id), tabIndex_(tabIndex) {}
+    Control(Window& window, HWND hwnd, ControlKind kind, int id)
+        : window_(&window), hwnd_(hwnd), kind_(kind), id_(id) {}
     ~Control() override;
 
     void setText(std::string_view text) override;
@@ -26,7 +26,6 @@ class Win32Backend::Control : public NativeControl {
     HWND hwnd() const { return hwnd_.get(); }
     ControlKind kind() const { return kind_; }
     int id() const { return id_; }
-    int tabIndex() const { return tabIndex_; }
     // The window went away, and its child windows with it.
     void orphan() {
         window_ = nullptr;
@@ -38,7 +37,6 @@ class Win32Backend::Control : public NativeControl {
     ScopedWindow hwnd_;
     ControlKind kind_;
     int id_;
-    int tabIndex_;
 };
 
 class Win32Backend::Window : public NativeWindow {

@@ -9,6 +9,7 @@
 #include "check/Checker.h"
 #include "check/Cli.h"
 #include "runtime/Error.h"
+#include "tests/support/DesignSize.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -181,15 +182,17 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
     EXPECT_EQ(check::formatText(report),
               "What the gate will do with P.ini:\n"
               "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
-              "  size in pixels: 641 (with the frame) wide, 319 (designed, inside the frame) high\n"
-              "  policy: none, an empty view\n"
-              "  Agree starts: /bin/app (\"app\") without arguments\n"
-              "  after Agree: after 3600 seconds or at 21:45, whichever comes first, the policy "
-              "window closes, the closing notice \"Bye\" is shown, and the whole application "
-              "(every process it started) is ended as the time is up, before any notice, and "
-              "whenever the gate ends, even when the gate is killed\n"
-              "  time: ends after 1 hour, at 21:45 at the latest; reminders at 10, 5 and 1 "
-              "minutes; the time left is shown\n");
+              "  size in pixels: 641 (with the frame) wide, " +
+                  std::to_string(testing_support::kDesignClient.height) +
+                  " (designed, inside the frame) high\n"
+                  "  policy: none, an empty view\n"
+                  "  Agree starts: /bin/app (\"app\") without arguments\n"
+                  "  after Agree: after 3600 seconds or at 21:45, whichever comes first, the "
+                  "policy window closes, the closing notice \"Bye\" is shown, and the whole "
+                  "application (every process it started) is ended as the time is up, before "
+                  "any notice, and whenever the gate ends, even when the gate is killed\n"
+                  "  time: ends after 1 hour, at 21:45 at the latest; reminders at 10, 5 and 1 "
+                  "minutes; the time left is shown\n");
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"problems\":[]", "\"PolicyWidth\":640",
                              "\"ClosePorvaneInSeconds\":3600", "\"CloseAt\":\"21:45\"",

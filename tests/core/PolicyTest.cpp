@@ -9,13 +9,16 @@
 
 #include "TestSupport.h"
 #include "closing/dlgClosing.h"
+#include "closing/dlgWarning.h"
 #include "policy/frmUsagePolicy.h"
 #include "settings/mdlGlobals.h"
+#include "tests/support/DesignSize.h"
 
 namespace {
 
 using runtime::PixelRect;
 using runtime::PixelSize;
+using testing_support::kDesignClient;
 
 constexpr const char* kTitle = "Usage";
 
@@ -92,7 +95,9 @@ TEST_F(Policy, TypicalRunStepByStep) {
     backend().advance(1);
     EXPECT_FALSE(form().Loaded());
     ASSERT_TRUE(noticeShown());
-    EXPECT_EQ(backend().visibleWindow("Goodbye")->controls[0]->text, "Session over.");
+    const auto* notice = backend().visibleWindow("Goodbye");
+    EXPECT_EQ(notice->control(program->existing<dlgClosing>()->lblText.id())->text,
+              "Session over.");
     // (7) The time limit ends the application now: the notice only tells the user, and a user
     // who never presses OK gets no more time.
     EXPECT_TRUE(app()->terminated);
@@ -108,27 +113,30 @@ TEST_F(Policy, NoSettingsFileGivesEmptyTextsDesignSizeAndNoTimedClose) {
     program->start<frmUsagePolicy>();
     const auto* w = backend().visibleWindow("");
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->client, (PixelSize{313, 319}));  // 4695 x 4785 twips at 15
+    EXPECT_EQ(w->client, kDesignClient);  // 4695 x 4785 twips at 15
     EXPECT_EQ(form().cmdAgree.Caption(), "");
     EXPECT_EQ(form().cmdDisagree.Caption(), "");
     EXPECT_EQ(form().lCloseSeconds, 0);
-    EXPECT_EQ(w->controls[0]->document, "") << "an empty policy: an empty view";
+    EXPECT_EQ(w->control(form().rtbPolicy.id())->document, "") << "an empty policy: an empty view";
     EXPECT_TRUE(backend().messageBoxes().empty());
 }
 
 TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
     auto frame = backend().frame(runtime::WindowKind::ToolWindow);
+    const PixelSize design = kDesignClient;
     struct Row {
         const char* name;
         const char* keys;
         PixelSize outer;
     } rows[] = {
-        {"Design", "", {313 + frame.left + frame.right, 319 + frame.top + frame.bottom}},
+        {"Design",
+         "",
+         {design.width + frame.left + frame.right, design.height + frame.top + frame.bottom}},
         {"Both", "PolicyWidth=640\r\nPolicyHeight=480\r\n", {641, 481}},
         {"HeightOnly",
          "PolicyWidth=0\r\nPolicyHeight=480\r\n",
-         {313 + frame.left + frame.right, 481}},
-        {"WidthOnly", "PolicyWidth=640\r\n", {641, 319 + frame.top + frame.bottom}},
+         {design.width + frame.left + frame.right, 481}},
+        {"WidthOnly", "PolicyWidth=640\r\n", {641, design.height + frame.top + frame.bottom}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -141,10 +149,12 @@ TEST_F(Policy, LayoutAtDesignSizeAndConfiguredSizes) {
         // 220 twips under it, Disagree at the left, Agree at the right of the outer width.
         auto px = [](int twips) { return static_cast<int>(std::lround(twips / 15.0)); };
         int viewHeight = w->client.height * 15 - 800;
-        const auto& c = w->controls;  // rtbPolicy, cmdAgree, cmdDisagree
-        EXPECT_EQ(c[0]->bounds, (PixelRect{0, 0, w->client.width, px(viewHeight)})) << "view";
-        EXPECT_EQ(c[2]->bounds, (PixelRect{8, px(viewHeight + 220), 81, 25})) << "Disagree";
-        EXPECT_EQ(c[1]->bounds,
+        auto bounds = [&](const runtime::Control& c) { return w->control(c.id())->bounds; };
+        EXPECT_EQ(bounds(form().rtbPolicy), (PixelRect{0, 0, w->client.width, px(viewHeight)}))
+            << "view";
+        EXPECT_EQ(bounds(form().cmdDisagree), (PixelRect{8, px(viewHeight + 220), 81, 25}))
+            << "Disagree";
+        EXPECT_EQ(bounds(form().cmdAgree),
                   (PixelRect{px(w->outer.width * 15 - 1215 - 220), px(viewHeight + 220), 81, 25}))
             << "Agree";
     }
@@ -159,7 +169,7 @@ TEST_F(Policy, OuterSizeIsOnePixelMoreThanConfiguredAtAnyFactor) {
 TEST_F(Policy, ClientShorterThanTheButtonBandLeavesTheViewAtZeroHeight) {
     startTitled("PolicyHeight=40\r\n");
     EXPECT_EQ(form().rtbPolicy.Height(), 0);
-    EXPECT_EQ(backend().visibleWindow("T")->controls[0]->bounds.height, 0);
+    EXPECT_EQ(backend().visibleWindow("T")->control(form().rtbPolicy.id())->bounds.height, 0);
     EXPECT_EQ(form().cmdDisagree.Top(), 220);
 }
 
@@ -170,7 +180,7 @@ TEST_F(Policy, MalformedSizeShowsTheNoticeAndKeepsTheDesignedWidth) {
     EXPECT_NE(backend().messageBoxes()[1].text.find("Overflow"), std::string::npos);
     const auto* w = backend().visibleWindow("T");
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->client, (PixelSize{313, 319}));
+    EXPECT_EQ(w->client, kDesignClient);
 }
 
 TEST_F(Policy, CloseSecondsAreReadAsStoredOrRounded) {
@@ -292,7 +302,8 @@ TEST_F(Policy, TimeLimitWarning) {
                 EXPECT_FALSE(w->activated) << "the application keeps the keyboard";
                 EXPECT_TRUE(w->centred);
                 EXPECT_EQ(w->client, (PixelSize{402, 115}));
-                EXPECT_EQ(w->controls[0]->text, "Save your work.");
+                EXPECT_EQ(w->control(program->existing<dlgWarning>()->lblText.id())->text,
+                          "Save your work.");
                 EXPECT_TRUE(app()->running);
             }
             wasShown = w != nullptr;
@@ -549,7 +560,8 @@ TEST_F(Policy, TickDueWhileANoticeIsOpenIsDeliveredAfterIt) {
 TEST_F(Policy, PolicyDocumentIsLoadedFromBesideTheSettings) {
     dir.write("policy.rtf", "{\\rtf1 Be nice.}");
     startTitled("PolicyFile=policy.rtf\r\n");
-    EXPECT_EQ(backend().visibleWindow("T")->controls[0]->document, "{\\rtf1 Be nice.}");
+    EXPECT_EQ(backend().visibleWindow("T")->control(form().rtbPolicy.id())->document,
+              "{\\rtf1 Be nice.}");
 }
 
 TEST_F(Policy, MissingOrUnreadablePolicyIsFatalAtStartAndNamesItsPath) {

@@ -99,6 +99,12 @@ TEST_F(Runtime, StartLoadsShowsAndLaysOutTheStartUpForm) {
     EXPECT_EQ(w->client, (runtime::PixelSize{300, 200}));  // 4500 x 3000 twips at 15
     // The lowest tab index that can take the focus: "Hide" (0), not the label.
     EXPECT_EQ(w->focusedControlId, first().hide.id());
+    // The window is built in tab order, whatever the order of declaration.
+    std::vector<std::string> built;
+    for (const auto* control : w->controls) {
+        built.push_back(control->text);
+    }
+    EXPECT_EQ(built, (std::vector<std::string>{"Hide", "Go", "note"}));
     EXPECT_FALSE(program->ended());
 }
 
@@ -265,7 +271,7 @@ TEST_F(Runtime, GeometryFollowsTheScreenFactor) {
     const auto* w = backend().visibleWindow("First");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->client, (runtime::PixelSize{450, 300}));
-    EXPECT_EQ(w->controls[0]->bounds, (runtime::PixelRect{10, 10, 120, 38}));
+    EXPECT_EQ(w->control(first().go.id())->bounds, (runtime::PixelRect{10, 10, 120, 38}));
     EXPECT_EQ(first().ScaleWidth(), 4500);
     auto frame = backend().frame(runtime::WindowKind::ToolWindow);
     EXPECT_EQ(first().Width(), (450 + frame.left + frame.right) * 10);
@@ -290,7 +296,7 @@ TEST_F(Runtime, NegativeControlSizesStayAtZero) {
     startFirst();
     first().note.setHeight(-500);
     EXPECT_EQ(first().note.Height(), 0);
-    EXPECT_EQ(backend().visibleWindow("First")->controls[2]->bounds.height, 0);
+    EXPECT_EQ(backend().visibleWindow("First")->control(first().note.id())->bounds.height, 0);
 }
 
 }  // namespace

@@ -24,10 +24,11 @@ constexpr int readersTaking() {
            int(requires(const K& k) { GetIniSecondsList("", k); }) +
            int(requires(const K& k) { GetIniTimeOfDay("", k); });
 }
-#define PORVANE_ONE_READER(section, name, type, addition)                      \
+// clang-format off
+#define PORVANE_ONE_READER(section, name, type, addition) \
     static_assert(readersTaking<decltype(settings::key::name)>() == 1, #name); \
-    static_assert(                                                             \
-        requires { GetIni##type("", settings::key::name); }, #name);
+    static_assert(requires { GetIni##type("", settings::key::name); }, #name);
+// clang-format on
 PORVANE_SETTINGS_KEYS(PORVANE_ONE_READER)
 #undef PORVANE_ONE_READER
 

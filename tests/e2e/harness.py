@@ -1,16 +1,20 @@
-"""Drives the real Linux program on its own X server.
+"""The one whole-program harness, for both programs: the Linux program on its own X server
+(Gate), and Porvane.exe under Wine on the test's display (WineGate). Each script's table of
+cases is the one list of them: `script.py --list` prints it, and CMake registers a test for
+each name; `script.py CASE` runs one.
 
-Every case gets a fresh Xvfb (keyboard focus is global to a display, so two cases sharing one
-would type into each other's windows), a temporary folder holding its own copy of the program,
-its own Porvane.ini and policy document, and the recorder as the application Agree starts.
-This process makes itself a child subreaper, so a started application that outlives the
-program is re-parented to us: we can tell "still running" from "ended" by its /proc state and
-reap it ourselves.
+Linux: every case gets a fresh Xvfb (keyboard focus is global to a display, so two cases
+sharing one would type into each other's windows), a temporary folder holding its own copy of
+the program, its own Porvane.ini and policy document, and the recorder as the application
+Agree starts. This process makes itself a child subreaper, so a started application that
+outlives the program is re-parented to us: we can tell "still running" from "ended" by its
+/proc state and reap it ourselves. Environment: PORVANE_EXE (the built program),
+PORVANE_KEEPER (the keeper installed beside it), PORVANE_RECORDER (the recorder),
+PORVANE_XCLOSE (sends a window manager's close request).
 
-Environment: PORVANE_EXE (the built program), PORVANE_KEEPER (the keeper installed beside it),
-PORVANE_RECORDER (the recorder), PORVANE_XCLOSE (sends a window manager's close request).
+Windows: see WineGate. Environment: PORVANE_EXE (Porvane.exe), PORVANE_HELPER (the helper of
+tests/win32), PORVANE_POLICY (a policy document), and DISPLAY.
 """
-
 import ctypes
 import os
 import re
@@ -19,6 +23,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
@@ -71,6 +76,19 @@ def is_running(pid):
 
 # ---- the program under test -------------------------------------------------------------------
 
+def _design_client():
+    """The policy window's designed client area in pixels at 96 dpi (the tests' screens), from
+    the twips that the policy rules hold."""
+    rules = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "policy",
+                         "PolicyRules.h")
+    with open(rules, encoding="utf-8") as f:
+        text = f.read()
+    return tuple(int(re.search(rf"\bk{name} = (\d+);", text).group(1)) // 15
+                 for name in ("ClientWidth", "ClientHeight"))
+
+
+DESIGN_CLIENT = _design_client()
+
 SAMPLE_POLICY = (
     r"{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}"
     r"\pard\b Acceptable use\b0\par "
@@ -78,7 +96,32 @@ SAMPLE_POLICY = (
 )
 
 
-class Gate:
+class _Windows:
+    """What both gates share: the program's windows found by their titles, while it runs. A gate
+    gives find(title), proc and the time it allows."""
+
+    timeout = TIMEOUT
+
+    def window(self, title, timeout=None):
+        """Waits until a window titled `title` is shown; returns its id."""
+        def shown():
+            self.check_alive(f'the window "{title}"')
+            found = self.find(title)
+            return found[0] if found else None
+        return wait_for(shown, f'a window titled "{title}"', timeout or self.timeout)
+
+    def wait_hidden(self, title, timeout=None):
+        wait_for(lambda: not self.find(title), f'the window "{title}" to go',
+                 timeout or self.timeout)
+
+    def check_alive(self, waiting_for):
+        status = self.proc.poll()
+        if status is not None:
+            raise Failure(f"the program ended with status {status} while we waited for "
+                          f"{waiting_for}")
+
+
+class Gate(_Windows):
     """One copy of the program in its own folder, with its own settings and X server."""
 
     def __init__(self, name, settings, policy=SAMPLE_POLICY, app_args=()):
@@ -154,17 +197,6 @@ class Gate:
                               "--name", "^" + re.escape(title) + "$")
         return [line for line in result.stdout.split() if line.strip()]
 
-    def window(self, title, timeout=TIMEOUT):
-        """Waits until a window titled `title` is shown; returns its id."""
-        def shown():
-            self.check_alive(f'the window "{title}"')
-            found = self.find(title)
-            return found[0] if found else None
-        return wait_for(shown, f'a window titled "{title}"', timeout)
-
-    def wait_hidden(self, title, timeout=TIMEOUT):
-        wait_for(lambda: not self.find(title), f'the window "{title}" to go', timeout)
-
     def geometry(self, window):
         """(width, height) of a window, in pixels."""
         result = self.xdotool("getwindowgeometry", "--shell", window)
@@ -183,12 +215,6 @@ class Gate:
                        timeout=TIMEOUT)
 
     # ---- the program and what it started ----
-
-    def check_alive(self, waiting_for):
-        status = self.proc.poll()
-        if status is not None:
-            raise Failure(f"the program ended with status {status} while we waited for "
-                          f"{waiting_for}")
 
     def wait_exit(self, timeout=TIMEOUT):
         try:
@@ -284,15 +310,24 @@ def settings(**sections):
     return "\n".join(out)
 
 
-def main(cases):
-    """Runs the case named on the command line: a function taking nothing, using Gate. cases:
-    {name: function}, or the functions themselves under their own names."""
+LINUX_NEEDS = ("PORVANE_EXE", "PORVANE_KEEPER", "PORVANE_RECORDER", "PORVANE_XCLOSE")
+
+
+def main(cases, needs=LINUX_NEEDS):
+    """Runs the case named on the command line, or with --list prints every case's name, one a
+    line. cases: {name: function}, or the functions themselves under their own names; a case
+    takes nothing and opens its gates with open_gate or open_wine_gate. needs: the environment
+    variables the cases read."""
     if not isinstance(cases, dict):
         cases = {case.__name__: case for case in cases}
+    if sys.argv[1:] == ["--list"]:
+        print("\n".join(cases))
+        return 0
     if len(sys.argv) != 2 or sys.argv[1] not in cases:
-        print(f"usage: {sys.argv[0]} CASE  (one of: {', '.join(cases)})", file=sys.stderr)
+        print(f"usage: {sys.argv[0]} --list | CASE  (one of: {', '.join(cases)})",
+              file=sys.stderr)
         return 2
-    for var in ("PORVANE_EXE", "PORVANE_KEEPER", "PORVANE_RECORDER", "PORVANE_XCLOSE"):
+    for var in needs:
         if var not in os.environ:
             print(f"{var} is not set", file=sys.stderr)
             return 2
@@ -315,5 +350,187 @@ def main(cases):
 def open_gate(name, text, **kwargs):
     """A Gate that main() cleans up, whatever the case's outcome."""
     gate = Gate(name, text, **kwargs)
+    _gates.append(gate)
+    return gate
+
+
+# ---- Porvane.exe under Wine -------------------------------------------------------------------
+
+# Wine starts and paints more slowly than the native program.
+WINE_TIMEOUT = 20.0
+
+
+def read_text(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read().strip()
+    except OSError:
+        return None
+
+
+class WineGate(_Windows):
+    """Porvane.exe under Wine in a folder of its own, on the test's display, with its own
+    Porvane.ini, the policy file and the helper program as its application (the helper records
+    its process id and rewrites a heartbeat file every 100 ms while it runs).
+
+    Wine's windows are X windows. Wine asks the window manager not to decorate a tool window
+    (WS_EX_TOOLWINDOW, the policy window): it draws its frame and title bar itself, inside the
+    X toplevel, so that X window's size *is* the Windows outer size (GetWindowRect), with or
+    without a window manager. (A managed window, such as the closing notice, is different: its
+    X window is the client area and a window manager would add the frame; under Xvfb there is
+    none, so the notice shows without a title bar there. Its title is still the X window's
+    name.)"""
+
+    timeout = WINE_TIMEOUT
+
+    def __init__(self, name, ini, policy=True):
+        self.root = tempfile.mkdtemp(prefix=f"porvane-e2e-{name}-")
+        self.exe = os.path.join(self.root, "Porvane.exe")
+        shutil.copy(os.environ["PORVANE_EXE"], self.exe)
+        self.helper = os.path.join(self.root, "helper.exe")
+        shutil.copy(os.environ["PORVANE_HELPER"], self.helper)
+        if policy:
+            shutil.copy(os.environ["PORVANE_POLICY"], os.path.join(self.root, "policy.rtf"))
+        self.pid_file = os.path.join(self.root, "pid.txt")
+        self.beat_file = os.path.join(self.root, "beat.txt")
+        self.env = dict(os.environ, WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
+        self.write_settings(ini)
+        self.proc = None
+        self.bystander = None
+        self.watcher = None
+
+    def write_settings(self, ini):
+        """ini: text of Porvane.ini; @HELPER@ becomes the helper's command line, @HELPER_EXE@
+        its quoted path."""
+        # The program's path in quotes, the arguments without: a value that both starts and
+        # ends with a quote loses that pair when the profile is read.
+        ini = ini.replace("@HELPER@", '"%s" %s %s' % (
+            self.windows_path("helper.exe"), self.windows_path("pid.txt"),
+            self.windows_path("beat.txt")))
+        ini = ini.replace("@HELPER_EXE@", '"%s"' % self.windows_path("helper.exe"))
+        with open(os.path.join(self.root, "Porvane.ini"), "w", newline="\r\n") as f:
+            f.write(ini)
+
+    def windows_path(self, name):
+        # Wine's drive Z: is the Unix root.
+        return "Z:" + os.path.join(self.root, name).replace("/", "\\")
+
+    def start(self):
+        self.proc = subprocess.Popen(["wine", self.exe], cwd=self.root, env=self.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self
+
+    # ---- windows ----
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                                timeout=WINE_TIMEOUT)
+        return result.stdout.strip()
+
+    def find(self, title):
+        """The mapped X windows of Porvane.exe titled exactly `title`."""
+        ids = self.xdotool("search", "--onlyvisible", "--class", "porvane.exe").split()
+        return [w for w in ids if self.xdotool("getwindowname", w) == title]
+
+    def geometry(self, window):
+        """(width, height) of a window, in pixels."""
+        out = self.xdotool("getwindowgeometry", window)
+        m = re.search(r"Geometry:\s*(\d+)x(\d+)", out)
+        check(m is not None, f"no geometry for window {window}: {out!r}")
+        return int(m.group(1)), int(m.group(2))
+
+    def click(self, window, x, y):
+        """A real pointer click (XTEST) at window-relative coordinates."""
+        self.xdotool("mousemove", "--window", window, str(x), str(y))
+        time.sleep(0.1)
+        self.xdotool("click", "1")
+
+    def press(self, window, *keys):
+        """A real key press (XTEST) with the input focus on the window."""
+        self.xdotool("windowfocus", window)
+        time.sleep(0.2)
+        for key in keys:
+            self.xdotool("key", key)
+
+    def box_text(self, title):
+        """The text of this program's message box titled `title`, read by the helper."""
+        out = os.path.join(self.root, "box.txt")
+        subprocess.run(["wine", self.helper, "--box-text", title, self.windows_path("box.txt")],
+                       env=self.env, timeout=WINE_TIMEOUT, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        check(os.path.exists(out), f"no message box titled {title!r} to read")
+        with open(out, encoding="utf-8") as f:
+            return f.read()
+
+    def watch_text(self, title):
+        """Starts the helper watching the text of this program's window titled `title` as a
+        screen reader reads it (WM_GETTEXT on its static control); returns the file it writes,
+        one "MS TEXT" line per text seen and "MS gone" once the window has gone."""
+        self.watcher = subprocess.Popen(
+            ["wine", self.helper, "--watch-text", title, self.windows_path("watched.txt")],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return os.path.join(self.root, "watched.txt")
+
+    # ---- the program and what it started ----
+
+    def wait_exit(self, timeout=WINE_TIMEOUT):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"Porvane.exe did not end within {timeout:.0f} s") from None
+
+    def ends(self, after, status=0):
+        """The program ends, with this status, after `after`."""
+        got = self.wait_exit()
+        check(got == status, f"exit status {got} after {after}, expected {status}")
+
+    def helper_pid(self, timeout=WINE_TIMEOUT):
+        """The started application's process id, once it has recorded it."""
+        return int(wait_for(lambda: read_text(self.pid_file), "the application to start",
+                            timeout))
+
+    def helper_running(self, beat_file=None):
+        """True while the heartbeat changes (it is rewritten every 100 ms)."""
+        before = read_text(beat_file or self.beat_file)
+        time.sleep(0.6)
+        return read_text(beat_file or self.beat_file) != before
+
+    def start_bystander(self):
+        """The helper with the application's arguments, started outside Porvane from a folder of
+        its own; returns its heartbeat file."""
+        folder = os.path.join(self.root, "bystander")
+        os.mkdir(folder)
+        self.bystander = subprocess.Popen(["wine", self.helper, "pid.txt", "beat.txt"],
+                                          cwd=folder, env=self.env, stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL)
+        beat = os.path.join(folder, "beat.txt")
+        wait_for(lambda: os.path.exists(beat), "the bystander to start")
+        return beat
+
+    # ---- clean-up ----
+
+    def describe(self):
+        return f"case folder: {self.root}"
+
+    def close(self, keep):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        # A helper that a failed run left behind, by its own process id.
+        pid = read_text(self.pid_file)
+        if pid and self.helper_running():
+            subprocess.run(["wine", "taskkill", "/f", "/pid", pid], env=self.env,
+                           capture_output=True)
+        for proc in (self.bystander, self.watcher):
+            if proc is not None:
+                proc.kill()
+                proc.wait()
+        if not keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+
+def open_wine_gate(name, ini, **kwargs):
+    """A WineGate that main() cleans up, whatever the case's outcome."""
+    gate = WineGate(name, ini, **kwargs)
     _gates.append(gate)
     return gate

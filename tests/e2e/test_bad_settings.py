@@ -3,10 +3,9 @@
 import os
 import sys
 
-from harness import check, main, open_gate, settings
+from harness import DESIGN_CLIENT, check, main, open_gate, settings
 
-# The designed client area, 4695 x 4785 twips, at the 15 twips per pixel of a 96 dpi screen.
-DESIGNED_SIZE = (313, 319)
+DESIGNED_SIZE = DESIGN_CLIENT
 DESIGNED_WIDTH = DESIGNED_SIZE[0]
 
 

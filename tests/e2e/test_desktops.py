@@ -5,14 +5,12 @@ import time
 
 from desktops import (PropertyWatch, check_empty_title, check_fixed_window, focused_window,
                       frame_extents, is_viewable)
-from harness import Sway, check, main, open_gate, settings, wait_for
+from harness import DESIGN_CLIENT, Sway, check, main, open_gate, settings, wait_for
 
 # Qt's own options, each of which would show if it were honoured: no X window at all, another
 # style, a title on the first window.
 QT_OPTIONS = ["-platform", "offscreen", "-style", "Windows", "-qwindowtitle", "Porvane",
               "-session", "porvane-test", "-reverse"]
-
-DESIGN_CLIENT = (313, 319)  # 4695 x 4785 twips at 96 DPI
 
 
 def untitled(notice="True", **general):

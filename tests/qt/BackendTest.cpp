@@ -215,7 +215,7 @@ TEST(WindowKeys, EscapeClosesTheNoticesOnly) {
           std::pair{runtime::WindowKind::Countdown, 0}}) {
         Closes events;
         auto window = backend.createWindow({kind, "t", {200, 100}}, events);
-        auto ok = window->createControl({runtime::ControlKind::Button, 1, "OK", {0, 0, 80, 25}, 0});
+        auto ok = window->createControl({runtime::ControlKind::Button, 1, "OK", {0, 0, 80, 25}});
         QTest::keyClick(runtime::qt::QtBackend::widgetOf(*ok), Qt::Key_Escape);
         EXPECT_EQ(events.closes, closes) << static_cast<int>(kind);
     }

@@ -16,13 +16,19 @@
 #include "QtTestSupport.h"
 #include "closing/dlgClosing.h"
 #include "policy/frmUsagePolicy.h"
+#include "tests/support/DesignSize.h"
 
 using qt_testing::QtProgramTest;
 using qt_testing::running;
 using qt_testing::settle;
 using qt_testing::waitUntil;
+using testing_support::kDesignClient;
 
 namespace {
+
+QSize designSize() {
+    return {kDesignClient.width, kDesignClient.height};
+}
 
 constexpr const char* kIni =
     "[General]\r\n"
@@ -107,11 +113,12 @@ TEST_P(ConfiguredSize, OuterSizeHoldsAndTheOtherDimensionKeepsItsDesign) {
     QMargins m;
     ASSERT_TRUE(waitUntil([&] {
         m = frame(window());
-        return !m.isNull() && form().native()->outerSize().width ==
-                                  (c.width != 0 ? c.width + 1 : 313 + m.left() + m.right());
+        return !m.isNull() &&
+               form().native()->outerSize().width ==
+                   (c.width != 0 ? c.width + 1 : kDesignClient.width + m.left() + m.right());
     }));
-    const QSize client(c.width != 0 ? c.width + 1 - m.left() - m.right() : 313,
-                       c.height != 0 ? c.height + 1 - m.top() - m.bottom() : 319);
+    const QSize client(c.width != 0 ? c.width + 1 - m.left() - m.right() : kDesignClient.width,
+                       c.height != 0 ? c.height + 1 - m.top() - m.bottom() : kDesignClient.height);
     const int outerWidth = client.width() + m.left() + m.right();
     EXPECT_EQ(window()->size(), client);
     EXPECT_EQ(form().native()->outerSize(),
@@ -228,7 +235,7 @@ TEST_F(PolicyWindow, BadSettingShowsACriticalMessageBoxWithLineBreaks) {
     EXPECT_TRUE(boxes[0].modal);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Error Number: 13\nType mismatch\n\n"
                                             "Error getting Section = General - Key = PolicyWidth"));
-    EXPECT_EQ(window()->size(), QSize(313, 319));  // the width read as 0: design size
+    EXPECT_EQ(window()->size(), designSize());  // the width read as 0: design size
 }
 
 TEST_F(PolicyWindow, MessageBoxClosedFromOutsideItsLoop) {
@@ -244,7 +251,7 @@ TEST_F(PolicyWindow, MessageBoxClosedFromOutsideItsLoop) {
     });
     start("PolicyHeight=40000\r\n");
     EXPECT_TRUE(seen);
-    EXPECT_EQ(window()->size(), QSize(313, 319));
+    EXPECT_EQ(window()->size(), designSize());
 }
 
 TEST_F(PolicyWindow, ClicksDuringAModalBoxWaitForTheRunningHandler) {

@@ -329,8 +329,7 @@ TEST(RichTextControl, EmptyPlainAndRtfBytes) {
     runtime::qt::QtBackend backend;
     NoEvents events;
     auto window = backend.createWindow({runtime::WindowKind::Dialog, "t", {200, 200}}, events);
-    auto control =
-        window->createControl({runtime::ControlKind::RichText, 1, "", {0, 0, 200, 150}, 0});
+    auto control = window->createControl({runtime::ControlKind::RichText, 1, "", {0, 0, 200, 150}});
     auto* view = qobject_cast<QTextEdit*>(runtime::qt::QtBackend::widgetOf(*control));
     ASSERT_NE(view, nullptr);
     control->setDocument(R"({\rtf1 {\b Bold} words\par})");

@@ -52,8 +52,8 @@ class Win32BackendTest : public ::testing::Test {
         return backend.createWindow({kind, "Test window", client}, events);
     }
     std::unique_ptr<runtime::NativeControl> button(runtime::NativeWindow& w, int id,
-                                                   const char* text, int tab) {
-        return w.createControl({ControlKind::Button, id, text, {10, 10, 80, 25}, tab});
+                                                   const char* text) {
+        return w.createControl({ControlKind::Button, id, text, {10, 10, 80, 25}});
     }
 
     Win32Backend backend;
@@ -119,7 +119,7 @@ TEST_F(Win32BackendTest, NoticeStaysOnTopOffTheTaskbarAndLeavesTheActiveWindowAl
     HWND active = windowHandle(*app);
     ASSERT_EQ(::GetActiveWindow(), active);
     auto notice = window(WindowKind::Notice, {402, 115});
-    auto ok = button(*notice, 1, "OK", 0);
+    auto ok = button(*notice, 1, "OK");
     notice->show(1);
     win32_test::pumpFor(20);
     HWND h = windowHandle(*notice);
@@ -230,9 +230,9 @@ TEST_F(Win32BackendTest, CentreUsesTheWorkArea) {
 
 TEST_F(Win32BackendTest, ControlsGetTheGuiFontAndTheirStyles) {
     auto w = window(WindowKind::Dialog, {400, 120});
-    auto label = w->createControl({ControlKind::Label, 1, "Some text", {8, 8, 385, 65}, 1});
-    auto ok = button(*w, 2, "OK", 0);
-    auto rich = w->createControl({ControlKind::RichText, 3, "", {0, 0, 100, 100}, 2});
+    auto label = w->createControl({ControlKind::Label, 1, "Some text", {8, 8, 385, 65}});
+    auto ok = button(*w, 2, "OK");
+    auto rich = w->createControl({ControlKind::RichText, 3, "", {0, 0, 100, 100}});
     for (auto* c : {label.get(), ok.get()}) {
         EXPECT_NE(::SendMessageW(controlHandle(*c), WM_GETFONT, 0, 0), 0);
     }
@@ -269,8 +269,8 @@ TEST_F(Win32BackendTest, CloseBoxAsksAndLeavesTheWindowAlone) {
 
 TEST_F(Win32BackendTest, KeyboardEnterClicksTheFocusedButtonEscapeClicksNothing) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto agree = button(*w, 2, "Agree", 0);
-    auto disagree = w->createControl({ControlKind::Button, 3, "Disagree", {100, 10, 80, 25}, 1});
+    auto agree = button(*w, 2, "Agree");
+    auto disagree = w->createControl({ControlKind::Button, 3, "Disagree", {100, 10, 80, 25}});
     w->show(2);
     HWND a = controlHandle(*agree);
     HWND d = controlHandle(*disagree);
@@ -326,7 +326,7 @@ TEST_F(Win32BackendTest, ScreenReadersAndEscape) {
         alerts.clear();
         Recorder recorder;
         auto w = backend.createWindow({row.kind, "Ending soon", {300, 200}}, recorder);
-        auto ok = button(*w, 1, "OK", 0);
+        auto ok = button(*w, 1, "OK");
         w->show(1);
         w->show(1);         // shown again: no new announcement
         w->bringToFront();  // a reminder: an alert is announced again
@@ -375,7 +375,7 @@ TEST_F(Win32BackendTest, TimerTicksUntilStopped) {
 
 TEST_F(Win32BackendTest, RichEditShowsEachKindOfDocument) {
     auto w = window(WindowKind::ToolWindow, {300, 200});
-    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}, 2});
+    auto rich = w->createControl({ControlKind::RichText, 1, "", {0, 0, 300, 150}});
     struct Row {
         const char* name;
         std::string document;
