@@ -140,7 +140,7 @@ TEST_F(Win32BackendTest, CountdownStaysOnTopTakesNoActivationAndCannotBeClosed) 
     app->show(0);
     HWND active = windowHandle(*app);
     auto countdown = window(WindowKind::Countdown, {192, 40});
-    auto label = countdown->createControl({ControlKind::Label, 1, "4:59", {8, 8, 176, 24}, 0});
+    auto label = countdown->createControl({ControlKind::Label, 1, "4:59", {8, 8, 176, 24}});
     countdown->placeInCorner();
     countdown->show(0);
     win32_test::pumpFor(20);
