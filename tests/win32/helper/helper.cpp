@@ -55,20 +55,19 @@ int writeBoxText(const wchar_t* title, const std::wstring& outFile) {
     return 0;
 }
 
+BOOL CALLBACK takeStatic(HWND child, LPARAM out) {
+    wchar_t cls[16];
+    ::GetClassNameW(child, cls, 16);
+    if (_wcsicmp(cls, L"Static") == 0) {
+        *reinterpret_cast<HWND*>(out) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND firstStatic(HWND window) {
     HWND found = nullptr;
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM out) -> BOOL {
-            wchar_t cls[16];
-            ::GetClassNameW(child, cls, 16);
-            if (_wcsicmp(cls, L"Static") == 0) {
-                *reinterpret_cast<HWND*>(out) = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(window, takeStatic, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
