@@ -1,4 +1,5 @@
 #include "check/Checker.h"
+#include "check/Rules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -85,7 +86,7 @@ class Checker {
         }
         policy();
         application();
-        seconds();
+        applyRules(report_);
         std::stable_sort(report_.problems.begin(), report_.problems.end(),
                          [](const Problem& a, const Problem& b) {
                              return (a.line == 0 ? SIZE_MAX : a.line) <
@@ -103,8 +104,7 @@ class Checker {
 
     // A problem with a known key's value, at the line the gate reads it from.
     void add(const Setting& setting, Severity severity, std::int32_t number, std::string message) {
-        add(setting.line, std::string(setting.known->section), std::string(setting.known->name),
-            severity, number, std::move(message));
+        report_.add(setting, severity, std::move(message), number);
     }
 
     // ---- the line scan: where keys are written, and what the reader passes over ----
@@ -116,8 +116,10 @@ class Checker {
         auto [first, isNew] = sectionLines_.emplace(lower(name), line.number);
         repeatOf_ = isNew ? 0 : first->second;
         if (known.empty() && isNew) {
+            // A slip in a known name loses what the section was plainly meant to set; a section
+            // of the administrator's own is only worth knowing about.
             std::string_view near = nearest(name, settings::knownSections());
-            add(line.number, section_, "", Severity::Warning, 0,
+            add(line.number, section_, "", near.empty() ? Severity::Advice : Severity::Error, 0,
                 "unknown section" +
                     (near.empty() ? std::string() : "; did you mean [" + std::string(near) + "]?"));
         }
@@ -125,10 +127,14 @@ class Checker {
 
     void key(const runtime::ProfileLine& line) {
         std::string name = text::utf16ToUtf8(line.name);
+        // A key commented out (;WarnTitle=...) is read by no one, as its writer meant.
+        if (name.starts_with(';') || name.starts_with('#')) {
+            return;
+        }
         const KeySpec* known = settings::findKey(name);
         std::string shown = known != nullptr ? std::string(known->name) : name;
         if (!anySectionYet()) {
-            add(line.number, "", shown, Severity::Warning, 0,
+            add(line.number, "", shown, known != nullptr ? Severity::Error : Severity::Advice, 0,
                 "written before any section; the gate never reads it" +
                     (known != nullptr ? "; it belongs in [" + std::string(known->section) + "]"
                                       : std::string()));
@@ -148,41 +154,59 @@ class Checker {
                                                    : "[" + std::string(guess->section) + "] ") +
                        std::string(near) + "?";
             }
-            add(line.number, section_, name, Severity::Warning, 0, "unknown key" + hint);
+            add(line.number, section_, name, near.empty() ? Severity::Advice : Severity::Error, 0,
+                "unknown key" + hint);
             return;
         }
         if (known->section != section_) {
-            add(line.number, section_, shown, Severity::Warning, 0,
+            add(line.number, section_, shown, Severity::Error, 0,
                 "belongs in [" + std::string(known->section) + "]; here the gate ignores it");
             return;
         }
         if (repeatOf_ != 0) {
-            add(line.number, section_, shown, Severity::Warning, 0,
+            add(line.number, section_, shown, Severity::Error, 0,
                 "the gate reads only the first [" + section_ + "] section, at line " +
                     std::to_string(repeatOf_) + "; this key is ignored");
             return;
         }
-        auto [first, isNew] = keyLines_.emplace(known, line.number);
+        auto [first, isNew] =
+            keyLines_.emplace(known, WrittenAt{line.number, std::u16string(line.value)});
         if (!isNew) {
-            add(line.number, section_, shown, Severity::Warning, 0,
-                "duplicate of line " + std::to_string(first->second) +
+            // Only a different value changes what the gate does.
+            bool same = first->second.value == line.value;
+            add(line.number, section_, shown, same ? Severity::Advice : Severity::Error, 0,
+                "duplicate of line " + std::to_string(first->second.line) +
                     "; the gate reads that one and ignores this one");
             return;
         }
         if (line.value.size() > settings::kMaxIniValue) {
-            add(line.number, section_, shown, Severity::Warning, 0,
+            add(line.number, section_, shown, Severity::Advice, 0,
                 "the value is " + std::to_string(line.value.size()) +
                     " characters long; the gate reads only the first " +
                     std::to_string(settings::kMaxIniValue));
         }
-        if (line.value.size() != line.written.size()) {
+        if (quotesWorthSaying(line)) {
             std::string message = "the reader strips the outer quotes; the gate reads " +
                                   text::utf16ToUtf8(line.value);
             if (known->name == settings::key::Application.name) {
                 message += " (to keep them, put one more pair of quotes around the whole value)";
             }
-            add(line.number, section_, shown, Severity::Warning, 0, std::move(message));
+            add(line.number, section_, shown, Severity::Advice, 0, std::move(message));
         }
+    }
+
+    // The reader strips a pair of quotes around the whole value. That is worth saying only when
+    // the value still holds that quote and is not itself wrapped in it: then the pair the reader
+    // took was not one around the whole value ("a" "b"). A value wrapped for its blanks (" Lab ")
+    // or given one more pair on purpose (""a" "b"") reads as its writer meant.
+    static bool quotesWorthSaying(const runtime::ProfileLine& line) {
+        if (line.value.size() == line.written.size()) {
+            return false;
+        }
+        char16_t quote = line.written.front();
+        std::u16string_view value = line.value;
+        bool wrapped = value.size() >= 2 && value.front() == quote && value.back() == quote;
+        return value.find(quote) != std::u16string_view::npos && !wrapped;
     }
 
     bool anySectionYet() const { return !sectionLines_.empty(); }
@@ -193,7 +217,7 @@ class Checker {
         Setting setting;
         setting.known = &known;
         auto line = keyLines_.find(&known);
-        setting.line = line == keyLines_.end() ? 0 : line->second;
+        setting.line = line == keyLines_.end() ? 0 : line->second.line;
         setting.text = settings::iniValue(text_, known.section, known.name);
         if (setting.text.empty() || known.type == KeyType::String) {
             return setting;
@@ -220,18 +244,20 @@ class Checker {
             }
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
+            std::string expected = "; expected " + std::string(settings::expectedForm(known.type));
             // What time shows the user (the additions in [Closing]) is read only with a time
             // limit.
             if (known.addition && known.section == settings::kClosing && !timeLimit()) {
-                add(setting, Severity::Warning, error.number,
+                add(setting, Severity::Advice, error.number,
                     what +
                         ": the gate reads it only when ClosePorvaneInSeconds or CloseAt sets a "
-                        "time limit");
+                        "time limit" +
+                        expected);
                 return setting;
             }
             add(setting, Severity::Error, error.number,
                 what + ": the gate shows the \"Ini RW Class\" notice and then " +
-                    neutralValue(known.type));
+                    neutralValue(known.type) + expected);
         }
         return setting;
     }
@@ -262,7 +288,7 @@ class Checker {
         report_.policyPath = runtime::resolvePath(env_.folder, file.text);
         try {
             if (text::rtfSource(env_.readFile(report_.policyPath)).empty()) {
-                add(file, Severity::Warning, 0,
+                add(file, Severity::Advice, 0,
                     report_.policyPath + " is not RTF; it will be shown as plain text");
             }
         } catch (const runtime::Error& error) {
@@ -285,22 +311,17 @@ class Checker {
         }
     }
 
-    void seconds() {
-        const Setting& seconds = report_.setting(settings::key::ClosePorvaneInSeconds);
-        if (seconds.number < 0) {
-            add(seconds, Severity::Warning, 0,
-                "negative, so the policy window closes on the first tick, one second after "
-                "Agree");
-        }
-    }
-
     const Environment& env_;
     std::u16string text_;
     Report report_;
     std::string section_;
     std::size_t repeatOf_ = 0;  // the first line of this section's name when it is a repeat
     std::map<std::string, std::size_t> sectionLines_;
-    std::map<const KeySpec*, std::size_t> keyLines_;
+    struct WrittenAt {
+        std::size_t line;
+        std::u16string value;
+    };
+    std::map<const KeySpec*, WrittenAt> keyLines_;
 };
 
 }  // namespace
@@ -313,6 +334,21 @@ const Setting& Report::setting(const KeySpec& key) const {
     }
     static const Setting none;
     return none;
+}
+
+void Report::add(const Setting& at, Severity severity, std::string message,
+                 std::int32_t errorNumber) {
+    problems.push_back({at.line, std::string(at.known->section), std::string(at.known->name),
+                        severity, errorNumber, std::move(message)});
+}
+
+bool Report::hasErrors() const {
+    return std::any_of(problems.begin(), problems.end(),
+                       [](const Problem& p) { return p.severity == Severity::Error; });
+}
+
+int exitStatus(const Report& report, bool strict) {
+    return report.hasErrors() || (strict && !report.problems.empty()) ? 1 : 0;
 }
 
 Environment systemEnvironment(std::string folder) {

@@ -19,16 +19,21 @@ namespace check {
 using settings::KeySpec;
 using settings::KeyType;
 
+// Two kinds of finding. The exit status fails on errors only (on advice too with --strict).
 enum class Severity {
-    Error,    // the gate shows an error: a notice, or a fatal box that ends it
-    Warning,  // the gate silently does something other than the file seems to say
+    // The gate shows a notice or a fatal box, or does something other than the file plainly
+    // says (a key it never reads because of a slip in its name or its section).
+    Error,
+    // Everything else: settings that contradict each other, blanks, captions that do not fit,
+    // forms the gate reads in a way worth knowing.
+    Advice,
 };
 
 struct Problem {
     std::size_t line = 0;  // counted from 1; 0 when the key is not written in the file
     std::string section;   // as the table spells it when known, else as written
     std::string key;
-    Severity severity = Severity::Warning;
+    Severity severity = Severity::Advice;
     std::int32_t errorNumber = 0;  // the error the gate shows; 0 for none
     std::string message;
 };
@@ -64,6 +69,10 @@ struct Report {
     const std::optional<std::int32_t>& value(const settings::TimeOfDayKey& key) const {
         return setting(key).timeOfDay;
     }
+    // A finding about a known key's value, at the line the gate reads it from.
+    void add(const Setting& at, Severity severity, std::string message,
+             std::int32_t errorNumber = 0);
+    bool hasErrors() const;
 };
 
 // What the checker may ask of the system. The real one reads files and searches for programs;
@@ -77,10 +86,15 @@ struct Environment {
 // The system's own files and program search, with the gate's folder.
 Environment systemEnvironment(std::string folder);
 
+// The checker's exit status for a report: 1 when it holds an error (with `strict`, any finding),
+// else 0.
+int exitStatus(const Report& report, bool strict);
+
 // Checks the settings file's bytes; `file` is the name its reports carry.
 Report checkSettings(std::string_view file, std::string_view bytes, const Environment& env);
 
-// The problems, one line each as FILE:LINE: [Section] Key: message, then what the gate will do.
+// The problems, one line each as FILE:LINE: [Section] Key: message (advice marked "advice: "),
+// then what the gate will do.
 std::string formatText(const Report& report);
 
 // One JSON object with the file, its encoding, the problems and the effective settings.
@@ -88,5 +102,8 @@ std::string formatJson(const Report& report);
 
 // A value as the reports quote it.
 std::string quoted(std::string_view text);
+
+// Text as a JSON string, quotes included.
+std::string jsonString(std::string_view text);
 
 }  // namespace check

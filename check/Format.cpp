@@ -24,10 +24,15 @@ std::string location(const Report& report, const Problem& problem) {
     return where + ": ";
 }
 
-std::string size(std::int32_t configured, int designed) {
-    return configured == 0
-               ? std::to_string(designed) + " (designed, inside the frame)"
-               : std::to_string(configured + policy::kExtraPixels) + " (with the frame)";
+// A dimension as the file gives it, with the rule that turns it into the window's.
+std::string size(std::string_view what, std::int32_t configured, int designed) {
+    if (configured == 0) {
+        return std::string(what) + " as designed, " + std::to_string(designed) +
+               " inside the frame";
+    }
+    return std::string(what) + " " + std::to_string(configured) +
+           " as written, the frame included (the window comes out " +
+           std::to_string(policy::kExtraPixels) + " pixel larger)";
 }
 
 std::string program(const Report& report) {
@@ -132,7 +137,8 @@ std::string afterAgree(const Report& report) {
     std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
     std::string text;
     if (report.value(settings::key::ClosePorvaneAfterAgree)) {
-        text = "the policy window closes at once";
+        text = "the policy window closes at once" +
+               std::string(tick != 0 ? ", so no time limit runs" : "");
     } else if (tick != 0) {
         // A negative number is said as what it does.
         text = "after " +
@@ -148,17 +154,20 @@ std::string afterAgree(const Report& report) {
         text +=
             ", the closing notice " + quoted(report.value(settings::key::CloseTitle)) + " is shown";
     }
-    bool timed = !report.value(settings::key::ClosePorvaneAfterAgree);
     text += report.value(settings::key::CloseApplicationOnClose)
-                ? std::string(", and the whole application (every process it started) is ended ") +
-                      (timed ? "as the time is up, before any notice, and whenever the gate ends"
-                             : "when the gate ends") +
-                      ", even when the gate is killed"
+                ? ", and the whole application (every process it started) is ended " +
+                      std::string((tick != 0 || closeAt) &&
+                                          !report.value(settings::key::ClosePorvaneAfterAgree)
+                                      ? "then, before any notice; also "
+                                      : "") +
+                      "when the gate ends, even when the gate is killed"
                 : ", and the application keeps running";
     return text;
 }
 
-std::string json(std::string_view text) {
+}  // namespace
+
+std::string jsonString(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
@@ -190,6 +199,8 @@ std::string json(std::string_view text) {
     return out + "\"";
 }
 
+namespace {
+
 std::string jsonValue(const Setting& setting) {
     switch (setting.known->type) {
         case KeyType::Boolean:
@@ -205,11 +216,11 @@ std::string jsonValue(const Setting& setting) {
             return list + "]";
         }
         case KeyType::TimeOfDay:
-            return setting.timeOfDay ? json(clockTime(*setting.timeOfDay)) : "null";
+            return setting.timeOfDay ? jsonString(clockTime(*setting.timeOfDay)) : "null";
         case KeyType::String:
             break;
     }
-    return json(setting.text);
+    return jsonString(setting.text);
 }
 
 }  // namespace
@@ -221,7 +232,8 @@ std::string quoted(std::string_view text) {
 std::string formatText(const Report& report) {
     std::string out;
     for (const Problem& problem : report.problems) {
-        out += location(report, problem) + problem.message + "\n";
+        out += location(report, problem) +
+               (problem.severity == Severity::Advice ? "advice: " : "") + problem.message + "\n";
     }
     std::string title = report.value(settings::key::FormCaption);
     out += "What the gate will do with " + report.file + ":\n";
@@ -229,12 +241,12 @@ std::string formatText(const Report& report) {
            quoted(report.value(settings::key::DisagreeCaption)) + " and " +
            quoted(report.value(settings::key::AgreeCaption)) + "\n";
     out += "  size in pixels: " +
-           size(report.value(settings::key::PolicyWidth),
+           size("width", report.value(settings::key::PolicyWidth),
                 policy::designedPixels(policy::kClientWidth)) +
-           " wide, " +
-           size(report.value(settings::key::PolicyHeight),
+           "; " +
+           size("height", report.value(settings::key::PolicyHeight),
                 policy::designedPixels(policy::kClientHeight)) +
-           " high\n";
+           "\n";
     out += "  policy: " +
            (report.policyPath.empty() ? std::string("none, an empty view") : report.policyPath) +
            "\n";
@@ -247,33 +259,33 @@ std::string formatText(const Report& report) {
 }
 
 std::string formatJson(const Report& report) {
-    std::string out = "{\"file\":" + json(report.file) + ",\"encoding\":" + json(report.encoding) +
-                      ",\"problems\":[";
+    std::string out = "{\"file\":" + jsonString(report.file) +
+                      ",\"encoding\":" + jsonString(report.encoding) + ",\"problems\":[";
     for (std::size_t i = 0; i < report.problems.size(); ++i) {
         const Problem& p = report.problems[i];
         out += (i == 0 ? "" : ",") + std::string("{\"line\":") + std::to_string(p.line) +
-               ",\"section\":" + json(p.section) + ",\"key\":" + json(p.key) +
-               ",\"severity\":" + (p.severity == Severity::Error ? "\"error\"" : "\"warning\"") +
-               ",\"error\":" + std::to_string(p.errorNumber) + ",\"message\":" + json(p.message) +
-               "}";
+               ",\"section\":" + jsonString(p.section) + ",\"key\":" + jsonString(p.key) +
+               ",\"severity\":" + (p.severity == Severity::Error ? "\"error\"" : "\"advice\"") +
+               ",\"error\":" + std::to_string(p.errorNumber) +
+               ",\"message\":" + jsonString(p.message) + "}";
     }
     out += "],\"settings\":{";
     std::string_view section;
     for (const Setting& setting : report.settings) {
         if (setting.known->section != section) {
-            out += (section.empty() ? "" : "},") + json(setting.known->section) + ":{";
+            out += (section.empty() ? "" : "},") + jsonString(setting.known->section) + ":{";
             section = setting.known->section;
         } else {
             out += ",";
         }
-        out += json(setting.known->name) + ":" + jsonValue(setting);
+        out += jsonString(setting.known->name) + ":" + jsonValue(setting);
     }
-    out += "}},\"policyPath\":" + json(report.policyPath) + ",\"program\":";
+    out += "}},\"policyPath\":" + jsonString(report.policyPath) + ",\"program\":";
     if (report.program) {
-        out += "{\"name\":" + json(report.program->program) +
-               ",\"path\":" + json(report.program->path) + ",\"arguments\":[";
+        out += "{\"name\":" + jsonString(report.program->program) +
+               ",\"path\":" + jsonString(report.program->path) + ",\"arguments\":[";
         for (std::size_t i = 0; i < report.program->arguments.size(); ++i) {
-            out += (i == 0 ? "" : ",") + json(report.program->arguments[i]);
+            out += (i == 0 ? "" : ",") + jsonString(report.program->arguments[i]);
         }
         out += "]}";
     } else {

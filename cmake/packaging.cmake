@@ -45,6 +45,14 @@ foreach(_source man/porvane.1 man/porvane-check.1 changelog)
                ${PROJECT_SOURCE_DIR}/packaging/${_source})
 endforeach()
 install(FILES ${_stage}/porvane.1.gz ${_stage}/porvane-check.1.gz DESTINATION usr/share/man/man1)
+# porvane.ini(5) is generated from the table of keys at build time (app/settings-reference).
+add_custom_command(OUTPUT ${_stage}/porvane.ini.5.gz
+  COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${PROJECT_BINARY_DIR}/porvane.ini.5
+          ${_stage}/porvane.ini.5.gz
+  DEPENDS settings_reference ${PROJECT_BINARY_DIR}/porvane.ini.5
+  VERBATIM)
+add_custom_target(settings_reference_gz ALL DEPENDS ${_stage}/porvane.ini.5.gz)
+install(FILES ${_stage}/porvane.ini.5.gz DESTINATION usr/share/man/man5)
 install(FILES ${_stage}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${_doc})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/porvane.desktop DESTINATION usr/share/applications)

@@ -19,8 +19,9 @@ class frmUsagePolicy : public runtime::Form {
 
     // Designed layout, twips.
     runtime::RichTextBox rtbPolicy{*this, {0, 0, policy::kClientWidth, 3975}, 2};
-    runtime::CommandButton cmdAgree{*this, "Agree", {3360, 4200, 1215, 375}, 0};
-    runtime::CommandButton cmdDisagree{*this, "Disagree", {120, 4200, 1215, 375}, 1};
+    runtime::CommandButton cmdAgree{*this, "Agree", {3360, 4200, policy::kButtonWidth, 375}, 0};
+    runtime::CommandButton cmdDisagree{
+        *this, "Disagree", {120, 4200, policy::kButtonWidth, 375}, 1};
     runtime::Timer tmrClose{*this, 1000, false};
 
     // Ticks after Agree at which the window unloads itself; 0: no timed close.

@@ -233,6 +233,14 @@ class Backend {
     // A modal message box with one OK button; returns when the user dismissed it.
     virtual void messageBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
 
+    // The critical box that reports a fatal error, after which the program ends. It also
+    // returns when the program is asked to end from outside while it is up (SIGTERM): such an
+    // end is the box's OK, the exit status the same. Where the backend cannot tell, it is a
+    // message box like any other.
+    virtual void fatalErrorBox(std::string_view text, std::string_view title) {
+        messageBox(text, title, MessageIcon::Critical);
+    }
+
     // Writes one line about a message box being shown where the session keeps its log; the
     // Linux program uses standard error, the Windows program has none and ignores it.
     virtual void log(std::string_view line) { (void)line; }

@@ -101,7 +101,7 @@ void Program::fatal(const Error& error) {
     std::string text = fatalErrorText(error);
     try {
         backend_.log(singleLine(text));
-        backend_.messageBox(text, title_, MessageIcon::Critical);
+        backend_.fatalErrorBox(text, title_);
     } catch (...) {
         // Nothing more can be reported; the program still ends with status 1.
     }

@@ -2,7 +2,7 @@
 // The settings file: its name, and every key the gate reads with its section and the type its
 // reader converts to. The forms read their keys through the typed readers (dmlRWINIFile.h), which
 // take only a key of their own type, and the settings checker checks the same table, so a new
-// setting is one line here and a read where it is used. Every key's default is the reader's
+// setting is one entry here and a read where it is used. Every key's default is the reader's
 // neutral value: empty, False or 0.
 
 #include <span>
@@ -30,31 +30,77 @@ inline constexpr std::string_view kClosing = "Closing";
 inline constexpr bool kOriginal = false;
 inline constexpr bool kAddition = true;
 
-// Every key, one line each: KEY(section, name, type, kOriginal or kAddition). Sections come in
+// Every key: KEY(section, name, type, kOriginal or kAddition, what it means). Sections come in
 // the order the gate reads them, and each section's keys in the order the checker lists them.
-// A new key is one more line here: its name in key::, its reader's type and the checker's entry
-// all come from it.
+// A new key is one more entry here: its name in key::, its reader's type, the checker's entry and
+// the settings reference (porvane.ini(5), generated from this table at build time) all come from
+// it. The meaning is plain sentences, no markup.
 // clang-format off
 #define PORVANE_SETTINGS_KEYS(KEY) \
-    KEY(kGeneral, FormCaption, String, kOriginal) \
-    KEY(kGeneral, DisagreeCaption, String, kOriginal) \
-    KEY(kGeneral, AgreeCaption, String, kOriginal) \
-    KEY(kGeneral, PolicyFile, String, kOriginal) \
-    KEY(kGeneral, PolicyWidth, Integer, kOriginal) \
-    KEY(kGeneral, PolicyHeight, Integer, kOriginal) \
-    KEY(kGeneral, Application, String, kOriginal) \
-    KEY(kApplication, ClosePorvaneAfterAgree, Boolean, kOriginal) \
-    KEY(kApplication, ClosePorvaneInSeconds, Long, kOriginal) \
-    KEY(kApplication, CloseApplicationOnClose, Boolean, kOriginal) \
-    KEY(kApplication, CloseAt, TimeOfDay, kAddition) \
-    KEY(kClosing, ShowCloseDialog, Boolean, kOriginal) \
-    KEY(kClosing, CloseTitle, String, kOriginal) \
-    KEY(kClosing, CloseText, String, kOriginal) \
-    KEY(kClosing, WarnBeforeSeconds, SecondsList, kAddition) \
-    KEY(kClosing, WarnTitle, String, kAddition) \
-    KEY(kClosing, WarnText, String, kAddition) \
-    KEY(kClosing, ShowTimeLeft, Boolean, kAddition) \
-    KEY(kClosing, TimeLeftTitle, String, kAddition) \
+    KEY(kGeneral, FormCaption, String, kOriginal, \
+        "Title of the policy window.") \
+    KEY(kGeneral, DisagreeCaption, String, kOriginal, \
+        "Text of the Disagree button; an & marks the letter of its access key (&& shows an &). Empty " \
+        "leaves the button blank. A button holds about 10 characters at the designed size.") \
+    KEY(kGeneral, AgreeCaption, String, kOriginal, \
+        "Text of the Agree button, as for DisagreeCaption.") \
+    KEY(kGeneral, PolicyFile, String, kOriginal, \
+        "The policy document, RTF; a file that is not RTF is shown as plain text. A relative path is " \
+        "taken from the program's folder. Empty: an empty view. A missing file ends Porvane with " \
+        "Run-time error 53 and the path it looked for.") \
+    KEY(kGeneral, PolicyWidth, Integer, kOriginal, \
+        "Outer width of the policy window in pixels, with the frame the window manager draws; the " \
+        "window comes out one pixel wider than written. 0 keeps the designed client width (313 x 319 " \
+        "client pixels at 96 DPI). On Wayland, where no program learns the compositor's frame, the " \
+        "window's own width.") \
+    KEY(kGeneral, PolicyHeight, Integer, kOriginal, \
+        "Outer height of the policy window in pixels, as for PolicyWidth (one pixel more than written, " \
+        "frame included); 0 keeps the designed client height.") \
+    KEY(kGeneral, Application, String, kOriginal, \
+        "Command line started on Agree, for example firefox --kiosk \"https://example.org\". Empty, or " \
+        "a program that cannot be found or run, ends Porvane with a run-time error (5, 53 or 70) that " \
+        "names the program. A value wholly inside one pair of quotes loses them: put one more pair " \
+        "around a command line that starts with a quoted program and ends with a quoted argument.") \
+    KEY(kApplication, ClosePorvaneAfterAgree, Boolean, kOriginal, \
+        "True: the policy window unloads right after the application started, so no time limit runs.") \
+    KEY(kApplication, ClosePorvaneInSeconds, Long, kOriginal, \
+        "Seconds after Agree at which the policy window unloads itself; 0: no timed close. With " \
+        "CloseApplicationOnClose this is a time limit.") \
+    KEY(kApplication, CloseApplicationOnClose, Boolean, kOriginal, \
+        "True: when Porvane ends after Agree, the application it started is ended, with every process " \
+        "it started in turn; when time ends the session, at that moment, before the closing notice " \
+        "shows. Read at that moment, so a change made while Porvane runs counts; also " \
+        "read at Agree, for a Porvane that is killed or crashes: True then ends the application with " \
+        "it.") \
+    KEY(kApplication, CloseAt, TimeOfDay, kAddition, \
+        "HH:MM or HH:MM:SS, 24-hour, local time: the session ends at this time at the latest. At " \
+        "Agree the gate takes the next moment the clock reads it (today, or tomorrow when that time " \
+        "has passed); the session ends then or at ClosePorvaneInSeconds, whichever comes first (alone " \
+        "it is a time limit too). Checked against the wall clock every second, so a clock change " \
+        "moves the end with the clock. Read on Agree.") \
+    KEY(kClosing, ShowCloseDialog, Boolean, kOriginal, \
+        "True: a closing notice is shown whenever the policy window unloads (Disagree, close box, " \
+        "timed close, or after Agree). Porvane ends when the notice is closed.") \
+    KEY(kClosing, CloseTitle, String, kOriginal, \
+        "Title of the closing notice.") \
+    KEY(kClosing, CloseText, String, kOriginal, \
+        "Message of the closing notice (wrapped, one paragraph).") \
+    KEY(kClosing, WarnBeforeSeconds, SecondsList, kAddition, \
+        "With a time limit, one or more numbers of seconds separated by commas and/or blanks " \
+        "(600, 300, 60); a single number works as before. The warning window appears on the first " \
+        "second after which at most each of them remain, comes to the front again if still open, " \
+        "and shows the time left. It stays on top, does not take the keyboard focus, and goes with " \
+        "OK, its close box, or the end. 0 or less, and repeats, are left out. Read on Agree.") \
+    KEY(kClosing, WarnTitle, String, kAddition, \
+        "Title of the warning window. Read on Agree.") \
+    KEY(kClosing, WarnText, String, kAddition, \
+        "Message of the warning window (wrapped, one paragraph). Read on Agree.") \
+    KEY(kClosing, ShowTimeLeft, Boolean, kAddition, \
+        "True: with a time limit, a small countdown window shows the time left (M:SS, from an hour " \
+        "H:MM:SS), on top, never taking the keyboard focus, first in the bottom-right corner, with no " \
+        "close box; it can be moved and minimized and comes back at each reminder. Read on Agree.") \
+    KEY(kClosing, TimeLeftTitle, String, kAddition, \
+        "Title of the countdown window. Read on Agree.") \
     /* the table ends here */
 // clang-format on
 
@@ -63,7 +109,19 @@ struct KeySpec {
     std::string_view name;
     KeyType type;
     bool addition = false;
+    // What the key does, as the settings reference says it.
+    std::string_view description = {};
 };
+
+// The type as the settings reference names it ("16-bit integer").
+std::string_view typeName(KeyType type);
+
+// The value a missing or empty key reads as ("empty", "False", "0").
+std::string_view defaultName(KeyType type);
+
+// The form a value of the type must take, said to whoever wrote one that is not of it; empty
+// for text, which takes any form.
+std::string_view expectedForm(KeyType type);
 
 // A key whose type is part of its C++ type: the reader of another type does not take it.
 template <KeyType T>
@@ -76,8 +134,9 @@ using SecondsListKey = Key<KeyType::SecondsList>;
 using TimeOfDayKey = Key<KeyType::TimeOfDay>;
 
 namespace key {
-#define PORVANE_DECLARE_KEY(section, name, type, addition) \
-    inline constexpr Key<KeyType::type> name{{section, #name, KeyType::type, addition}};
+#define PORVANE_DECLARE_KEY(section, name, type, addition, description) \
+    inline constexpr Key<KeyType::type> name{                           \
+        {section, #name, KeyType::type, addition, description}};
 PORVANE_SETTINGS_KEYS(PORVANE_DECLARE_KEY)
 #undef PORVANE_DECLARE_KEY
 }  // namespace key

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -36,7 +37,12 @@ QtBackend::QtBackend() : root_(std::make_unique<QObject>()) {
     signalNotifier_ = new QSocketNotifier(signals_->readFd(), QSocketNotifier::Read, root_.get());
     signalNotifier_->setEnabled(false);  // bytes wait in the pipe until the loop runs
     QObject::connect(signalNotifier_, &QSocketNotifier::activated, signalNotifier_, [this] {
-        if (signals_->drain() > 0 && programEvents_ != nullptr) {
+        if (signals_->drain() == 0) {
+            return;
+        }
+        if (fatalBox_ != nullptr) {
+            fatalBox_->done(QMessageBox::Ok);
+        } else if (programEvents_ != nullptr) {
             programEvents_->endRequested();
         }
     });

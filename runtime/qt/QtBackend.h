@@ -65,6 +65,7 @@ class QtBackend : public Backend {
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;
     // MessageBox.cpp
     void messageBox(std::string_view text, std::string_view title, MessageIcon icon) override;
+    void fatalErrorBox(std::string_view text, std::string_view title) override;
     void log(std::string_view line) override;
     // Process.cpp
     std::unique_ptr<Application> startApplication(std::string_view commandLine,
@@ -78,12 +79,17 @@ class QtBackend : public Backend {
     void retire(QWidget* window);
 
   private:
+    // MessageBox.cpp: a message box; the fatal error's closes on an end asked for from outside.
+    void showBox(std::string_view text, std::string_view title, MessageIcon icon, bool fatal);
+
     // Parent of timers and notifiers retired with deleteLater; deleted with the backend.
     std::unique_ptr<QObject> root_;
     std::vector<QPointer<QWidget>> retired_;
     std::unique_ptr<posix::SignalPipe> signals_;
     QSocketNotifier* signalNotifier_ = nullptr;
     ProgramEvents* programEvents_ = nullptr;
+    // The fatal error's box while it is up: an end asked for from outside closes it.
+    QMessageBox* fatalBox_ = nullptr;
     bool looping_ = false;
 };
 

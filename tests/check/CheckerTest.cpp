@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,9 @@ check::Environment fakeSystem() {
                 throw runtime::makeError(runtime::kFileNotFound, std::string(path));
             },
             [](std::string_view line) {
-                std::string program(line.substr(0, line.find(' ')));
+                // A program in quotes, else the first word.
+                std::string program(line.starts_with('"') ? line.substr(1, line.find('"', 1) - 1)
+                                                          : line.substr(0, line.find(' ')));
                 if (program.empty()) {
                     throw runtime::makeError(runtime::kInvalidProcedureCall);
                 }
@@ -45,10 +48,15 @@ check::Environment fakeSystem() {
 // A file without problems; rows add their lines after its [General] section.
 constexpr const char* kGood = "[General]\r\nPolicyFile=policy.rtf\r\nApplication=app -x\r\n";
 
+// The problems of a file, without the advice about buttons left blank, which most rows below
+// leave so: that advice has its own rows.
 std::vector<std::string> problems(const std::string& text) {
     check::Report report = check::checkSettings("P.ini", text, fakeSystem());
     std::vector<std::string> lines;
     for (const check::Problem& p : report.problems) {
+        if (p.key.ends_with("Caption") && p.message.starts_with("not set")) {
+            continue;
+        }
         lines.push_back(std::to_string(p.line) + " [" + p.section + "] " + p.key + " " +
                         std::to_string(p.errorNumber) + ": " + p.message);
     }
@@ -100,8 +108,7 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
         {"Outer quotes",
          "[General]\r\nPolicyFile=policy.rtf\r\nApplication=\"app\" \"x y\"\r\n",
          {"3 [General] Application 0: the reader strips the outer quotes; the gate reads app\" \"x "
-          "y "
-          "(to keep them",
+          "y (to keep them",
           "3 [General] Application 53: error 53 \"File not found\": the program \"app\"\""}},
         {"Policy missing, unreadable, not RTF",
          "[General]\r\nPolicyFile=absent.rtf\r\nApplication=app\r\n",
@@ -128,7 +135,8 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
           "first tick"}},
         {"Additions are known keys",
          std::string(kGood) +
-             "[Closing]\r\nWarnBeforeSeconds=30\r\nWarnTitle=Soon\r\nWarnText=Save.\r\n",
+             "[Application]\r\nClosePorvaneInSeconds=60\r\n[Closing]\r\nWarnBeforeSeconds=30\r\n"
+             "WarnTitle=Soon\r\nWarnText=Save.\r\n",
          {}},
         {"Warning read only with a time limit",
          std::string(kGood) + "[Closing]\r\nWarnBeforeSeconds=soon\r\n",
@@ -165,6 +173,104 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
     }
 }
 
+// Errors and advice: what each new finding says, and the exit status with and without --strict.
+TEST(Checker, TellsErrorsFromAdviceAndSettingsThatContradictEachOther) {
+    // Lines 1 to 5; rows add theirs from line 6.
+    const std::string good =
+        "[General]\r\nPolicyFile=policy.rtf\r\nApplication=app -x\r\nAgreeCaption=&Agree\r\n"
+        "DisagreeCaption=&Disagree\r\n";
+    const std::string limit20 = "[Application]\r\nClosePorvaneInSeconds=20\r\n";
+    struct Row {
+        const char* name;
+        std::string text;
+        std::vector<std::string> expected;  // "E " error or "A " advice, then as problems()
+        int status;                         // the exit status, and with --strict
+        int strictStatus;
+    } rows[] = {
+        {"The README's quoting forms",
+         "[General]\r\nPolicyFile=policy.rtf\r\nApplication=\"\"app\" \"two words\"\"\r\n"
+         "FormCaption=\" Lab \"\r\nAgreeCaption=\"Agree\"\r\nDisagreeCaption=Disagree\r\n",
+         {},
+         0,
+         0},
+        {"A key commented out is a comment",
+         good + "[Closing]\r\n;WarnBeforeSeconds=300\r\n# WarnTitle=Soon\r\n",
+         {},
+         0,
+         0},
+        {"Advice alone passes, but not with --strict",
+         good + "Zebra=1\r\n",
+         {"A 6 [General] Zebra: unknown key"},
+         0,
+         1},
+        {"A slip in a name is an error",
+         good + "ShowCloseDialog=True\r\nFormCaptoin=Lab\r\n",
+         {"E 6 [General] ShowCloseDialog: belongs in [Closing]",
+          "E 7 [General] FormCaptoin: unknown key; did you mean FormCaption?"},
+         1,
+         1},
+        {"A bad number says the form expected",
+         good + limit20 + "[Closing]\r\nWarnBeforeSeconds=20s\r\n",
+         {"E 9 [Closing] WarnBeforeSeconds: error 13 \"Type mismatch\" for \"20s\": the gate shows "
+          "the \"Ini RW Class\" notice and then gives no reminders; expected whole seconds "
+          "separated by commas or blanks, such as 600, 300, 60"},
+         1,
+         1},
+        {"Closing at once, so the time limit never runs",
+         good + limit20 + "ClosePorvaneAfterAgree=True\r\n",
+         {"A 8 [Application] ClosePorvaneAfterAgree: True, so the policy window closes at once "
+          "after Agree and the time limit of 20 seconds (ClosePorvaneInSeconds) never runs"},
+         0,
+         1},
+        {"A warning at or beyond the time limit",
+         good + limit20 + "[Closing]\r\nWarnBeforeSeconds=30\r\n",
+         {"A 9 [Closing] WarnBeforeSeconds: 30 seconds is at or beyond the time limit of 20 "
+          "seconds (ClosePorvaneInSeconds), so the warning appears one second after Agree"},
+         0,
+         1},
+        {"A warning without a time limit",
+         good + "[Closing]\r\nWarnBeforeSeconds=30\r\n",
+         {"A 7 [Closing] WarnBeforeSeconds: no time limit is set"},
+         0,
+         1},
+        {"Only a command line: blank buttons",
+         "[General]\r\nApplication=app\r\n",
+         {"A 0 [General] DisagreeCaption: not set, so the Disagree button shows no text",
+          "A 0 [General] AgreeCaption: not set, so the Agree button shows no text"},
+         0,
+         1},
+        {"Captions empty or too long for their button",
+         "[General]\r\nApplication=app\r\nAgreeCaption=\r\nDisagreeCaption=I do &not agree\r\n",
+         {"A 3 [General] AgreeCaption: empty, so the Agree button shows no text",
+          "A 4 [General] DisagreeCaption: \"I do not agree\" is 14 characters; the Disagree "
+          "button, 81 pixels wide, holds about 10 (counting 7 pixels a character), so the caption "
+          "may be cut off at both ends"},
+         0,
+         1},
+        {"A closing notice with no message",
+         good + "[Closing]\r\nShowCloseDialog=True\r\n",
+         {"A 0 [Closing] CloseText: not set while ShowCloseDialog is True"},
+         0,
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        check::Report report = check::checkSettings("P.ini", row.text, fakeSystem());
+        std::vector<std::string> got;
+        for (const check::Problem& p : report.problems) {
+            got.push_back(std::string(p.severity == check::Severity::Error ? "E " : "A ") +
+                          std::to_string(p.line) + " [" + p.section + "] " + p.key + ": " +
+                          p.message);
+        }
+        ASSERT_EQ(got.size(), row.expected.size()) << ::testing::PrintToString(got);
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_TRUE(got[i].starts_with(row.expected[i])) << got[i];
+        }
+        EXPECT_EQ(check::exitStatus(report, false), row.status);
+        EXPECT_EQ(check::exitStatus(report, true), row.strictStatus);
+    }
+}
+
 TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
     // UTF-16 with a BOM, as Notepad saves it.
     std::string bytes = "\xFF\xFE";
@@ -172,31 +278,35 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
         u"[General]\r\nFormCaption=Lab \u00E9\r\nAgreeCaption=Yes\r\nPolicyWidth="
         u"640\r\nApplication=app -x\r\n[Application]\r\nClosePorvaneInSeconds=3600.4"
         u"\r\nCloseApplicationOnClose=1\r\nCloseAt=21:45\r\n[Closing]\r\nShowCloseDialog=true\r\n"
-        u"CloseTitle=Bye\r\nWarnBeforeSeconds=60 600,300 0 -5 600\r\nShowTimeLeft=True\r\n";
+        u"CloseTitle=Bye\r\nCloseText=See you.\r\nWarnBeforeSeconds=60 600,300 0 -5 600\r\n"
+        u"ShowTimeLeft=True\r\n";
     for (char16_t c : wide) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     }
     check::Report report = check::checkSettings("P.ini", bytes, fakeSystem());
-    EXPECT_TRUE(report.problems.empty());
-    EXPECT_EQ(check::formatText(report),
-              "What the gate will do with P.ini:\n"
-              "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
-              "  size in pixels: 641 (with the frame) wide, " +
-                  std::to_string(testing_support::kDesignClient.height) +
-                  " (designed, inside the frame) high\n"
-                  "  policy: none, an empty view\n"
-                  "  Agree starts: /bin/app (\"app\") without arguments\n"
-                  "  after Agree: after 3600 seconds or at 21:45, whichever comes first, the "
-                  "policy window closes, the closing notice \"Bye\" is shown, and the whole "
-                  "application (every process it started) is ended as the time is up, before "
-                  "any notice, and whenever the gate ends, even when the gate is killed\n"
-                  "  time: ends after 1 hour, at 21:45 at the latest; reminders at 10, 5 and 1 "
-                  "minutes; the time left is shown\n");
+    EXPECT_EQ(
+        check::formatText(report),
+        "P.ini: [General] DisagreeCaption: advice: not set, so the Disagree button shows no "
+        "text\n"
+        "What the gate will do with P.ini:\n"
+        "  policy window: title \"Lab \xC3\xA9\", buttons \"\" and \"Yes\"\n"
+        "  size in pixels: width 640 as written, the frame included (the window comes out 1 "
+        "pixel larger); height as designed, " +
+            std::to_string(testing_support::kDesignClient.height) +
+            " inside the frame\n"
+            "  policy: none, an empty view\n"
+            "  Agree starts: /bin/app (\"app\") without arguments\n"
+            "  after Agree: after 3600 seconds or at 21:45, whichever comes first, the policy "
+            "window closes, the closing notice \"Bye\" is shown, and the whole application "
+            "(every process it started) is ended then, before any notice; also when the gate "
+            "ends, even when the gate is killed\n"
+            "  time: ends after 1 hour, at 21:45 at the latest; reminders at 10, 5 and 1 "
+            "minutes; the time left is shown\n");
     std::string json = check::formatJson(report);
-    for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"problems\":[]", "\"PolicyWidth\":640",
-                             "\"ClosePorvaneInSeconds\":3600", "\"CloseAt\":\"21:45\"",
-                             "\"WarnBeforeSeconds\":[600,300,60]",
+    for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"severity\":\"advice\"",
+                             "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":3600",
+                             "\"CloseAt\":\"21:45\"", "\"WarnBeforeSeconds\":[600,300,60]",
                              "\"CloseApplicationOnClose\":true", "\"FormCaption\":\"Lab \xC3\xA9\"",
                              "\"program\":{\"name\":\"app\",\"path\":\"/bin/app\""}) {
         EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
@@ -212,9 +322,21 @@ TEST(Checker, ExitStatusSaysWhetherThereIsAnythingToReport) {
         std::vector<std::string> args;
         int status;
         std::string err;
+        std::string out = {};  // how the standard output starts, when it matters
     } rows[] = {
         {"Problems", {bad}, 1, ""},
         {"Problems as JSON", {"--json", bad}, 1, ""},
+        {"Help", {"--help"}, 0, "", "usage: porvane-check [--json] [--strict] [FILE]\n"},
+        {"Version", {"--version"}, 0, "", "porvane-check " PORVANE_VERSION "\n"},
+        {"Version as JSON", {"--version", "--json"}, 0, "", "{\"version\":\"" PORVANE_VERSION},
+        {"Unreadable as JSON",
+         {"--json", missing},
+         2,
+         "",
+         "{\"file\":" + check::jsonString(missing) +
+             ",\"error\":" + check::jsonString(missing + ": cannot be read: File not found") +
+             ",\"errorNumber\":53}\n"},
+        {"Bad usage as JSON", {"--yaml", "--json"}, 2, "", "{\"error\":\"unknown option --yaml\"}"},
         {"Default file beside the checker",
          {},
          2,
@@ -223,18 +345,31 @@ TEST(Checker, ExitStatusSaysWhetherThereIsAnythingToReport) {
          {missing},
          2,
          "porvane-check: " + missing + ": cannot be read: File not found\n"},
-        {"Two files", {bad, bad}, 2, "usage: porvane-check [--json] [FILE]\n"},
+        {"Two files", {bad, bad}, 2, "usage: porvane-check [--json] [--strict] [FILE]\n"},
         {"Unknown option",
          {"--yaml"},
          2,
-         "porvane-check: unknown option --yaml\nusage: porvane-check [--json] [FILE]\n"},
+         "porvane-check: unknown option --yaml\nusage: porvane-check [--json] [--strict] [FILE]\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         check::CliResult result = check::runCli("porvane-check", row.args, missing);
         EXPECT_EQ(result.status, row.status);
         EXPECT_EQ(result.err, row.err);
+        EXPECT_TRUE(result.out.starts_with(row.out)) << result.out;
     }
+    // A settings file named from the current folder: the missing policy beside it is named in
+    // full, as the gate names it.
+    dir.write("lab.ini", "[General]\r\nPolicyFile=absent.rtf\r\n");
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::path(missing).parent_path());
+    check::CliResult relative = check::runCli("porvane-check", {"lab.ini"}, missing);
+    std::filesystem::current_path(before);
+    EXPECT_NE(relative.out.find("lab.ini:2: [General] PolicyFile: error 53 \"File not found\": "
+                                "the gate ends at start with this error for " +
+                                dir.file("absent.rtf") + "\n"),
+              std::string::npos)
+        << relative.out;
 }
 
 }  // namespace

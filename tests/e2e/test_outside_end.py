@@ -1,4 +1,5 @@
-"""Ended from outside (SIGTERM): an orderly end, so the time limit still ends the application."""
+"""Ended from outside (SIGTERM): an orderly end, so the time limit still ends the application;
+and with a fatal error's box on screen, the end that the box's OK would bring."""
 
 import signal
 import sys
@@ -47,7 +48,29 @@ def sigterm(name):
         check(is_running(pid), "the application was ended although CloseApplicationOnClose=False")
 
 
+# name: (PolicyFile, Application, agree first): the box comes at start, before the event loop
+# runs, or on Agree, inside it.
+FATAL_ROWS = {
+    "sigterm_fatal_box_at_start": ("absent.rtf", "{application}", False),
+    "sigterm_fatal_box_on_agree": ("policy.rtf", "/nonexistent/program", True),
+}
+
+
+def sigterm_fatal_box(name):
+    policy, application, agree = FATAL_ROWS[name]
+    gate = open_gate(name, settings(
+        General={"FormCaption": "{caption}", "PolicyFile": policy, "Application": application},
+    )).start()
+    if agree:
+        gate.press(gate.window(gate.caption), "Return")
+    gate.window("Porvane")
+    gate.signal(signal.SIGTERM)
+    gate.ends(status=1, what="SIGTERM with the fatal box up")
+    gate.check_nothing_started()
+
+
 CASES = {name: (lambda n=name: sigterm(n)) for name in ROWS}
+CASES.update({name: (lambda n=name: sigterm_fatal_box(n)) for name in FATAL_ROWS})
 
 if __name__ == "__main__":
     sys.exit(main(CASES))
