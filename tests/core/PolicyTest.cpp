@@ -414,6 +414,9 @@ TEST_F(Policy, IdleEnd) {
         EXPECT_TRUE(bTimeUp);
         EXPECT_TRUE(app()->terminated);
         EXPECT_TRUE(noticeShown());
+    }
+}
+
 // What time shows the user, tick by tick after Agree: the countdown, the reminders, and the
 // end at the earlier of the time limit and the closing time, read against the wall clock.
 TEST_F(Policy, TimeYouCanSee) {
