@@ -234,6 +234,12 @@ class Checker {
                 case KeyType::Integer:
                     setting.number = settings::toInteger(setting.text);
                     break;
+                case KeyType::SecondsList:
+                    setting.seconds = settings::toSecondsList(setting.text);
+                    break;
+                case KeyType::TimeOfDay:
+                    setting.timeOfDay = settings::toTimeOfDay(setting.text);
+                    break;
                 case KeyType::String:
                     break;
             }
@@ -247,8 +253,8 @@ class Checker {
                 return setting;
             }
             add(setting, Severity::Error, error.number,
-                what + ": the gate shows the \"Ini RW Class\" notice and then uses " +
-                    (known.type == KeyType::Boolean ? "False" : "0") + expected);
+                what + ": the gate shows the \"Ini RW Class\" notice and then " +
+                    neutralValue(known.type) + expected);
         }
         return setting;
     }
@@ -256,7 +262,7 @@ class Checker {
     // What must be set for the gate to read this key; empty when it always reads it. Keys are
     // read in the table's order, so the settings these depend on are known by then.
     std::string_view unreadWithout(const KeySpec& known) const {
-        if (!known.addition || known.name == settings::key::IdleSeconds.name) {
+        if (!known.addition || known.section != settings::kClosing) {
             return {};
         }
         if (known.name.starts_with("Idle")) {
@@ -264,9 +270,26 @@ class Checker {
                        ? std::string_view{}
                        : "IdleSeconds sets an idle end";
         }
-        return policy::readsWarningKeys(report_.value(settings::key::ClosePorvaneInSeconds))
-                   ? std::string_view{}
-                   : "ClosePorvaneInSeconds sets a time limit";
+        return timeLimit() ? std::string_view{}
+                           : "ClosePorvaneInSeconds or CloseAt sets a time limit";
+    }
+
+    bool timeLimit() const {
+        return policy::hasTimeLimit(report_.value(settings::key::ClosePorvaneInSeconds),
+                                    report_.value(settings::key::CloseAt).has_value());
+    }
+
+    static std::string neutralValue(KeyType type) {
+        switch (type) {
+            case KeyType::Boolean:
+                return "uses False";
+            case KeyType::SecondsList:
+                return "gives no reminders";
+            case KeyType::TimeOfDay:
+                return "sets no closing time";
+            default:
+                return "uses 0";
+        }
     }
 
     void policy() {

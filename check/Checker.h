@@ -41,10 +41,12 @@ struct Problem {
 // A key's value as the gate will use it.
 struct Setting {
     const KeySpec* known = nullptr;
-    std::size_t line = 0;     // where the gate reads it; 0 when it is not in the file
-    std::string text;         // the value as the reader returns it
-    bool flag = false;        // Boolean keys
-    std::int32_t number = 0;  // integer keys
+    std::size_t line = 0;                   // where the gate reads it; 0 when it is not in the file
+    std::string text;                       // the value as the reader returns it
+    bool flag = false;                      // Boolean keys
+    std::int32_t number = 0;                // integer keys
+    std::vector<std::int32_t> seconds;      // lists of seconds, as the gate keeps them
+    std::optional<std::int32_t> timeOfDay;  // times of day, seconds since midnight
 };
 
 struct Report {
@@ -61,6 +63,12 @@ struct Report {
     bool value(const settings::BooleanKey& key) const { return setting(key).flag; }
     std::int32_t value(const settings::LongKey& key) const { return setting(key).number; }
     std::int32_t value(const settings::IntegerKey& key) const { return setting(key).number; }
+    const std::vector<std::int32_t>& value(const settings::SecondsListKey& key) const {
+        return setting(key).seconds;
+    }
+    const std::optional<std::int32_t>& value(const settings::TimeOfDayKey& key) const {
+        return setting(key).timeOfDay;
+    }
     // A finding about a known key's value, at the line the gate reads it from.
     void add(const Setting& at, Severity severity, std::string message,
              std::int32_t errorNumber = 0);

@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "check/Checker.h"
 #include "policy/IdleRules.h"
@@ -51,9 +54,88 @@ std::string program(const Report& report) {
     return text;
 }
 
+// A time of day as the clock shows it: HH:MM, with :SS when there are seconds.
+std::string clockTime(std::int32_t secondOfDay) {
+    char text[16];
+    int h = secondOfDay / 3600;
+    int m = secondOfDay / 60 % 60;
+    int s = secondOfDay % 60;
+    if (s != 0) {
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, m, s);
+    } else {
+        std::snprintf(text, sizeof text, "%02d:%02d", h, m);
+    }
+    return text;
+}
+
+// "and" before the last of a list: "10, 5 and 1".
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    }
+    return text;
+}
+
+// Whole seconds in the largest unit that divides them all: "60 minutes", "1 hour".
+std::string inWords(const std::vector<std::int32_t>& seconds) {
+    struct Unit {
+        std::int32_t size;
+        const char* one;
+        const char* many;
+    };
+    constexpr Unit kUnits[] = {
+        {3600, "hour", "hours"}, {60, "minute", "minutes"}, {1, "second", "seconds"}};
+    for (const Unit& unit : kUnits) {
+        if (std::ranges::all_of(seconds, [&](std::int32_t s) { return s % unit.size == 0; })) {
+            std::vector<std::string> numbers;
+            for (std::int32_t s : seconds) {
+                numbers.push_back(std::to_string(s / unit.size));
+            }
+            bool single = seconds.size() == 1 && seconds.front() == unit.size;
+            return joined(numbers) + " " + (single ? unit.one : unit.many);
+        }
+    }
+    return {};
+}
+
+// The session's time in words: "ends after 60 minutes, at 21:45 at the latest; reminders at 10,
+// 5 and 1 minutes; the time left is shown". Empty without a time limit.
+std::string sessionTime(const Report& report) {
+    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
+    std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
+    if (!policy::hasTimeLimit(seconds, closeAt.has_value())) {
+        return {};
+    }
+    std::string text = "ends";
+    if (seconds != 0) {
+        text += " after " + inWords({policy::closingTick(seconds)});
+    }
+    if (closeAt) {
+        text += (seconds != 0 ? ", at " : " at ") + clockTime(*closeAt) +
+                (seconds != 0 ? " at the latest" : "");
+    }
+    // With the seconds limit alone, the reminders that can come are known.
+    std::vector<std::int32_t> reminders;
+    for (std::int32_t w : report.value(settings::key::WarnBeforeSeconds)) {
+        if (closeAt || policy::everWarns(seconds, w)) {
+            reminders.push_back(w);
+        }
+    }
+    if (!reminders.empty()) {
+        text +=
+            (reminders.size() == 1 ? "; a reminder at " : "; reminders at ") + inWords(reminders);
+    }
+    if (report.value(settings::key::ShowTimeLeft)) {
+        text += "; the time left is shown";
+    }
+    return text;
+}
+
 std::string afterAgree(const Report& report) {
     std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
     std::int32_t tick = policy::closingTick(seconds);
+    std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
     std::string text;
     if (report.value(settings::key::ClosePorvaneAfterAgree)) {
         text = "the policy window closes at once" +
@@ -62,7 +144,10 @@ std::string afterAgree(const Report& report) {
         // A negative number is said as what it does.
         text = "after " +
                (seconds < 0 ? std::string("one second") : std::to_string(tick) + " seconds") +
+               (closeAt ? " or at " + clockTime(*closeAt) + ", whichever comes first," : "") +
                " the policy window closes";
+    } else if (closeAt) {
+        text = "at " + clockTime(*closeAt) + " the policy window closes";
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
@@ -72,7 +157,8 @@ std::string afterAgree(const Report& report) {
     }
     text += report.value(settings::key::CloseApplicationOnClose)
                 ? ", and the whole application (every process it started) is ended " +
-                      std::string(tick != 0 && !report.value(settings::key::ClosePorvaneAfterAgree)
+                      std::string((tick != 0 || closeAt) &&
+                                          !report.value(settings::key::ClosePorvaneAfterAgree)
                                       ? "then, before any notice; also "
                                       : "") +
                       "when the gate ends, even when the gate is killed"
@@ -151,6 +237,15 @@ std::string jsonValue(const Setting& setting) {
         case KeyType::Long:
         case KeyType::Integer:
             return std::to_string(setting.number);
+        case KeyType::SecondsList: {
+            std::string list = "[";
+            for (std::int32_t s : setting.seconds) {
+                list += (list.size() > 1 ? "," : "") + std::to_string(s);
+            }
+            return list + "]";
+        }
+        case KeyType::TimeOfDay:
+            return setting.timeOfDay ? jsonString(clockTime(*setting.timeOfDay)) : "null";
         case KeyType::String:
             break;
     }
@@ -186,11 +281,8 @@ std::string formatText(const Report& report) {
            "\n";
     out += "  Agree starts: " + program(report) + "\n";
     out += "  after Agree: " + afterAgree(report) + "\n";
-    std::int32_t warn = report.value(settings::key::WarnBeforeSeconds);
-    if (!report.value(settings::key::ClosePorvaneAfterAgree) &&
-        policy::everWarns(report.value(settings::key::ClosePorvaneInSeconds), warn)) {
-        out += "  time-limit warning: " + quoted(report.value(settings::key::WarnTitle)) + ", " +
-               std::to_string(warn) + " seconds before the policy window closes\n";
+    if (std::string time = sessionTime(report); !time.empty()) {
+        out += "  time: " + time + "\n";
     }
     if (report.setting(settings::key::LogOffOnClose).flag) {
         out +=

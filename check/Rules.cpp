@@ -58,18 +58,21 @@ void closeAtOnceWithTimeLimit(Report& report) {
 void warningWithinTimeLimit(Report& report) {
     const Setting& warn = report.setting(key::WarnBeforeSeconds);
     std::int32_t seconds = report.value(key::ClosePorvaneInSeconds);
-    if (warn.number <= 0 || report.value(key::ClosePorvaneAfterAgree)) {
+    if (warn.seconds.empty() || report.value(key::ClosePorvaneAfterAgree)) {
         return;
     }
-    if (seconds == 0) {
+    if (seconds == 0 && !report.value(key::CloseAt)) {
         report.add(warn, Severity::Advice,
-                   "no time limit is set (ClosePorvaneInSeconds), so no warning ever appears");
-    } else if (seconds > 0 && warn.number >= seconds) {
+                   "no time limit is set (ClosePorvaneInSeconds, CloseAt), so no warning ever "
+                   "appears");
+    } else if (seconds > 0 && !report.value(key::CloseAt) && warn.seconds.front() >= seconds) {
+        // Largest first: the one that comes earliest.
+        std::int32_t first = warn.seconds.front();
         report.add(warn, Severity::Advice,
-                   secondsText(warn.number) + " is at or beyond the time limit of " +
+                   secondsText(first) + " is at or beyond the time limit of " +
                        secondsText(seconds) + " (ClosePorvaneInSeconds), so the warning " +
-                       (policy::everWarns(seconds, warn.number) ? "appears one second after Agree"
-                                                                : "never appears"));
+                       (policy::everWarns(seconds, first) ? "appears one second after Agree"
+                                                          : "never appears"));
     }
 }
 

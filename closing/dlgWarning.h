@@ -1,11 +1,24 @@
 #pragma once
-// The time-limit warning: shown a configured number of seconds before the timed close ends the
+// The time-limit warning: shown at each configured number of seconds before the end of the
 // session, so that the user can save their work. A notice that stays on top of the application
-// and appears without taking the keyboard focus from it.
+// and appears without taking the keyboard focus from it. Beside its OK it shows the time left,
+// counting down, so that one text serves every reminder.
+
+#include <string_view>
 
 #include "closing/dlgNotice.h"
 
 class dlgWarning : public dlgNotice {
   public:
     dlgWarning() : dlgNotice(runtime::WindowKind::Notice, "Warning") {}
+
+    // Designed layout, twips: left of OK.
+    runtime::Label lblTimeLeft{*this, "", {120, 1200, 4440, 375}, 2};
+
+    // Shows this text as the time left; set only when it changes.
+    void ShowTimeLeft(std::string_view text) {
+        if (lblTimeLeft.Caption() != text) {
+            lblTimeLeft.setCaption(text);
+        }
+    }
 };

@@ -38,10 +38,11 @@ constexpr std::int32_t closingTick(std::int32_t closeSeconds) {
     return closeSeconds < 0 ? 1 : closeSeconds;
 }
 
-// The warning's keys are read on Agree only when a timed close is armed: without one they mean
-// nothing, so a bad value there cannot interrupt the start.
-constexpr bool readsWarningKeys(std::int32_t closeSeconds) {
-    return closeSeconds != 0;
+// Whether Agree starts a session with a time limit: a timed close, a closing time or both.
+// Only then are the keys of what time shows the user read (the warning, the countdown): without
+// one they mean nothing, so a bad value there cannot interrupt the start.
+constexpr bool hasTimeLimit(std::int32_t closeSeconds, bool closeAt) {
+    return closeSeconds != 0 || closeAt;
 }
 
 // Whether the warning is due at this tick of an armed timed close: at most `warnSeconds` remain,

@@ -1,10 +1,12 @@
 #include "policy/frmUsagePolicy.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "closing/dlgClosing.h"
 #include "closing/dlgIdleWarning.h"
 #include "closing/dlgWarning.h"
+#include "closing/frmTimeLeft.h"
 #include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 #include "policy/TimeLeft.h"
@@ -43,8 +45,9 @@ void frmUsagePolicy::Form_Load() {
     tmrClose.setEnabled(false);
     tmrClose.setInterval(1000);
     lCloseSeconds = 0;
-    lWarnSeconds = 0;
-    bWarned = false;
+    vCloseAt.reset();
+    vWarnSeconds.clear();
+    bShowTimeLeft = false;
     bAppStarted = false;
     bAppEndedForTime = false;
     bTimeUp = false;
@@ -92,13 +95,18 @@ void frmUsagePolicy::Form_Resize() {
 
 void frmUsagePolicy::cmdAgree_Click() {
     Hide();
-    if (lCloseSeconds != 0) {
-        tmrClose.setEnabled(true);
+    if (auto closeAt = GetIniTimeOfDay(sIniFile, key::CloseAt)) {
+        vCloseAt = policy::nextClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *closeAt);
     }
-    if (policy::readsWarningKeys(lCloseSeconds)) {
-        lWarnSeconds = GetIniLong(sIniFile, key::WarnBeforeSeconds);
+    if (policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value())) {
+        tmrClose.setEnabled(true);
+        // What time shows the user means something only with a time limit, so a bad value
+        // there cannot interrupt a session without one.
+        vWarnSeconds = GetIniSecondsList(sIniFile, key::WarnBeforeSeconds);
         sWarnTitle = GetIniString(sIniFile, key::WarnTitle);
         sWarnText = GetIniString(sIniFile, key::WarnText);
+        bShowTimeLeft = GetIniBoolean(sIniFile, key::ShowTimeLeft);
+        sTimeLeftTitle = GetIniString(sIniFile, key::TimeLeftTitle);
     }
     // Idle from now on: a gate nobody has agreed to waits for the next user, however long.
     lIdleSeconds = policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds));
@@ -119,6 +127,11 @@ void frmUsagePolicy::cmdAgree_Click() {
     oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
     if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree)) {
         Unload();
+    } else if (bShowTimeLeft) {
+        frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
+        countdown.setCaption(sTimeLeftTitle);
+        ShowTimeLeft(SecondsLeft().value_or(0));
+        countdown.Show();
     }
     bAppStarted = true;
 }
@@ -132,11 +145,43 @@ void frmUsagePolicy::tmrClose_Timer() {
         throw runtime::makeError(runtime::kOverflow);
     }
     lTicks += 1;
-    if (lTicks >= policy::closingTick(lCloseSeconds)) {
+    std::int64_t left = SecondsLeft().value_or(0);
+    if (left <= 0) {
         EndForTime();
-    } else if (!bWarned && policy::warnsAt(lTicks, lCloseSeconds, lWarnSeconds)) {
-        bWarned = true;
+        return;
+    }
+    // Every reminder that is due now (several when the session began shorter than them) brings
+    // the one warning. Largest first, the due ones lead the list.
+    auto notDue = std::ranges::find_if(vWarnSeconds, [left](std::int32_t w) { return w < left; });
+    if (notDue != vWarnSeconds.begin()) {
+        vWarnSeconds.erase(vWarnSeconds.begin(), notDue);
         ShowWarning();
+    }
+    ShowTimeLeft(left);
+}
+
+std::optional<std::int64_t> frmUsagePolicy::SecondsLeft() const {
+    std::optional<std::int64_t> left;
+    if (lCloseSeconds != 0) {
+        left = policy::closingTick(lCloseSeconds) - std::int64_t{lTicks};
+    }
+    if (vCloseAt) {
+        // Read against the wall clock at every tick, so that the end follows a clock change.
+        std::int64_t untilClosing = policy::wholeSecondsLeft(
+            policy::msUntilClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *vCloseAt));
+        left = std::min(left.value_or(untilClosing), untilClosing);
+    }
+    return left;
+}
+
+void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
+    std::string text = policy::formatTimeLeft(seconds);
+    auto& program = runtime::Program::current();
+    if (auto* countdown = program.existing<frmTimeLeft>(); countdown && countdown->Loaded()) {
+        countdown->ShowTimeLeft(text);
+    }
+    if (auto* warning = program.existing<dlgWarning>(); warning && warning->Loaded()) {
+        warning->ShowTimeLeft(text);
     }
 }
 
@@ -197,18 +242,32 @@ void frmUsagePolicy::EndForTime() {
 }
 
 void frmUsagePolicy::ShowWarning() {
-    dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
-    warning.setCaption(sWarnTitle);
-    warning.lblText.setCaption(sWarnText);
-    warning.Show();
+    dlgWarning* open = runtime::Program::current().existing<dlgWarning>();
+    if (open != nullptr && open->Visible()) {
+        // Still open from an earlier reminder: to the front, and announced again.
+        open->ZOrder();
+    } else {
+        dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
+        warning.setCaption(sWarnTitle);
+        warning.lblText.setCaption(sWarnText);
+        warning.Show();
+    }
+    // The countdown comes back into view with each reminder, from wherever it was put.
+    if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
+        countdown->ZOrder();
+    }
 }
 
 void frmUsagePolicy::Form_Unload() {
-    // The warning belongs to the session that is ending now; it never outlives it.
+    // The warning and the countdown belong to the session that is ending now; they never
+    // outlive it.
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
     HideIdleWarning();
+    if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
+        countdown->Unload();
+    }
     if (GetIniBoolean(sIniFile, key::ShowCloseDialog)) {
         dlgClosing& notice = runtime::defaultInstance<dlgClosing>();
         notice.Show();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "policy/PolicyRules.h"
 #include "runtime/Backend.h"
@@ -35,19 +36,23 @@ class frmUsagePolicy : public runtime::Form {
     bool bAppStarted = false;
     // Ticks counted so far by tmrClose_Timer.
     std::int32_t lTicks = 0;
-    // Seconds before the timed close at which the time-limit warning appears; 0: none. Read on
-    // Agree with the warning's title and text.
-    std::int32_t lWarnSeconds = 0;
+    // The closing time, from Agree: the next moment the local clock reads CloseAt, as the
+    // clock counts (policy::nextClosingTime); none without one.
+    std::optional<std::int64_t> vCloseAt;
+    // The reminders still to come: seconds before the end at which the time-limit warning
+    // appears, largest first. Read on Agree with the warning's title and text.
+    std::vector<std::int32_t> vWarnSeconds;
     std::string sWarnTitle;
     std::string sWarnText;
-    // True once the warning was shown: it comes once at most.
-    bool bWarned = false;
     // Seconds without input after which the session ends, and before that end the idle
     // warning shows; 0: no idle end, no warning. Read on Agree, as the idle rules take them.
     std::int32_t lIdleSeconds = 0;
     std::int32_t lIdleWarnSeconds = 0;
     std::string sIdleWarnTitle;
     std::string sIdleWarnText;
+    // Whether the countdown shows the time left, and its title. Read on Agree.
+    bool bShowTimeLeft = false;
+    std::string sTimeLeftTitle;
 
     void cmdAgree_Click();
     void cmdDisagree_Click();
@@ -69,6 +74,10 @@ class frmUsagePolicy : public runtime::Form {
 
   private:
     void CloseApplication();
+    // Whole seconds until the end that time brings about, the earlier of the time limit and
+    // the closing time; none without either.
+    std::optional<std::int64_t> SecondsLeft() const;
+    void ShowTimeLeft(std::int64_t seconds);
     void ShowWarning();
     void WatchIdle();
     void ShowIdleWarning(std::int64_t secondsLeft);

@@ -37,6 +37,16 @@ constexpr PixelRect centredOn(const PixelRect& workArea, PixelSize outer) {
             middle(workArea.top, workArea.height, outer.height), outer.width, outer.height};
 }
 
+// Where a window of this outer size stands in the bottom-right corner of the work area, out of
+// the way. One larger than the work area keeps its top-left corner on it.
+constexpr PixelRect inCornerOf(const PixelRect& workArea, PixelSize outer) {
+    auto end = [](int start, int room, int size) {
+        return start + (room > size ? room - size : 0);
+    };
+    return {end(workArea.left, workArea.width, outer.width),
+            end(workArea.top, workArea.height, outer.height), outer.width, outer.height};
+}
+
 // Twips per pixel at a resolution in dots per inch; 15 (96 dots per inch) for none.
 constexpr double twipsPerPixelAt(double dotsPerInch) {
     return dotsPerInch > 0 ? 1440.0 / dotsPerInch : 15.0;
@@ -82,12 +92,32 @@ enum class WindowKind {
     // A dialog that stays on top of other windows and is shown without taking the keyboard
     // focus from whatever window has it: a message that must not interrupt the user's typing.
     Notice,
+    // A small window that shows something the user may glance at (the time left): on top of
+    // other windows, never taking the keyboard focus, movable and minimizable where the desktop
+    // allows it, with no close box. A close request does nothing.
+    Countdown,
 };
+
+// Whether the window has a close box and a close request unloads its form.
+constexpr bool closesOnRequest(WindowKind kind) {
+    return kind != WindowKind::Countdown;
+}
+
+// Whether the window is first shown in the bottom-right corner of the work area rather than in
+// its middle.
+constexpr bool shownInCorner(WindowKind kind) {
+    return kind == WindowKind::Countdown;
+}
+
+// Whether the window is shown without taking the keyboard focus from the active window.
+constexpr bool showsWithoutFocus(WindowKind kind) {
+    return kind == WindowKind::Notice || kind == WindowKind::Countdown;
+}
 
 // Escape closes the dialogs as their close box does. The tool window (the policy window) keeps
 // its keys: closing it is Disagree, which a stray Escape must not decide.
 constexpr bool closesOnEscape(WindowKind kind) {
-    return kind != WindowKind::ToolWindow;
+    return kind != WindowKind::ToolWindow && closesOnRequest(kind);
 }
 
 enum class ControlKind { Button, Label, RichText };
@@ -127,6 +157,11 @@ class NativeWindow {
     virtual void show(int focusControlId) = 0;
     // Places the window in the middle of the screen's work area, frame included.
     virtual void centre() = 0;
+    // Places the window in the bottom-right corner of the screen's work area, frame included.
+    virtual void placeInCorner() = 0;
+    // Brings a shown window back into view: restored when minimized and above other windows,
+    // without taking the focus. A Notice is announced to screen readers again.
+    virtual void bringToFront() = 0;
     virtual void hide() = 0;
     // The size with the frame and the title bar.
     virtual PixelSize outerSize() const = 0;
@@ -193,6 +228,13 @@ class Backend {
     // Twips per pixel at that resolution (1440 twips to the inch); 96 dots per inch when the
     // system cannot say. The runtime's rule, the same for every backend.
     double twipsPerPixelX() { return twipsPerPixelAt(logicalDpiX()); }
+
+    // The wall clock: milliseconds since 1970-01-01 00:00 UTC. It may jump when the clock is
+    // set; timers count elapsed time and do not.
+    virtual std::int64_t wallClockMs() = 0;
+    // The local time zone's offset from UTC, in seconds east, at this moment (seconds since
+    // 1970-01-01 00:00 UTC): daylight saving included as it applies at that moment.
+    virtual std::int32_t utcOffsetAt(std::int64_t utcSeconds) = 0;
 
     // windows and timers
     virtual std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,

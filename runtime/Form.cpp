@@ -231,7 +231,12 @@ void Form::Show() {
     }
     Control* focus = firstInTabOrder();
     if (!shownBefore_) {
-        window_->centre();  // once per load: shown again, it stays where the user left it
+        // Once per load: shown again, it stays where the user left it.
+        if (shownInCorner(design_.kind)) {
+            window_->placeInCorner();
+        } else {
+            window_->centre();
+        }
     }
     window_->show(focus != nullptr ? focus->id() : 0);
     visible_ = true;
@@ -246,6 +251,12 @@ void Form::Hide() {
         window_->hide();
     }
     visible_ = false;
+}
+
+void Form::ZOrder() {
+    if (window_ && visible_) {
+        window_->bringToFront();
+    }
 }
 
 void Form::Unload() {
@@ -331,7 +342,11 @@ void Form::clicked(int controlId) {
 }
 
 void Form::closeRequested() {
-    // The close box acts as the form's own way out: unload it, running its unload step.
+    // The close box acts as the form's own way out: unload it, running its unload step. A
+    // window without one ignores the request.
+    if (!closesOnRequest(design_.kind)) {
+        return;
+    }
     Program::current().post([this] { Unload(); });
 }
 

@@ -166,6 +166,9 @@ class Form : private WindowEvents {
     void Show();
     // Hides the form; it stays loaded with its controls, timers and fields.
     void Hide();
+    // Brings a shown form back into view, above other windows and restored when minimized,
+    // without taking the focus; a notice is announced again.
+    void ZOrder();
     // Runs Form_Unload, then releases the window; the object and its fields live on.
     void Unload();
 

@@ -20,6 +20,14 @@ double TwipsPerPixelX() {
     return Program::current().backend().twipsPerPixelX();
 }
 
+std::int64_t WallClockMs() {
+    return Program::current().backend().wallClockMs();
+}
+
+std::int32_t UtcOffsetAt(std::int64_t utcSeconds) {
+    return Program::current().backend().utcOffsetAt(utcSeconds);
+}
+
 void MsgBox(std::string_view text, std::string_view title, MessageIcon icon) {
     Program::current().backend().messageBox(text, title, icon);
 }

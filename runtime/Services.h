@@ -1,6 +1,7 @@
 #pragma once
 // The runtime's services that are not windows, reached through the running program's backend.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +24,12 @@ std::string AppPath();
 
 // The screen's horizontal twips-per-pixel factor.
 double TwipsPerPixelX();
+
+// The wall clock, milliseconds since 1970-01-01 00:00 UTC (see Backend::wallClockMs).
+std::int64_t WallClockMs();
+
+// The local time zone's offset from UTC in seconds at that moment (see Backend::utcOffsetAt).
+std::int32_t UtcOffsetAt(std::int64_t utcSeconds);
 
 // A modal message box with one OK button; returns when dismissed.
 void MsgBox(std::string_view text, std::string_view title, MessageIcon icon);

@@ -1,5 +1,6 @@
 #include "settings/Conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -188,6 +189,80 @@ std::int32_t toLong(std::string_view text) {
 
 std::int16_t toInteger(std::string_view text) {
     return toInt<std::int16_t>(text);
+}
+
+std::vector<std::int32_t> toSecondsList(std::string_view text) {
+    std::vector<std::int32_t> numbers;
+    try {
+        numbers.push_back(toLong(text));
+    } catch (const runtime::Error& error) {
+        if (error.number != runtime::kTypeMismatch) {
+            throw;
+        }
+        // Items between commas; blanks inside an item separate numbers too.
+        std::string_view rest = text;
+        for (;;) {
+            std::size_t comma = rest.find(',');
+            std::string_view item = rest.substr(0, comma);
+            if (trimBlanks(item).empty()) {
+                throw runtime::makeError(runtime::kTypeMismatch);
+            }
+            while (!(item = trimBlanks(item)).empty()) {
+                std::size_t blank = std::min(item.find(' '), item.find('\t'));
+                numbers.push_back(toLong(item.substr(0, blank)));
+                item.remove_prefix(std::min(blank, item.size()));
+            }
+            if (comma == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(comma + 1);
+        }
+    }
+    std::erase_if(numbers, [](std::int32_t n) { return n <= 0; });
+    std::sort(numbers.begin(), numbers.end(), std::greater<>());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+std::int32_t toTimeOfDay(std::string_view text) {
+    std::string_view s = trimBlanks(text);
+    // Two digits a field; the hour may have one.
+    auto field = [&s](std::size_t minDigits, int limit) {
+        std::size_t n = 0;
+        while (n < s.size() && n < 2 && isDigit(s[n])) {
+            ++n;
+        }
+        if (n < minDigits) {
+            throw runtime::makeError(runtime::kTypeMismatch);
+        }
+        int value = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            value = value * 10 + (s[i] - '0');
+        }
+        s.remove_prefix(n);
+        if (value >= limit) {
+            throw runtime::makeError(runtime::kTypeMismatch);
+        }
+        return value;
+    };
+    auto colon = [&s] {
+        if (s.empty() || s.front() != ':') {
+            throw runtime::makeError(runtime::kTypeMismatch);
+        }
+        s.remove_prefix(1);
+    };
+    int hours = field(1, 24);
+    colon();
+    int minutes = field(2, 60);
+    int seconds = 0;
+    if (!s.empty()) {
+        colon();
+        seconds = field(2, 60);
+    }
+    if (!s.empty()) {
+        throw runtime::makeError(runtime::kTypeMismatch);
+    }
+    return hours * 3600 + minutes * 60 + seconds;
 }
 
 std::int16_t narrowToInteger(std::int32_t value) {

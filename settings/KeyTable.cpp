@@ -55,6 +55,10 @@ std::string_view typeName(KeyType type) {
             return "32-bit integer";
         case KeyType::Integer:
             return "16-bit integer";
+        case KeyType::SecondsList:
+            return "list";
+        case KeyType::TimeOfDay:
+            return "time";
     }
     return {};
 }
@@ -68,6 +72,9 @@ std::string_view defaultName(KeyType type) {
         case KeyType::Long:
         case KeyType::Integer:
             return "0";
+        case KeyType::SecondsList:
+        case KeyType::TimeOfDay:
+            return "empty";
     }
     return {};
 }
@@ -82,6 +89,10 @@ std::string_view expectedForm(KeyType type) {
             return "a whole number from -2147483648 to 2147483647, such as 600";
         case KeyType::Integer:
             return "a whole number from -32768 to 32767, such as 600";
+        case KeyType::SecondsList:
+            return "whole seconds separated by commas or blanks, such as 600, 300, 60";
+        case KeyType::TimeOfDay:
+            return "a time of day, HH:MM or HH:MM:SS on the 24-hour clock, such as 21:45";
     }
     return {};
 }

@@ -17,14 +17,16 @@ inline constexpr std::string_view kIniFileName = "Porvane.ini";
 // The settings file in that folder.
 std::string iniFileIn(std::string_view folder);
 
-enum class KeyType { String, Boolean, Long, Integer };
+// SecondsList: whole seconds separated by commas and/or blanks; TimeOfDay: HH:MM[:SS].
+enum class KeyType { String, Boolean, Long, Integer, SecondsList, TimeOfDay };
 
 inline constexpr std::string_view kGeneral = "General";
 inline constexpr std::string_view kApplication = "Application";
 inline constexpr std::string_view kClosing = "Closing";
 
-// Whether a key is read only by the gate's own additions (the time-limit warning, the idle
-// end), not by the original program: a file written for the original never has those.
+// Whether a key is read only by the gate's own additions (the time-limit warning, the countdown,
+// the closing time, the idle end), not by the original program: a file written for the
+// original never has those.
 inline constexpr bool kOriginal = false;
 inline constexpr bool kAddition = true;
 
@@ -85,6 +87,12 @@ inline constexpr bool kAddition = true;
         "timed. The idle time is the desktop's own (Windows; X11 with MIT-SCREEN-SAVER; Wayland " \
         "with an idle protocol); where the desktop offers none, the gate says so on standard error " \
         "and never ends idle. 0 or less: never. Read on Agree.") \
+    KEY(kApplication, CloseAt, TimeOfDay, kAddition, \
+        "HH:MM or HH:MM:SS, 24-hour, local time: the session ends at this time at the latest. At " \
+        "Agree the gate takes the next moment the clock reads it (today, or tomorrow when that time " \
+        "has passed); the session ends then or at ClosePorvaneInSeconds, whichever comes first (alone " \
+        "it is a time limit too). Checked against the wall clock every second, so a clock change " \
+        "moves the end with the clock. Read on Agree.") \
     KEY(kClosing, ShowCloseDialog, Boolean, kOriginal, \
         "True: a closing notice is shown whenever the policy window unloads (Disagree, close box, " \
         "timed close, or after Agree). Porvane ends when the notice is closed.") \
@@ -92,11 +100,12 @@ inline constexpr bool kAddition = true;
         "Title of the closing notice.") \
     KEY(kClosing, CloseText, String, kOriginal, \
         "Message of the closing notice (wrapped, one paragraph).") \
-    KEY(kClosing, WarnBeforeSeconds, Long, kAddition, \
-        "With a timed close, a warning window appears once, on the first second after which at most " \
-        "this many seconds remain (a value as long as the time limit or longer warns one second after " \
-        "Agree). It stays on top, does not take the keyboard focus, and goes with OK, its close box, " \
-        "or the timed close. 0 or less: no warning. Read on Agree.") \
+    KEY(kClosing, WarnBeforeSeconds, SecondsList, kAddition, \
+        "With a time limit, one or more numbers of seconds separated by commas and/or blanks " \
+        "(600, 300, 60); a single number works as before. The warning window appears on the first " \
+        "second after which at most each of them remain, comes to the front again if still open, " \
+        "and shows the time left. It stays on top, does not take the keyboard focus, and goes with " \
+        "OK, its close box, or the end. 0 or less, and repeats, are left out. Read on Agree.") \
     KEY(kClosing, WarnTitle, String, kAddition, \
         "Title of the warning window. Read on Agree.") \
     KEY(kClosing, WarnText, String, kAddition, \
@@ -111,6 +120,12 @@ inline constexpr bool kAddition = true;
         "Title of the idle warning. Read on Agree.") \
     KEY(kClosing, IdleWarnText, String, kAddition, \
         "Message of the idle warning (wrapped, one paragraph). Read on Agree.") \
+    KEY(kClosing, ShowTimeLeft, Boolean, kAddition, \
+        "True: with a time limit, a small countdown window shows the time left (M:SS, from an hour " \
+        "H:MM:SS), on top, never taking the keyboard focus, first in the bottom-right corner, with no " \
+        "close box; it can be moved and minimized and comes back at each reminder. Read on Agree.") \
+    KEY(kClosing, TimeLeftTitle, String, kAddition, \
+        "Title of the countdown window. Read on Agree.") \
     /* the table ends here */
 // clang-format on
 
@@ -140,10 +155,13 @@ using StringKey = Key<KeyType::String>;
 using BooleanKey = Key<KeyType::Boolean>;
 using LongKey = Key<KeyType::Long>;
 using IntegerKey = Key<KeyType::Integer>;
+using SecondsListKey = Key<KeyType::SecondsList>;
+using TimeOfDayKey = Key<KeyType::TimeOfDay>;
 
 namespace key {
 #define PORVANE_DECLARE_KEY(section, name, type, addition, description) \
-    inline constexpr Key<KeyType::type> name{{section, #name, KeyType::type, addition, description}};
+    inline constexpr Key<KeyType::type> name{                           \
+        {section, #name, KeyType::type, addition, description}};
 PORVANE_SETTINGS_KEYS(PORVANE_DECLARE_KEY)
 #undef PORVANE_DECLARE_KEY
 }  // namespace key

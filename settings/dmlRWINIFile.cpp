@@ -69,6 +69,26 @@ std::int16_t GetIniInteger(std::string_view sFile, std::string_view sSection, st
     });
 }
 
+std::vector<std::int32_t> GetIniSecondsList(std::string_view sFile,
+                                            const settings::SecondsListKey& key) {
+    return guarded<std::vector<std::int32_t>>(key.section, key.name, {}, [&] {
+        std::string s = GetIniString(sFile, key.section, key.name, "");
+        return s.empty() ? std::vector<std::int32_t>{} : settings::toSecondsList(s);
+    });
+}
+
+std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile,
+                                            const settings::TimeOfDayKey& key) {
+    return guarded<std::optional<std::int32_t>>(
+        key.section, key.name, std::nullopt, [&]() -> std::optional<std::int32_t> {
+            std::string s = GetIniString(sFile, key.section, key.name, "");
+            if (s.empty()) {
+                return std::nullopt;
+            }
+            return settings::toTimeOfDay(s);
+        });
+}
+
 bool settings::quietBoolean(std::string_view file, const BooleanKey& key) {
     try {
         std::string s = readString(file, key.section, key.name, "");

@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/Keys.h"
 
@@ -44,6 +46,14 @@ inline std::int32_t GetIniLong(std::string_view sFile, const settings::LongKey& 
 inline std::int16_t GetIniInteger(std::string_view sFile, const settings::IntegerKey& key) {
     return GetIniInteger(sFile, key.section, key.name, 0);
 }
+// The key as a list of whole seconds (see settings::toSecondsList); empty when the value is
+// empty or not of the form.
+std::vector<std::int32_t> GetIniSecondsList(std::string_view sFile,
+                                            const settings::SecondsListKey& key);
+// The key as a time of day in seconds since midnight (see settings::toTimeOfDay); none when
+// the value is empty or not of the form.
+std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile,
+                                            const settings::TimeOfDayKey& key);
 
 // Shows the settings error notice: a modal critical message box titled "Ini RW Class".
 void ShowIniError(std::int32_t lNumber, std::string_view sDescription, std::string_view sContext);

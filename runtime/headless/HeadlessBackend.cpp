@@ -44,10 +44,15 @@ class HeadlessBackend::Window : public NativeWindow {
     void show(int focusControlId) override {
         state_.visible = true;
         state_.focusedControlId = focusControlId;
-        state_.activated = state_.kind != WindowKind::Notice;
+        state_.activated = !showsWithoutFocus(state_.kind);
     }
     void hide() override { state_.visible = false; }
     void centre() override { ++state_.centred; }
+    void placeInCorner() override { ++state_.cornered; }
+    void bringToFront() override {
+        ++state_.broughtToFront;
+        state_.minimized = false;
+    }
     PixelSize outerSize() const override { return state_.outer; }
     PixelSize clientSize() const override { return state_.client; }
     void setOuterWidth(int width) override { resizeOuter({width, state_.outer.height}); }
@@ -235,6 +240,15 @@ bool HeadlessBackend::requestClose(const std::string& windowTitle) {
     }
     input();
     w->events_.closeRequested();
+    return true;
+}
+
+bool HeadlessBackend::minimize(const std::string& windowTitle) {
+    Window* w = findVisible(windowTitle);
+    if (w == nullptr) {
+        return false;
+    }
+    w->state_.minimized = true;
     return true;
 }
 

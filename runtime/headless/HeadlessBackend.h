@@ -31,7 +31,10 @@ struct WindowState {
     PixelSize outer;
     PixelSize client;
     bool visible = false;
-    int centred = 0;  // how often the window was centred
+    int centred = 0;   // how often the window was centred
+    int cornered = 0;  // how often it was placed in the work area's bottom-right corner
+    int broughtToFront = 0;
+    bool minimized = false;
     int focusedControlId = 0;
     // The window became the active one when it was shown (a Notice never does).
     bool activated = false;
@@ -80,6 +83,11 @@ class HeadlessBackend : public Backend {
     };
     void setFrame(WindowKind kind, Frame frame) { frames_[static_cast<int>(kind)] = frame; }
     Frame frame(WindowKind kind) const { return frames_[static_cast<int>(kind)]; }
+    // The wall clock at the virtual clock's present moment, UTC milliseconds; it moves on with
+    // the virtual clock, and setting it again is a clock change.
+    void setWallClock(std::int64_t utcMs) { wallAtZero_ = utcMs - now_; }
+    // The local time zone: its offset from UTC in seconds east at a UTC moment. UTC unless set.
+    std::function<std::int32_t(std::int64_t utcSeconds)> timeZone;
     // Called while a message box is open, before it is dismissed: a test can let virtual time
     // pass here, as a user who takes a while to press OK.
     std::function<void(const MessageBoxRecord&)> onMessageBox;
@@ -105,6 +113,8 @@ class HeadlessBackend : public Backend {
     // A key press or a mouse move somewhere in the session, now on the virtual clock. A click
     // is input too.
     void input() { lastInput_ = now_; }
+    // Minimizes the visible window with this title, as its title bar's button does.
+    bool minimize(const std::string& windowTitle);
 
     // ---- what a test reads ----
     std::vector<const WindowState*> windows() const;
@@ -127,6 +137,10 @@ class HeadlessBackend : public Backend {
     // ---- Backend ----
     std::string executableDirectory() override { return exeDir_; }
     double logicalDpiX() override { return dotsPerInch_; }
+    std::int64_t wallClockMs() override { return wallAtZero_ + now_; }
+    std::int32_t utcOffsetAt(std::int64_t utcSeconds) override {
+        return timeZone ? timeZone(utcSeconds) : 0;
+    }
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     // Ticks only as the test advances the clock.
@@ -161,9 +175,10 @@ class HeadlessBackend : public Backend {
 
     std::string exeDir_ = "/porvane";
     double dotsPerInch_ = 96.0;
-    Frame frames_[3] = {{3, 20, 3, 3}, {3, 26, 3, 3}, {3, 26, 3, 3}};
+    Frame frames_[4] = {{3, 20, 3, 3}, {3, 26, 3, 3}, {3, 26, 3, 3}, {3, 20, 3, 3}};
     std::int64_t now_ = 0;
     std::int64_t lastInput_ = 0;
+    std::int64_t wallAtZero_ = 0;
     std::vector<Window*> windows_;
     std::vector<TimerImpl*> timers_;
     std::vector<MessageBoxRecord> messageBoxes_;

@@ -23,9 +23,18 @@ class Application : public QAccessibleApplication {
 
 // The policy window and the closing notice are dialogs: a reader says the title, reads the
 // notice's message and then the focused button. The warning is a notification, which a reader
-// announces with its title and message as soon as it shows, although it takes no focus.
+// announces with its title and message as soon as it shows, although it takes no focus. The
+// countdown is a plain window named by its title, whose label a reader reads when asked: it
+// never takes the focus, so its changes each second are never spoken.
 QAccessible::Role roleOf(WindowKind kind) {
-    return kind == WindowKind::Notice ? QAccessible::Notification : QAccessible::Dialog;
+    switch (kind) {
+        case WindowKind::Notice:
+            return QAccessible::Notification;
+        case WindowKind::Countdown:
+            return QAccessible::Window;
+        default:
+            return QAccessible::Dialog;
+    }
 }
 
 QAccessibleInterface* describe(const QString& /*className*/, QObject* object) {

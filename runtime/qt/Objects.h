@@ -81,6 +81,8 @@ class Window : public NativeWindow {
     void show(int focusControlId) override;
     void hide() override { widget_->hide(); }
     void centre() override;
+    void placeInCorner() override;
+    void bringToFront() override;
     PixelSize outerSize() const override;
     PixelSize clientSize() const override;
     void setOuterWidth(int width) override;
@@ -97,12 +99,15 @@ class Window : public NativeWindow {
     void closeRequested() { events_.closeRequested(); }
 
     QPointer<WindowWidget> widget_;
-    bool centrePending_ = false;
+    // Placed again once the window manager's frame is known: centred or in the corner.
+    bool placePending_ = false;
 
   private:
     void setClient(const QSize& size);
     void fitClient();
-    void centreNow();
+    void placeNow();
+    // Places the window again once the frame is known, for a moment after it was mapped.
+    void placeWhenFramed();
 
     QtBackend& backend_;
     WindowEvents& events_;
@@ -113,6 +118,7 @@ class Window : public NativeWindow {
     std::optional<int> outerWidth_;
     std::optional<int> outerHeight_;
     bool clickFocusOnly_ = false;
+    bool inCorner_ = false;
     std::map<int, QPointer<QWidget>> controls_;
 };
 

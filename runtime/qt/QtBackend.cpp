@@ -1,6 +1,7 @@
 #include "runtime/qt/QtBackend.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -87,6 +88,14 @@ std::string QtBackend::executableDirectory() {
 double QtBackend::logicalDpiX() {
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->logicalDotsPerInchX() : 0.0;
+}
+
+std::int64_t QtBackend::wallClockMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+std::int32_t QtBackend::utcOffsetAt(std::int64_t utcSeconds) {
+    return QDateTime::fromSecsSinceEpoch(utcSeconds).offsetFromUtc();
 }
 
 std::unique_ptr<NativeWindow> QtBackend::createWindow(const WindowSpec& params,

@@ -58,6 +58,9 @@ class QtBackend : public Backend {
     // QtBackend.cpp
     std::string executableDirectory() override;
     double logicalDpiX() override;
+    // The system clock and the local time zone, through QDateTime.
+    std::int64_t wallClockMs() override;
+    std::int32_t utcOffsetAt(std::int64_t utcSeconds) override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     std::unique_ptr<NativeTimer> createTimer(TimerEvents& events) override;

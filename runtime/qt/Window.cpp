@@ -1,5 +1,6 @@
 // Windows and their controls: fixed-size top-level QWidgets laid out from the pixel geometry
 // the runtime gives, with QPushButton, QLabel and read-only QTextEdit controls.
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -70,16 +71,22 @@ void Control::setDocument(std::string_view bytes) {
 
 Window::Window(QtBackend& backend, const WindowSpec& params, WindowEvents& events, double tpp)
     : backend_(backend), events_(events), twipsPerPixel_(tpp) {
-    Qt::WindowFlags flags =
-        Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-    flags |= params.kind == WindowKind::ToolWindow ? Qt::Tool : Qt::Dialog;
-    if (params.kind == WindowKind::Notice) {
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    flags |=
+        closesOnRequest(params.kind) ? Qt::WindowCloseButtonHint : Qt::WindowMinimizeButtonHint;
+    flags |= params.kind == WindowKind::Dialog || params.kind == WindowKind::Notice ? Qt::Dialog
+                                                                                    : Qt::Tool;
+    if (showsWithoutFocus(params.kind)) {
         flags |= Qt::WindowStaysOnTopHint;  // above an application that fills the screen
+    }
+    if (params.kind == WindowKind::Countdown) {
+        // Never the keyboard's: on X11 its WM_HINTS say it takes no input at all.
+        flags |= Qt::WindowDoesNotAcceptFocus;
     }
     widget_ = new WindowWidget(params.kind, flags);
     // On X11 Qt then maps the window with a zero user time, which window managers read as
     // "do not focus", and does not set the input focus itself.
-    widget_->setAttribute(Qt::WA_ShowWithoutActivating, params.kind == WindowKind::Notice);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating, showsWithoutFocus(params.kind));
     // A Wayland client cannot ask to be shown without the keyboard: the compositor decides,
     // and sway, for one, hands it over. A notice's buttons then take the focus only from a
     // click, so that the Space or Enter the user was typing cannot dismiss it unread.
@@ -185,16 +192,40 @@ void Window::show(int focusControlId) {
 }
 
 void Window::centre() {
-    centreNow();
-    // Centred again once the window manager's frame is known.
-    centrePending_ = true;
+    inCorner_ = false;
+    placeWhenFramed();
+}
+
+void Window::placeInCorner() {
+    inCorner_ = true;
+    placeWhenFramed();
+}
+
+void Window::placeWhenFramed() {
+    placeNow();
+    // Placed again once the window manager's frame is known.
+    placePending_ = true;
     // The frame usually shows up within moments of mapping; past this, a later change is
     // the user's or the window manager's business.
     QTimer::singleShot(2000, widget_, [w = widget_] {
         if (w->owner != nullptr) {
-            w->owner->centrePending_ = false;
+            w->owner->placePending_ = false;
         }
     });
+}
+
+void Window::bringToFront() {
+    if ((widget_->windowState() & Qt::WindowMinimized) != 0) {
+        widget_->setWindowState(widget_->windowState() & ~Qt::WindowMinimized);
+    }
+    widget_->show();
+    widget_->raise();
+    if (widget_->kind == WindowKind::Notice) {
+        // Shown again as far as a screen reader can tell, so that it announces the notice
+        // again as it did when the notice first appeared.
+        QAccessibleEvent shown(widget_.data(), QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
 }
 
 PixelSize Window::outerSize() const {
@@ -235,9 +266,9 @@ void Window::reconcileFrame() {
     }
     margins_ = now;
     fitClient();
-    if (centrePending_) {
-        centrePending_ = false;
-        centreNow();
+    if (placePending_) {
+        placePending_ = false;
+        placeNow();
     }
     events_.resized();
 }
@@ -269,15 +300,16 @@ void Window::fitClient() {
     }
 }
 
-void Window::centreNow() {
+void Window::placeNow() {
     QScreen* screen =
         widget_->screen() != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return;
     }
     QRect area = screen->availableGeometry();
+    PixelRect workArea{area.left(), area.top(), area.width(), area.height()};
     PixelRect placed =
-        centredOn({area.left(), area.top(), area.width(), area.height()}, outerSize());
+        inCorner_ ? inCornerOf(workArea, outerSize()) : centredOn(workArea, outerSize());
     widget_->move(placed.left, placed.top);
 }
 
@@ -321,8 +353,10 @@ bool WindowWidget::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::WindowStateChange:
             // Some window managers (Openbox) minimize any window whatever its hints say; a
-            // minimized gate is out of the taskbar too, so the user could not get it back.
-            if (owner != nullptr && (windowState() & Qt::WindowMinimized) != 0) {
+            // minimized gate is out of the taskbar too, so the user could not get it back. The
+            // countdown may be minimized: it comes back at each reminder.
+            if (owner != nullptr && kind != WindowKind::Countdown &&
+                (windowState() & Qt::WindowMinimized) != 0) {
                 QTimer::singleShot(0, this, [this] {
                     if (owner != nullptr && isVisible()) {
                         setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -50,8 +50,9 @@ void setProperty(xcb_connection_t* connection, xcb_window_t window, const char* 
 // withdrawn window loses its states) and after Qt wrote its own when it made the native window:
 // - out of the taskbar and pager (_NET_WM_STATE, which Qt merges with its own states when it
 //   maps the window);
-// - moved and closed, nothing else: Qt's Motif hints always allow resizing, and some window
-//   managers go by them rather than by the equal minimum and maximum of the normal hints;
+// - moved and closed, nothing else (the countdown: moved and minimized): Qt's Motif hints always
+//   allow resizing, and some window managers go by them rather than by the equal minimum and
+//   maximum of the normal hints;
 // - the class, which desktops match with the program's desktop entry: the program gives Qt no
 //   name of its own (see main), so Qt's WM_CLASS is empty.
 // Elsewhere (Wayland, offscreen) there is nothing to do.
@@ -65,10 +66,20 @@ void prepareMap(QWidget& window) {
                             internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
     setProperty(connection, id, "_NET_WM_STATE", XCB_ATOM_ATOM, 32, 2, states);
     enum : std::uint32_t { kHasFunctions = 1, kHasDecorations = 2 };
-    enum : std::uint32_t { kFunctionMove = 4, kFunctionClose = 32 };
-    enum : std::uint32_t { kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16 };
-    const std::uint32_t motif[5] = {kHasFunctions | kHasDecorations, kFunctionMove | kFunctionClose,
-                                    kDecorBorder | kDecorTitle | kDecorMenu, 0, 0};
+    enum : std::uint32_t { kFunctionMove = 4, kFunctionMinimize = 8, kFunctionClose = 32 };
+    enum : std::uint32_t {
+        kDecorBorder = 2,
+        kDecorTitle = 8,
+        kDecorMenu = 16,
+        kDecorMinimize = 32
+    };
+    // The countdown is moved and minimized, never closed.
+    auto* own = dynamic_cast<WindowWidget*>(&window);
+    bool closes = own == nullptr || closesOnRequest(own->kind);
+    const std::uint32_t motif[5] = {
+        kHasFunctions | kHasDecorations,
+        kFunctionMove | (closes ? kFunctionClose : kFunctionMinimize),
+        kDecorBorder | kDecorTitle | kDecorMenu | (closes ? 0u : kDecorMinimize), 0, 0};
     setProperty(connection, id, "_MOTIF_WM_HINTS", internAtom(connection, "_MOTIF_WM_HINTS"), 32, 5,
                 motif);
     static const char wmClass[] = "porvane\0Porvane";

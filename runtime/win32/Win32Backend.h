@@ -37,6 +37,9 @@ class Win32Backend : public Backend {
     // Win32Backend.cpp
     std::string executableDirectory() override;
     double logicalDpiX() override;
+    // The system clock, and the local time zone's rules as they apply at a moment.
+    std::int64_t wallClockMs() override;
+    std::int32_t utcOffsetAt(std::int64_t utcSeconds) override;
     std::unique_ptr<NativeWindow> createWindow(const WindowSpec& params,
                                                WindowEvents& events) override;
     // EventLoop.cpp

@@ -36,17 +36,29 @@ void Win32Backend::Control::setBounds(const PixelRect& r) {
 Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, WindowEvents& events)
     : backend_(backend),
       events_(events),
-      activateOnShow_(params.kind != WindowKind::Notice),
+      activateOnShow_(!showsWithoutFocus(params.kind)),
+      neverActive_(params.kind == WindowKind::Countdown),
       closeOnEscape_(closesOnEscape(params.kind)),
-      role_(params.kind == WindowKind::Notice ? ROLE_SYSTEM_ALERT : ROLE_SYSTEM_DIALOG) {
+      role_(params.kind == WindowKind::Notice      ? ROLE_SYSTEM_ALERT
+            : params.kind == WindowKind::Countdown ? ROLE_SYSTEM_WINDOW
+                                                   : ROLE_SYSTEM_DIALOG) {
     // All are pop-ups (which look no different with a caption): Wine tells an X window manager
     // that an owned pop-up is a dialog, which Openbox, for one, focuses when it is shown
     // although it is off the taskbar.
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const bool countdown = params.kind == WindowKind::Countdown;
+    // The countdown can be minimized; Windows draws a minimize box only beside a close box,
+    // which it shows disabled once the window menu has no Close (below).
+    const DWORD style =
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (countdown ? WS_MINIMIZEBOX : 0);
     DWORD exStyle = WS_EX_CONTROLPARENT;
-    exStyle |= params.kind == WindowKind::ToolWindow ? WS_EX_TOOLWINDOW : WS_EX_DLGMODALFRAME;
-    if (params.kind == WindowKind::Notice) {
+    exStyle |= params.kind == WindowKind::ToolWindow ? WS_EX_TOOLWINDOW
+               : countdown                           ? 0
+                                                     : WS_EX_DLGMODALFRAME;
+    if (showsWithoutFocus(params.kind)) {
         exStyle |= WS_EX_TOPMOST;  // above an application that fills the screen
+    }
+    if (countdown) {
+        exStyle |= WS_EX_NOACTIVATE;  // a click or a drag leaves the application active
     }
     RECT rc{0, 0, params.client.width, params.client.height};
     ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);
@@ -72,6 +84,9 @@ Win32Backend::Window::Window(Win32Backend& backend, const WindowSpec& params, Wi
     if (backend_.smallIcon_ != nullptr) {
         ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
                        reinterpret_cast<LPARAM>(backend_.smallIcon_));
+    }
+    if (countdown) {
+        ::DeleteMenu(::GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
     }
     lastClient_ = clientSize();
     backend_.windows_.push_back(this);
@@ -227,6 +242,11 @@ LRESULT Win32Backend::Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         }
+        case WM_MOUSEACTIVATE:
+            if (neverActive_) {
+                return MA_NOACTIVATE;
+            }
+            break;
         case WM_ACTIVATE:
             if (LOWORD(wp) != WA_INACTIVE && focusOnActivate_ != nullptr) {
                 ::SetFocus(std::exchange(focusOnActivate_, nullptr));
@@ -301,9 +321,7 @@ void Win32Backend::Window::placeInTabOrder(const Control& control) {
     ::SetWindowPos(control.hwnd(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void Win32Backend::Window::centre() {
-    RECT rc{};
-    ::GetWindowRect(hwnd(), &rc);
+RECT Win32Backend::Window::workArea() const {
     RECT work{};
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
@@ -313,11 +331,45 @@ void Win32Backend::Window::centre() {
     } else {
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     }
-    PixelRect placed =
-        centredOn({work.left, work.top, work.right - work.left, work.bottom - work.top},
-                  {rc.right - rc.left, rc.bottom - rc.top});
+    return work;
+}
+
+void Win32Backend::Window::moveTo(const PixelRect& placed) {
     ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Backend::Window::centre() {
+    RECT work = workArea();
+    moveTo(centredOn({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                     outerSize()));
+}
+
+void Win32Backend::Window::placeInCorner() {
+    RECT work = workArea();
+    moveTo(inCornerOf({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                      outerSize()));
+}
+
+void Win32Backend::Window::bringToFront() {
+    if (::IsIconic(hwnd())) {
+        // Restored, the active window left alone: the application keeps the keyboard.
+        HWND active = ::GetForegroundWindow();
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        ::GetWindowPlacement(hwnd(), &placement);
+        placement.showCmd = SW_SHOWNOACTIVATE;
+        ::SetWindowPlacement(hwnd(), &placement);
+        // Wine activates a window it restores whatever it is asked; hand the activation back.
+        if (active != nullptr && active != hwnd() && ::GetForegroundWindow() == hwnd()) {
+            ::SetForegroundWindow(active);
+        }
+    }
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (role_ == ROLE_SYSTEM_ALERT) {
+        ::NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+    }
 }
 
 HWND windowHandle(const NativeWindow& window) {

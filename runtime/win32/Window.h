@@ -49,6 +49,8 @@ class Win32Backend::Window : public NativeWindow {
     void show(int focusControlId) override;
     void hide() override;
     void centre() override;
+    void placeInCorner() override;
+    void bringToFront() override;
     PixelSize outerSize() const override;
     PixelSize clientSize() const override;
     void setOuterWidth(int width) override { resizeOuter({width, outerSize().height}); }
@@ -69,6 +71,9 @@ class Win32Backend::Window : public NativeWindow {
     void makeDefault(HWND button);
     void placeInTabOrder(const Control& control);
     void resizeOuter(PixelSize size);
+    // The work area of the window's monitor.
+    RECT workArea() const;
+    void moveTo(const PixelRect& placed);
 
     Win32Backend& backend_;
     WindowEvents& events_;
@@ -76,6 +81,8 @@ class Win32Backend::Window : public NativeWindow {
     bool ownResize_ = false;
     // False for a notice, shown without taking the activation from the application.
     bool activateOnShow_ = true;
+    // True for the countdown, which is never activated, not even by a click.
+    bool neverActive_ = false;
     // Escape is the close box: true for the notices, false for the policy window, which
     // closing would decline.
     bool closeOnEscape_ = false;

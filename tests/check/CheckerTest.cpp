@@ -141,7 +141,22 @@ TEST(Checker, ReportsEachKindOfProblemAtItsLine) {
         {"Warning read only with a time limit",
          std::string(kGood) + "[Closing]\r\nWarnBeforeSeconds=soon\r\n",
          {"5 [Closing] WarnBeforeSeconds 13: error 13 \"Type mismatch\" for \"soon\": the gate "
-          "reads it only when ClosePorvaneInSeconds sets a time limit"}},
+          "reads it only when ClosePorvaneInSeconds or CloseAt sets a time limit"}},
+        {"Closing time and a list of the wrong form",
+         std::string(kGood) +
+             "[Application]\r\nCloseAt=25:61\r\n[Closing]\r\nWarnBeforeSeconds=10, soon\r\n",
+         {"5 [Application] CloseAt 13: error 13 \"Type mismatch\" for \"25:61\": the gate shows "
+          "the \"Ini RW Class\" notice and then sets no closing time",
+          "7 [Closing] WarnBeforeSeconds 13: error 13 \"Type mismatch\" for \"10, soon\": the gate "
+          "reads it only when"}},
+        {"A closing time alone is a time limit",
+         std::string(kGood) +
+             "[Application]\r\nCloseAt=21:45\r\n[Closing]\r\nWarnBeforeSeconds=10,,5\r\n"
+             "ShowTimeLeft=yes\r\n",
+         {"7 [Closing] WarnBeforeSeconds 13: error 13 \"Type mismatch\" for \"10,,5\": the gate "
+          "shows the \"Ini RW Class\" notice and then gives no reminders",
+          "8 [Closing] ShowTimeLeft 13: error 13 \"Type mismatch\" for \"yes\": the gate shows "
+          "the \"Ini RW Class\" notice and then uses False"}},
         {"Warning with a time limit",
          std::string(kGood) +
              "[Application]\r\nClosePorvaneInSeconds=60\r\n[Closing]\r\nWarnBeforeSeconds=soon\r\n",
@@ -217,8 +232,8 @@ TEST(Checker, TellsErrorsFromAdviceAndSettingsThatContradictEachOther) {
         {"A bad number says the form expected",
          good + limit20 + "[Closing]\r\nWarnBeforeSeconds=20s\r\n",
          {"E 9 [Closing] WarnBeforeSeconds: error 13 \"Type mismatch\" for \"20s\": the gate shows "
-          "the \"Ini RW Class\" notice and then uses 0; expected a whole number from -2147483648 "
-          "to 2147483647, such as 600"},
+          "the \"Ini RW Class\" notice and then gives no reminders; expected whole seconds "
+          "separated by commas or blanks, such as 600, 300, 60"},
          1,
          1},
         {"Closing at once, so the time limit never runs",
@@ -281,10 +296,11 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
     std::string bytes = "\xFF\xFE";
     std::u16string wide =
         u"[General]\r\nFormCaption=Lab \u00E9\r\nAgreeCaption=Yes\r\nPolicyWidth="
-        u"640\r\nApplication=app -x\r\n[Application]\r\nClosePorvaneInSeconds=2.5"
-        u"\r\nCloseApplicationOnClose=1\r\nLogOffOnClose=True\r\n[Closing]\r\nShowCloseDialog="
-        u"true\r\n"
-        u"CloseTitle=Bye\r\nCloseText=See you.\r\n";
+        u"640\r\nApplication=app -x\r\n[Application]\r\nClosePorvaneInSeconds=3600.4"
+        u"\r\nCloseApplicationOnClose=1\r\nCloseAt=21:45\r\nLogOffOnClose=True\r\n[Closing]"
+        u"\r\nShowCloseDialog=true\r\n"
+        u"CloseTitle=Bye\r\nCloseText=See you.\r\nWarnBeforeSeconds=60 600,300 0 -5 600\r\n"
+        u"ShowTimeLeft=True\r\n";
     for (char16_t c : wide) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
@@ -302,9 +318,12 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
             " inside the frame\n"
             "  policy: none, an empty view\n"
             "  Agree starts: /bin/app (\"app\") without arguments\n"
-            "  after Agree: after 2 seconds the policy window closes, the closing notice \"Bye\" "
-            "is shown, and the whole application (every process it started) is ended then, "
-            "before any notice; also when the gate ends, even when the gate is killed\n"
+            "  after Agree: after 3600 seconds or at 21:45, whichever comes first, the policy "
+            "window closes, the closing notice \"Bye\" is shown, and the whole application "
+            "(every process it started) is ended then, before any notice; also when the gate "
+            "ends, even when the gate is killed\n"
+            "  time: ends after 1 hour, at 21:45 at the latest; reminders at 10, 5 and 1 "
+            "minutes; the time left is shown\n"
             "  at the end: the user's desktop session is logged off, after Disagree too (not "
             "when the gate is killed)\n");
     std::string idle = check::formatText(check::checkSettings(
@@ -321,7 +340,8 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
         << idle;
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"severity\":\"advice\"",
-                             "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":2",
+                             "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":3600",
+                             "\"CloseAt\":\"21:45\"", "\"WarnBeforeSeconds\":[600,300,60]",
                              "\"CloseApplicationOnClose\":true", "\"FormCaption\":\"Lab \xC3\xA9\"",
                              "\"program\":{\"name\":\"app\",\"path\":\"/bin/app\""}) {
         EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;

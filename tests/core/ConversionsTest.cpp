@@ -1,9 +1,10 @@
-// Settings text to numbers and Booleans.
+// Settings text to numbers, Booleans, lists of seconds and times of day.
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/Error.h"
 #include "settings/Conversions.h"
@@ -95,6 +96,54 @@ TEST(BooleanConversion, WordsAndNumbers) {
         EXPECT_EQ(errorOf([&] { settings::toBoolean(bad); }), runtime::kTypeMismatch) << bad;
     }
     EXPECT_EQ(errorOf([] { settings::toBoolean("1e999"); }), runtime::kOverflow);
+}
+
+TEST(SecondsListConversion, ListsAndSingleNumbers) {
+    using List = std::vector<std::int32_t>;
+    struct Row {
+        const char* text;
+        List value;
+        int error = 0;
+    } rows[] = {
+        {"600, 300, 60", {600, 300, 60}},
+        {"60 600,300", {600, 300, 60}},  // blanks and commas alike, largest first
+        {" 10\t5 , 1 ", {10, 5, 1}},
+        {"5, 5, 0, -3, 5", {5}},  // repeats once, 0 or less left out
+        {"2.5", {2}},             // a single number exactly as before lists
+        {"&H10", {16}},
+        {"-3", {}},
+        {"1e3, 1.5", {1000, 2}},
+        {"10, soon", {}, 13},
+        {"60,,30", {}, 13},
+        {"60,", {}, 13},
+        {"1 - 2", {}, 13},
+        {"99999999999, 5", {}, 6},
+    };
+    for (const Row& row : rows) {
+        if (row.error == 0) {
+            EXPECT_EQ(settings::toSecondsList(row.text), row.value) << row.text;
+        } else {
+            EXPECT_EQ(errorOf([&] { settings::toSecondsList(row.text); }), row.error) << row.text;
+        }
+    }
+}
+
+TEST(TimeOfDayConversion, HoursMinutesAndSeconds) {
+    struct Row {
+        const char* text;
+        std::int32_t value;  // -1: error 13
+    } rows[] = {{"21:45", 78300},    {"00:00", 0},     {"9:05", 32700},     {" 23:59:59 ", 86399},
+                {"07:30:15", 27015}, {"24:00", -1},    {"25:61", -1},       {"12:60", -1},
+                {"12:5", -1},        {"12:05:60", -1}, {"12", -1},          {"12:05pm", -1},
+                {"123:00", -1},      {"-1:00", -1},    {"12:00:00:00", -1}, {"", -1}};
+    for (const Row& row : rows) {
+        if (row.value >= 0) {
+            EXPECT_EQ(settings::toTimeOfDay(row.text), row.value) << row.text;
+        } else {
+            EXPECT_EQ(errorOf([&] { settings::toTimeOfDay(row.text); }), runtime::kTypeMismatch)
+                << row.text;
+        }
+    }
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ struct Settings {
     std::string idleSeconds = {};
     std::string application = "app.exe --kiosk";
     std::string extraGeneral = {};
+    std::string extraApplication = {};
     std::string extraClosing = {};
 
     std::string text() const {
@@ -51,6 +52,7 @@ struct Settings {
         key("CloseApplicationOnClose", closeApplication);
         key("LogOffOnClose", logOff);
         key("IdleSeconds", idleSeconds);
+        s += extraApplication;
         s += "[Closing]\r\nCloseTitle=Goodbye\r\nCloseText=Session over.\r\n";
         key("ShowCloseDialog", showCloseDialog);
         return s + extraClosing;
@@ -414,6 +416,107 @@ TEST_F(Policy, IdleEnd) {
         EXPECT_TRUE(bTimeUp);
         EXPECT_TRUE(app()->terminated);
         EXPECT_TRUE(noticeShown());
+    }
+}
+
+// What time shows the user, tick by tick after Agree: the countdown, the reminders, and the
+// end at the earlier of the time limit and the closing time, read against the wall clock.
+TEST_F(Policy, TimeYouCanSee) {
+    constexpr std::int64_t kNoon = 1780315200000;  // 2026-06-01 12:00:00 UTC, the clock's zone
+    struct Row {
+        const char* name;
+        const char* closeIn;
+        const char* application;     // more [Application] lines
+        const char* keys;            // more [Closing] lines
+        int endTick;                 // the tick that ends the session; 0: none within 100
+        const char* atAgree;         // the countdown's text at Agree; empty: no countdown
+        const char* lastShown;       // its text on the tick before the end
+        std::vector<int> reminders;  // the ticks on which the warning appeared or came back
+        std::size_t notices = 0;
+        int clockSetAt = 0;  // after this tick the clock is set to
+        std::int64_t clockSetTo = 0;
+    };
+    const char* show = "ShowTimeLeft=True\r\n";
+    // clang-format off
+    const Row rows[] = {
+        {"CountdownCountsToTheLimit", "65", "", show, 65, "1:05", "0:01", {}},
+        {"CountdownFromAnHour", "3600", "", show, 0, "1:00:00", "", {}},
+        {"ThreeRemindersWhileTheWarningStaysOpen", "20", "",
+         "ShowTimeLeft=True\r\nWarnBeforeSeconds=10, 5 1\r\n", 20, "0:20", "0:01", {10, 15, 19}},
+        {"RemindersLongerThanTheSessionComeOnce", "5", "", "WarnBeforeSeconds=600 300\r\n", 5, "",
+         "", {1}},
+        {"ClosingTimeCutsALongLimit", "3600", "CloseAt=12:00:10\r\n", show, 10, "0:10", "0:01",
+         {}},
+        {"LimitCutsALateClosingTime", "5", "CloseAt=13:00\r\n", show, 5, "0:05", "0:01", {}},
+        {"ClosingTimeAloneIsATimeLimit", "", "CloseAt=12:00:03\r\n",
+         "ShowTimeLeft=1\r\nWarnBeforeSeconds=2\r\n", 3, "0:03", "0:01", {1}},
+        {"ClockSetForwardMovesTheEnd", "", "CloseAt=12:10\r\n", show, 4, "10:00", "0:01", {}, 0,
+         2, kNoon + (9 * 60 + 58) * 1000},
+        {"NoTimeLimitNoCountdown", "", "", "ShowTimeLeft=True\r\nWarnBeforeSeconds=5\r\n", 0, "",
+         "", {}},
+        {"BadValuesAreLeftOut", "5", "CloseAt=25:61\r\n", "WarnBeforeSeconds=10, soon\r\n", 5,
+         "", "", {}, 2},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        restart();
+        backend().setWallClock(kNoon + 250);
+        start({.closeInSeconds = row.closeIn,
+               .showCloseDialog = "True",
+               .closeApplication = "True",
+               .extraApplication = row.application,
+               .extraClosing = std::string("TimeLeftTitle=Left\r\nWarnTitle=Soon\r\n") + row.keys});
+        ASSERT_TRUE(agree());
+        EXPECT_EQ(backend().messageBoxes().size(), row.notices);
+        auto countdown = [&] { return backend().visibleWindow("Left"); };
+        if (*row.atAgree == '\0') {
+            EXPECT_EQ(countdown(), nullptr);
+        } else {
+            ASSERT_NE(countdown(), nullptr);
+            EXPECT_EQ(countdown()->kind, runtime::WindowKind::Countdown);
+            EXPECT_EQ(countdown()->controls[0]->text, row.atAgree);
+            EXPECT_FALSE(countdown()->activated) << "the application keeps the keyboard";
+            EXPECT_EQ(countdown()->cornered, 1);
+            // No close box: a close request leaves it; the user may minimize it.
+            EXPECT_TRUE(backend().requestClose("Left"));
+            EXPECT_TRUE(backend().minimize("Left"));
+            EXPECT_NE(countdown(), nullptr);
+        }
+        std::vector<int> reminders;
+        std::string shown;
+        int endTick = 0;
+        for (int tick = 1; tick <= 100 && endTick == 0; ++tick) {
+            const auto* before = backend().visibleWindow("Soon");
+            int fronted = before != nullptr ? before->broughtToFront : 0;
+            backend().advance(1000);
+            if (!form().Loaded()) {
+                endTick = tick;
+                EXPECT_EQ(backend().window("Left"), nullptr) << "gone with the session";
+                EXPECT_TRUE(app()->terminated) << "ended at the limit, before the notice's OK";
+                break;
+            }
+            const auto* warning = backend().visibleWindow("Soon");
+            if (warning != nullptr && (before == nullptr || warning->broughtToFront > fronted)) {
+                reminders.push_back(tick);
+                EXPECT_FALSE(warning->activated);
+                if (countdown() != nullptr) {
+                    EXPECT_FALSE(countdown()->minimized) << "back into view at a reminder";
+                    EXPECT_EQ(warning->controls[2]->text, countdown()->controls[0]->text);
+                }
+            }
+            if (countdown() != nullptr) {
+                shown = countdown()->controls[0]->text;
+            }
+            if (tick == row.clockSetAt) {
+                backend().setWallClock(row.clockSetTo);
+            }
+        }
+        EXPECT_EQ(endTick, row.endTick);
+        EXPECT_EQ(reminders, row.reminders);
+        if (row.endTick != 0 && *row.lastShown != '\0') {
+            EXPECT_EQ(shown, row.lastShown);
+        }
     }
 }
 

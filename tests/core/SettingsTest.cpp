@@ -20,7 +20,9 @@ constexpr int readersTaking() {
     return int(requires(const K& k) { GetIniString("", k); }) +
            int(requires(const K& k) { GetIniBoolean("", k); }) +
            int(requires(const K& k) { GetIniLong("", k); }) +
-           int(requires(const K& k) { GetIniInteger("", k); });
+           int(requires(const K& k) { GetIniInteger("", k); }) +
+           int(requires(const K& k) { GetIniSecondsList("", k); }) +
+           int(requires(const K& k) { GetIniTimeOfDay("", k); });
 }
 // clang-format off
 #define PORVANE_ONE_READER(section, name, type, addition, description) \

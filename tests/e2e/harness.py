@@ -397,6 +397,7 @@ class WineGate(_Windows):
         self.write_settings(ini)
         self.proc = None
         self.bystander = None
+        self.watcher = None
 
     def write_settings(self, ini):
         """ini: text of Porvane.ini; @HELPER@ becomes the helper's command line, @HELPER_EXE@
@@ -461,6 +462,15 @@ class WineGate(_Windows):
         with open(out, encoding="utf-8") as f:
             return f.read()
 
+    def watch_text(self, title):
+        """Starts the helper watching the text of this program's window titled `title` as a
+        screen reader reads it (WM_GETTEXT on its static control); returns the file it writes,
+        one "MS TEXT" line per text seen and "MS gone" once the window has gone."""
+        self.watcher = subprocess.Popen(
+            ["wine", self.helper, "--watch-text", title, self.windows_path("watched.txt")],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return os.path.join(self.root, "watched.txt")
+
     # ---- the program and what it started ----
 
     def wait_exit(self, timeout=WINE_TIMEOUT):
@@ -511,9 +521,10 @@ class WineGate(_Windows):
         if pid and self.helper_running():
             subprocess.run(["wine", "taskkill", "/f", "/pid", pid], env=self.env,
                            capture_output=True)
-        if self.bystander is not None:
-            self.bystander.kill()
-            self.bystander.wait()
+        for proc in (self.bystander, self.watcher):
+            if proc is not None:
+                proc.kill()
+                proc.wait()
         if not keep:
             shutil.rmtree(self.root, ignore_errors=True)
 

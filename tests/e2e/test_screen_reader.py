@@ -13,6 +13,7 @@ import re
 import signal
 import subprocess
 import sys
+import time
 
 from harness import check, has_ended, main, open_gate, process_state, settings, wait_for
 
@@ -37,6 +38,8 @@ def _children(pid):
 class ScreenReader:
     """A session bus, the accessibility bus and Orca, for the desktop of env. Orca gets a home of
     its own, so that no user's settings change what it says."""
+
+    with_orca = True
 
     def __init__(self, env, root):
         self.procs = []
@@ -68,6 +71,8 @@ class ScreenReader:
             ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
              "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True).returncode == 0,
             "the accessibility bus")
+        if not self.with_orca:
+            return
         home = os.path.join(root, "orca-home")
         os.mkdir(home)
         self.log = os.path.join(root, "orca.log")
@@ -138,12 +143,93 @@ class ScreenReader:
             wait_for(lambda: has_ended(pid), f"helper {pid} to end", timeout=5)
 
 
+class AccessibilityBus(ScreenReader):
+    """The buses alone, for reading what a screen reader would read (AT-SPI over D-Bus, through
+    gdbus), without Orca."""
+
+    with_orca = False
+
+    def _call(self, *args, address=None):
+        bus = ["--address", address] if address else ["--session"]
+        result = subprocess.run(["gdbus", "call", *bus, *args], env=self.env,
+                                capture_output=True, text=True, timeout=10)
+        return result.stdout if result.returncode == 0 else ""
+
+    def address(self):
+        out = self._call("--dest", "org.a11y.Bus", "--object-path", "/org/a11y/bus",
+                         "--method", "org.a11y.Bus.GetAddress")
+        return re.search(r"'([^']*)'", out)[1]
+
+    def children(self, address, ref):
+        out = self._call("--dest", ref[0], "--object-path", ref[1], "--method",
+                         "org.a11y.atspi.Accessible.GetChildren", address=address)
+        # gdbus names the type of the first element only.
+        return re.findall(r"\('([^']*)', (?:objectpath )?'([^']*)'\)", out)
+
+    def name(self, address, ref):
+        out = self._call("--dest", ref[0], "--object-path", ref[1], "--method",
+                         "org.freedesktop.DBus.Properties.Get", "org.a11y.atspi.Accessible",
+                         "Name", address=address)
+        m = re.search(r"<'(.*)'>", out)
+        return m[1] if m else None
+
+    def find(self, address, *names):
+        """The object reached from the desktop through children of these names; a name of None
+        takes the first child."""
+        ref = ("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")
+        for wanted in names:
+            ref = next((child for child in self.children(address, ref)
+                        if wanted is None or self.name(address, child) == wanted), None)
+            if ref is None:
+                return None
+        return ref
+
+
+COUNTDOWN = settings(
+    General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf",
+             "Application": "{application}"},
+    Application={"ClosePorvaneInSeconds": "5", "CloseApplicationOnClose": "True"},
+    Closing={"ShowCloseDialog": "True", "CloseTitle": "Goodbye", "ShowTimeLeft": "True",
+             "TimeLeftTitle": "Time left"},
+)
+
+
+def countdown_read():
+    """The countdown read as a screen reader reads it while it runs: the label in the window
+    named by its title, every second down to 0:01, then the end; the application ends at once
+    while the notice waits for its OK."""
+    gate = open_gate("countdown", COUNTDOWN).start(services=[AccessibilityBus])
+    bus = gate.services[0]
+    gate.press(gate.window(gate.caption), "Return")
+    pid, _ = gate.started()
+    gate.window("Time left")
+    address = bus.address()
+    label = wait_for(lambda: bus.find(address, "Porvane", "Time left", None),
+                     "the countdown's label on the accessibility bus")
+    seen = []
+    while gate.find("Time left"):
+        text = bus.name(address, label)
+        if text and (not seen or seen[-1][1] != text):
+            seen.append((time.monotonic(), text))
+    ended = time.monotonic()
+    texts = [text for _, text in seen]
+    print(f"countdown read: {texts}")
+    check(texts[-1] == "0:01" and {"0:04", "0:03", "0:02"} <= set(texts),
+          f"the countdown read {texts}")
+    last = next(at for at, text in seen if text == "0:01")
+    print(f"the countdown's last second, 0:01, showed {(ended - last) * 1000:.0f} ms before "
+          "the end")
+    gate.wait_ended(pid)
+    gate.press(gate.window("Goodbye"), "Return")
+    gate.ends()
+
+
 SCREEN_READER = settings(
     General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf", "AgreeCaption": "&Agree",
              "DisagreeCaption": "&Disagree", "Application": "{application}"},
     Application={"ClosePorvaneInSeconds": "6", "CloseApplicationOnClose": "True"},
     Closing={"ShowCloseDialog": "True", "CloseTitle": "Goodbye",
-             "CloseText": "The session has ended.", "WarnBeforeSeconds": "4",
+             "CloseText": "The session has ended.", "WarnBeforeSeconds": "4, 2",
              "WarnTitle": "Ending soon", "WarnText": "Save your work."},
 )
 
@@ -157,6 +243,10 @@ def orca_run():
     pid, _ = gate.started()
     reader.hears("notification", "Ending soon")
     reader.hears("Save your work.")
+    # The second reminder finds the warning open: it is announced again.
+    wait_for(lambda: sum(line.startswith("notification Ending soon")
+                         for line in reader.spoken()) >= 2,
+             "Orca to announce the warning again at the second reminder", timeout=30)
     notice = gate.window("Goodbye")
     reader.hears("Goodbye", "The session has ended.")
 
@@ -174,4 +264,4 @@ def orca_run():
 
 
 if __name__ == "__main__":
-    sys.exit(main([orca_run]))
+    sys.exit(main([orca_run, countdown_read]))

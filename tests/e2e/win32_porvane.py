@@ -25,11 +25,12 @@ DEFAULTS = {
                 "DisagreeCaption": "Disagree", "PolicyFile": "policy.rtf", "PolicyWidth": "640",
                 "PolicyHeight": "480", "Application": "@HELPER@"},
     "Application": {"ClosePorvaneAfterAgree": "False", "ClosePorvaneInSeconds": "0",
-                    "CloseApplicationOnClose": "False", "LogOffOnClose": "False",
+                    "CloseApplicationOnClose": "False", "LogOffOnClose": "False", "CloseAt": "",
                     "IdleSeconds": "0"},
     "Closing": {"ShowCloseDialog": "False", "CloseTitle": "Session over",
                 "CloseText": "Your session has ended.", "WarnBeforeSeconds": "0",
                 "WarnTitle": "Ending soon", "WarnText": "Save your work.",
+                "ShowTimeLeft": "False", "TimeLeftTitle": "Time left",
                 "IdleWarnSeconds": "0", "IdleWarnTitle": "Still there?",
                 "IdleWarnText": "Move the mouse to keep your session."},
 }
@@ -39,7 +40,9 @@ def ini(**overrides):
     lines = []
     for section, keys in DEFAULTS.items():
         lines.append("[%s]" % section)
-        lines += ["%s=%s" % (key, overrides.pop(key, value)) for key, value in keys.items()]
+        # A value may be worked out as the case starts (a closing time, from the clock).
+        lines += ["%s=%s" % (key, value() if callable(value) else value)
+                  for key, value in ((k, overrides.pop(k, v)) for k, v in keys.items())]
     check(not overrides, "no such key: %s" % ", ".join(overrides))
     return "\n".join(lines) + "\n"
 
@@ -162,6 +165,62 @@ def idle(run):
     log("idle end %.2f s after the last input (IdleSeconds=%d)" % (seconds, IDLE_SECONDS))
     check(seconds >= IDLE_SECONDS - 0.3, "the session ended before IdleSeconds")
     notice_ends_everything(run)
+
+
+def watched(path):
+    """The (ms, text) lines the watcher wrote, once it saw the window go."""
+    def done():
+        text = read_text(path) or ""
+        return text if text.endswith("gone") else None
+    text = wait_for(done, "the countdown to go", timeout=30)
+    # The control reads empty once its window is being destroyed.
+    return [(int(ms), value) for ms, _, value in
+            (line.partition(" ") for line in text.splitlines()) if value]
+
+
+# The countdown, read as a screen reader reads it while it runs: every second down to 0:01, then
+# the session ends with it, the application at once, the notice waiting for its OK. It leaves
+# the keyboard with the application.
+@case(ClosePorvaneInSeconds="5", CloseApplicationOnClose="True", ShowCloseDialog="True",
+      ShowTimeLeft="True")
+def countdown(run):
+    out = run.watch_text("Time left")
+    agree(run)
+    window = run.window("Time left")
+    check(focused_window(run.env) != window, "the countdown took the keyboard focus")
+    lines = watched(out)
+    texts = [text for _, text in lines]
+    log("countdown read: %s" % texts)
+    check(texts[-2:] == ["0:01", "gone"] and {"0:04", "0:03", "0:02"} <= set(texts),
+          "the countdown read %s" % texts)
+    last = next(ms for ms, text in lines if text == "0:01")
+    log("the countdown's last second, 0:01, showed %d ms before the end" % (lines[-1][0] - last))
+    notice_ends_everything(run)
+
+
+# Three reminders in one short session: the warning comes at each, dismissed each time.
+@case(ClosePorvaneInSeconds="9", CloseApplicationOnClose="True", ShowCloseDialog="True",
+      WarnBeforeSeconds="7, 5 3")
+def reminders(run):
+    agree(run)
+    for _ in range(3):
+        warning = run.window("Ending soon")
+        # OK, from the form's layout: 4680, 1200 twips, 81 x 25 pixels.
+        run.click(warning, 312 + 40, 80 + 12)
+        run.wait_hidden("Ending soon")
+    notice_ends_everything(run)
+
+
+# A closing time a few seconds away cuts a limit of an hour.
+def closing_time_in(seconds):
+    return time.strftime("%H:%M:%S", time.localtime(time.time() + seconds))
+
+
+@case(ClosePorvaneInSeconds="3600", CloseApplicationOnClose="True", ShowCloseDialog="True",
+      CloseAt=lambda: closing_time_in(12))
+def closing_time(run):
+    agree(run)
+    notice_ends_everything(run, timeout=25)
 
 
 @case()

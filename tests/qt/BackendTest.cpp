@@ -1,12 +1,15 @@
 // The Qt backend's own rules, with a small form: sizes and frames, resize reporting, dialog
 // flags, timers, message boxes and the event loop.
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
 #include "QtTestSupport.h"
+#include "closing/frmTimeLeft.h"
 
 using qt_testing::QtProgramTest;
 using qt_testing::settle;
@@ -145,6 +148,57 @@ TEST_F(Backend, OnlyTheRuntimeEndsTheLoop) {
     EXPECT_TRUE(program->ended());
 }
 
+// The countdown: on top, never the keyboard's, no close box, minimizable; first in the work
+// area's bottom-right corner; a window named by its title around a label a reader can read.
+TEST_F(Backend, CountdownStaysOnTopTakesNoFocusAndCannotBeClosed) {
+    program->post([this] {
+        probe().Show();  // the active window, as the application would be
+        frmTimeLeft& countdown = program->defaultInstance<frmTimeLeft>();
+        countdown.setCaption("Time left");
+        countdown.ShowTimeLeft("4:59");
+        countdown.Show();
+    });
+    frmTimeLeft& countdown = *program->existing<frmTimeLeft>();
+    QWidget* w = widget(countdown);
+    ASSERT_TRUE(waitUntil([&] { return w->isVisible(); }));
+    settle(100);
+    // (The offscreen platform activates whatever shows; the desktops' own tests see the focus
+    // stay with the application.)
+    Qt::WindowFlags flags = w->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(flags & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    QRect area = w->screen()->availableGeometry();
+    QMargins m = frame(w);
+    EXPECT_EQ(w->geometry().bottomRight() + QPoint(m.right(), m.bottom()), area.bottomRight());
+    // A close request, from the title bar or the window manager, does nothing.
+    EXPECT_FALSE(w->close());
+    settle();
+    EXPECT_TRUE(countdown.Loaded());
+    EXPECT_TRUE(w->isVisible());
+    // Minimized, it comes back when brought to the front.
+    w->setWindowState(Qt::WindowMinimized);
+    settle();
+    EXPECT_TRUE(w->windowState() & Qt::WindowMinimized);
+    program->post([&] { countdown.ZOrder(); });
+    settle();
+    EXPECT_FALSE(w->windowState() & Qt::WindowMinimized);
+    // What a screen reader reads: the window by its title, the label's text at that moment.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Time left"));
+    QAccessibleInterface* label =
+        QAccessible::queryAccessibleInterface(widget(countdown.lblTimeLeft));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->role(), QAccessible::StaticText);
+    program->post([&] { countdown.ShowTimeLeft("4:58"); });
+    EXPECT_EQ(label->text(QAccessible::Name), QStringLiteral("4:58"));
+    EXPECT_FALSE(widget(countdown.lblTimeLeft)->focusPolicy() & Qt::TabFocus);
+}
+
 // Escape is the close box of the notices; the policy window (a tool window) keeps ignoring it,
 // since closing it would be Disagree.
 TEST(WindowKeys, EscapeClosesTheNoticesOnly) {
@@ -157,7 +211,8 @@ TEST(WindowKeys, EscapeClosesTheNoticesOnly) {
     runtime::qt::QtBackend backend;
     for (auto [kind, closes] :
          {std::pair{runtime::WindowKind::ToolWindow, 0}, std::pair{runtime::WindowKind::Dialog, 1},
-          std::pair{runtime::WindowKind::Notice, 1}}) {
+          std::pair{runtime::WindowKind::Notice, 1},
+          std::pair{runtime::WindowKind::Countdown, 0}}) {
         Closes events;
         auto window = backend.createWindow({kind, "t", {200, 100}}, events);
         auto ok = window->createControl({runtime::ControlKind::Button, 1, "OK", {0, 0, 80, 25}});

@@ -133,6 +133,62 @@ TEST_F(Win32BackendTest, NoticeStaysOnTopOffTheTaskbarAndLeavesTheActiveWindowAl
     EXPECT_EQ(::GetFocus(), controlHandle(*ok));
 }
 
+// The countdown: on top, never activated (not even by a click), minimizable, no Close, first in
+// the work area's bottom-right corner; its text a standard static control a reader reads.
+TEST_F(Win32BackendTest, CountdownStaysOnTopTakesNoActivationAndCannotBeClosed) {
+    auto app = window(WindowKind::ToolWindow, {300, 200});
+    app->show(0);
+    HWND active = windowHandle(*app);
+    auto countdown = window(WindowKind::Countdown, {192, 40});
+    auto label = countdown->createControl({ControlKind::Label, 1, "4:59", {8, 8, 176, 24}});
+    countdown->placeInCorner();
+    countdown->show(0);
+    win32_test::pumpFor(20);
+    HWND h = windowHandle(*countdown);
+    LONG style = ::GetWindowLongW(h, GWL_STYLE);
+    LONG ex = ::GetWindowLongW(h, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_TOPMOST);
+    EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+    EXPECT_EQ(::GetMenuState(::GetSystemMenu(h, FALSE), SC_CLOSE, MF_BYCOMMAND), UINT(-1))
+        << "the window menu has no Close";
+    EXPECT_EQ(::GetWindow(h, GW_OWNER), backend.messageWindow());
+    EXPECT_EQ(::GetActiveWindow(), active);
+    EXPECT_EQ(::SendMessageW(h, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(h),
+                             MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+    RECT rc;
+    ::GetWindowRect(h, &rc);
+    RECT work;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(rc.right, work.right);
+    EXPECT_EQ(rc.bottom, work.bottom);
+    // Minimized, a reminder brings it back, the application still active.
+    ::ShowWindow(h, SW_MINIMIZE);
+    ::SetActiveWindow(active);
+    countdown->bringToFront();
+    EXPECT_FALSE(::IsIconic(h));
+    EXPECT_EQ(::GetActiveWindow(), active);
+    // The text, as a screen reader reads it at any moment: the static control's own.
+    label->setText("4:58");
+    wchar_t cls[16];
+    ::GetClassNameW(controlHandle(*label), cls, 16);
+    EXPECT_EQ(std::wstring(cls), L"Static");
+    IAccessible* text = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(
+        ::AccessibleObjectFromWindow(controlHandle(*label), static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&text)));
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_HRESULT_SUCCEEDED(text->get_accName(self, &name));
+    EXPECT_EQ(std::wstring(name != nullptr ? name : L""), L"4:58");
+    ::SysFreeString(name);
+    text->Release();
+}
+
 TEST_F(Win32BackendTest, WindowsCarryTheTitleAndTheIconOfTheClass) {
     auto w = window(WindowKind::ToolWindow, {200, 100});
     w->setTitle("Usage Policy \xE2\x80\x93 caf\xC3\xA9");
@@ -249,8 +305,9 @@ void CALLBACK onAlert(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD)
 }
 
 // What a screen reader learns of each kind of window, and Escape: the warning (a notice) is an
-// alert, announced as it appears; the closing notice is a dialog, and so is the policy window.
-// Escape closes the notices as their close box does, and does nothing in the policy window.
+// alert, announced as it appears and again as a reminder brings it to the front; the closing
+// notice is a dialog, and so is the policy window; the countdown a plain window. Escape closes
+// the notices as their close box does, and does nothing in the policy window or the countdown.
 TEST_F(Win32BackendTest, ScreenReadersAndEscape) {
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, onAlert,
                                            0, 0, WINEVENT_OUTOFCONTEXT);
@@ -262,7 +319,8 @@ TEST_F(Win32BackendTest, ScreenReadersAndEscape) {
         int closes;
     } rows[] = {{WindowKind::ToolWindow, ROLE_SYSTEM_DIALOG, 0, 0},
                 {WindowKind::Dialog, ROLE_SYSTEM_DIALOG, 0, 1},
-                {WindowKind::Notice, ROLE_SYSTEM_ALERT, 1, 1}};
+                {WindowKind::Notice, ROLE_SYSTEM_ALERT, 2, 1},
+                {WindowKind::Countdown, ROLE_SYSTEM_WINDOW, 0, 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.kind));
         alerts.clear();
@@ -270,7 +328,8 @@ TEST_F(Win32BackendTest, ScreenReadersAndEscape) {
         auto w = backend.createWindow({row.kind, "Ending soon", {300, 200}}, recorder);
         auto ok = button(*w, 1, "OK");
         w->show(1);
-        w->show(1);  // shown again: no new announcement
+        w->show(1);         // shown again: no new announcement
+        w->bringToFront();  // a reminder: an alert is announced again
         HWND h = windowHandle(*w);
         auto heard = [&] { return std::count(alerts.begin(), alerts.end(), h); };
         // Out-of-context events arrive through the message queue, later on a busy machine.

@@ -6,6 +6,11 @@
 // Or, for the whole-program tests, writes the text of the message box titled TITLE to OUTFILE
 // (UTF-8), status 1 when there is no such box:
 //   helper.exe --box-text TITLE OUTFILE
+// Or watches the text of the first static control in Porvane's window titled TITLE, as a screen
+// reader reads it, until the window goes: OUTFILE gets one line per text seen, "MS TEXT", and a
+// last line "MS gone", MS counted from the start of the watch (status 1 when there is no such
+// window within 30 s):
+//   helper.exe --watch-text TITLE OUTFILE
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -50,6 +55,51 @@ int writeBoxText(const wchar_t* title, const std::wstring& outFile) {
     return 0;
 }
 
+BOOL CALLBACK takeStatic(HWND child, LPARAM out) {
+    wchar_t cls[16];
+    ::GetClassNameW(child, cls, 16);
+    if (_wcsicmp(cls, L"Static") == 0) {
+        *reinterpret_cast<HWND*>(out) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND firstStatic(HWND window) {
+    HWND found = nullptr;
+    ::EnumChildWindows(window, takeStatic, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int watchText(const wchar_t* title, const std::wstring& outFile) {
+    ULONGLONG start = ::GetTickCount64();
+    HWND window = nullptr;
+    while ((window = ::FindWindowW(L"PorvaneWindow", title)) == nullptr ||
+           !::IsWindowVisible(window)) {
+        if (::GetTickCount64() - start > 30000) {
+            return 1;
+        }
+        ::Sleep(10);
+    }
+    HWND text = firstStatic(window);
+    std::string log;
+    std::wstring last;
+    while (::IsWindow(window) && ::IsWindowVisible(window)) {
+        wchar_t buffer[64] = L"";
+        ::SendMessageTimeoutW(text, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer),
+                              SMTO_ABORTIFHUNG, 500, nullptr);
+        if (last != buffer) {
+            last = buffer;
+            log += std::to_string(::GetTickCount64() - start) + " " + utf8(last) + "\n";
+            writeFile(outFile, log);
+        }
+        ::Sleep(5);
+    }
+    log += std::to_string(::GetTickCount64() - start) + " gone\n";
+    writeFile(outFile, log);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -57,6 +107,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     if (argv == nullptr || argc < 3) {
         return 2;
+    }
+    if (std::wcscmp(argv[1], L"--watch-text") == 0) {
+        int status = argc > 3 ? watchText(argv[2], argv[3]) : 2;
+        ::LocalFree(argv);
+        return status;
     }
     if (std::wcscmp(argv[1], L"--box-text") == 0) {
         int status = argc > 3 ? writeBoxText(argv[2], argv[3]) : 2;
