@@ -6,7 +6,7 @@
 namespace runtime::posix {
 
 class SignalPipe {
-public:
+  public:
     // Installs the handlers; the previous ones come back when this is destroyed. One
     // SignalPipe at a time (std::logic_error otherwise).
     SignalPipe();
@@ -19,7 +19,7 @@ public:
     // Reads every pending byte; returns how many signals arrived since the last call.
     int drain();
 
-private:
+  private:
     int readFd_ = -1;
     int writeFd_ = -1;
 };
