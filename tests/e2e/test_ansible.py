@@ -17,8 +17,6 @@ import subprocess
 import sys
 import tempfile
 
-import yaml
-
 from harness import Failure, check, main
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -55,6 +53,7 @@ class Sandbox:
                         ANSIBLE_CONFIG=os.path.join(self.dir, "none.cfg"),
                         ANSIBLE_LOCAL_TEMP=os.path.join(self.dir, "tmp"),
                         ANSIBLE_REMOTE_TMP=os.path.join(self.dir, "tmp"),
+                        ANSIBLE_SSH_CONTROL_PATH_DIR=os.path.join(self.dir, "cp"),
                         ANSIBLE_RETRY_FILES_ENABLED="0", ANSIBLE_HOST_KEY_CHECKING="0",
                         ANSIBLE_PYTHON_INTERPRETER="auto_silent",
                         ANSIBLE_STDOUT_CALLBACK="ansible.builtin.default",
@@ -105,6 +104,8 @@ def role():
     """Files written, a second run that changes nothing, a settings file with an error refused
     with the old one kept, the guard restarted only for its own section, each way in set and
     the others undone, and the guard's service skipped with a reason where it cannot start."""
+    import yaml  # Ansible's own dependency; not needed to list the cases
+
     with open(os.path.join(ROLE, "defaults", "main.yml"), encoding="utf-8") as f:
         defaults = yaml.safe_load(f)
     sample = read_ini(os.path.join(SOURCE, "examples", "Porvane.ini"))
@@ -251,7 +252,7 @@ def room_status():
             check(rows == want, f"the room:\n{table}\nthe guard said: {answer}")
         else:
             check(table == ROOM, f"the room:\n{table}\nnot:\n{ROOM}\n{out}")
-        check(status != 0 and "lab-05" in out, "the unreachable computer is not in the recap")
+        check(status == 0, f"exit status {status}: a computer out of reach fails the play")
 
     run_cases(body)
 
