@@ -132,7 +132,8 @@ def role():
                "porvane_daily_seconds": 7200 if daily else ""}
         caption = dict(sample, General=dict(sample["General"], FormCaption="Library"))
         unreadable = dict(sample, General=dict(sample["General"], PolicyWidth="wide"))
-        guard = {"Users": "lab, pupil", "Groups": "students", **({"DailySeconds": "7200"} if daily else {})}
+        guard = {"Users": "lab, pupil", "Groups": "students",
+                 **({"DailySeconds": "7200"} if daily else {})}
         # name, variables, changed tasks (None: the run fails), the guard restarts,
         # the [General] and [Guard] written, the way in (Hidden=, the drop-in's user)
         rows = [
@@ -224,7 +225,9 @@ def room_status():
         lines = ["[room]"]
         for host, way in [("lab-01", "sessions"), ("lab-02", "absent"), ("lab-03", "idle"),
                           ("lab-04", "garbled")]:
-            if real and way != "sessions":
+            if real:
+                if way == "sessions":
+                    lines.append(f"{host} ansible_connection=local")
                 continue
             python = os.path.join(box.dir, f"python-{way}")
             with open(python, "w", encoding="utf-8") as f:
