@@ -49,7 +49,8 @@ class Sandbox:
     def __init__(self):
         self.dir = tempfile.mkdtemp(prefix="porvane-ansible-")
         self.root = os.path.join(self.dir, "root")
-        self.env = dict(os.environ, ANSIBLE_NOCOLOR="1", ANSIBLE_FORCE_COLOR="0",
+        # A home of its own, so that Ansible and ansible-lint leave nothing in the real one.
+        self.env = dict(os.environ, HOME=self.dir, ANSIBLE_NOCOLOR="1", ANSIBLE_FORCE_COLOR="0",
                         ANSIBLE_CONFIG=os.path.join(self.dir, "none.cfg"),
                         ANSIBLE_LOCAL_TEMP=os.path.join(self.dir, "tmp"),
                         ANSIBLE_REMOTE_TMP=os.path.join(self.dir, "tmp"),
