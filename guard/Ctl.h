@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
 
 namespace guard {
 

@@ -10,11 +10,9 @@
 #include <map>
 
 #include "guard/Guard.h"
+#include "guard/PlanEnd.h"
 #include "guard/linux/Logind.h"
 #include "guard/linux/StateFolder.h"
-#ifdef PORVANE_HAVE_SESSION_PLAN
-#include "guard/PlanEnd.h"
-#endif
 
 namespace guard {
 namespace {
@@ -177,14 +175,11 @@ int Daemon::run() {
     }
     sd_event_source_set_enabled(timer_, SD_EVENT_OFF);
 
-    GuardSetup setup{options_.settingsFile, localOffset, nullptr};
-#ifdef PORVANE_HAVE_SESSION_PLAN
-    setup.planEnd = [file = options_.settingsFile](std::int64_t agreedWallMs) {
-        return planEndMs(file, agreedWallMs, localOffset);
-    };
-#else
-    setup.planEnd = [](std::int64_t) { return std::optional<std::int64_t>(); };
-#endif
+    // The end at Agree: the session's plan read afresh from the settings, as the gate reads it.
+    GuardSetup setup{options_.settingsFile, localOffset,
+                     [file = options_.settingsFile](std::int64_t agreedWallMs) {
+                         return planEndMs(file, agreedWallMs, localOffset);
+                     }};
     guard_.emplace(std::move(setup), store_, *this, now());
     // Signals first, then the list: a session that comes meanwhile is not missed.
     for (const auto& [id, path] : logind::listSessions(bus_)) {
