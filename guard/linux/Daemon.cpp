@@ -198,7 +198,7 @@ int Daemon::run() {
     return r < 0 ? 1 : 0;
 }
 
-int Daemon::onFilter(sd_bus_message* m, void* userdata, sd_bus_error*) {
+int Daemon::onFilter(sd_bus_message* m, void*, sd_bus_error*) {
     if (!sd_bus_message_is_method_call(m, nullptr, nullptr) ||
         std::strcmp(sd_bus_message_get_path(m) ? sd_bus_message_get_path(m) : "", kPath) != 0) {
         return 0;
@@ -212,7 +212,6 @@ int Daemon::onFilter(sd_bus_message* m, void* userdata, sd_bus_error*) {
     for (const Method& method : kMethods) {
         if (member && std::strcmp(member, method.member) == 0 &&
             std::strcmp(signature ? signature : "", method.signature) != 0) {
-            of(userdata).reschedule();
             sd_bus_reply_method_errorf(m, kRefused, "%s takes (%s)", method.member,
                                        method.signature);
             return 1;

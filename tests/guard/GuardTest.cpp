@@ -240,8 +240,10 @@ TEST(Guard, DayAllowanceAcrossSessionsRestartsAndClocks) {
     b->sessionRemoved("c3", b.now);
     EXPECT_EQ(b.effects.changed.back().second, 500);
 
-    // The guard starts again: the day so far and c2's end stay, and c2's gate comes back.
-    b.pass(100'000);
+    // The guard dies and starts again 100 s later: the day so far, the time it was away and
+    // c2's end stay, and c2's gate comes back.
+    b.now.monoMs += 100'000;
+    b.now.wallMs += 100'000;
     b.start();
     b->sessionNew(facts("c2"), b.now);
     EXPECT_EQ(b->status({}, b.now)[0].usedTodaySeconds, 600);
