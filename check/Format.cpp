@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/Checker.h"
+#include "check/Guard.h"
 #include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
 
@@ -289,7 +290,11 @@ std::string formatText(const Report& report) {
             "  at the end: the user's desktop session is logged off, after Disagree too "
             "(not when the gate is killed)\n";
     }
-    return out + idleEnd(report);
+    out += idleEnd(report);
+    if (std::string guard = guardSummary(report); !guard.empty()) {
+        out += "  guard: " + guard + "\n";
+    }
+    return out;
 }
 
 std::string formatJson(const Report& report) {

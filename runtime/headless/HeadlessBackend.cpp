@@ -178,6 +178,56 @@ std::string HeadlessBackend::logOff() {
     return logOffRefusal;
 }
 
+// ---- the guard ------------------------------------------------------------------------------
+
+class HeadlessBackend::HeadlessGuardLink : public GuardLink {
+  public:
+    HeadlessGuardLink(HeadlessBackend& backend, GuardEvents& events)
+        : backend_(backend), events_(events) {
+        backend_.guardEvents_ = &events_;
+    }
+    ~HeadlessGuardLink() override { backend_.guardEvents_ = nullptr; }
+    void hello() override {
+        record().calls.emplace_back("Hello");
+        events_.greeted(record().guards);
+    }
+    void agreed() override {
+        record().calls.emplace_back("Agreed");
+        if (record().secondsLeft == 0 && !record().message.empty()) {
+            events_.dayUsedUp(record().message);
+        } else if (record().secondsLeft < 0) {
+            events_.endChanged(std::nullopt);
+        } else {
+            events_.endChanged(record().secondsLeft);
+        }
+    }
+    void ending() override { record().calls.emplace_back("Ending"); }
+
+  private:
+    GuardRecord& record() { return backend_.guard; }
+    HeadlessBackend& backend_;
+    GuardEvents& events_;
+};
+
+std::unique_ptr<GuardLink> HeadlessBackend::connectGuard(GuardEvents& events) {
+    if (!guard.present) {
+        return nullptr;
+    }
+    return std::make_unique<HeadlessGuardLink>(*this, events);
+}
+
+void HeadlessBackend::guardMovesEnd(std::int64_t secondsLeft) {
+    if (guardEvents_ != nullptr) {
+        guardEvents_->endChanged(secondsLeft);
+    }
+}
+
+void HeadlessBackend::guardEndsNow() {
+    if (guardEvents_ != nullptr) {
+        guardEvents_->endNow();
+    }
+}
+
 int HeadlessBackend::runEventLoop(ProgramEvents&) {
     // Everything happens when a test advances the clock: a program still running would wait
     // here for ever, and one that has ended has no business here.
