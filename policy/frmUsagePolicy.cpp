@@ -39,6 +39,9 @@ frmUsagePolicy::frmUsagePolicy()
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
     tmrIdle.OnTimer = [this] { tmrIdle_Timer(); };
+    oGuard.OnEndChanged = [this](std::optional<std::int64_t> s) { oGuard_EndChanged(s); };
+    oGuard.OnDayUsedUp = [this](const std::string& message) { oGuard_DayUsedUp(message); };
+    oGuard.OnEndNow = [this] { oGuard_EndNow(); };
 }
 
 void frmUsagePolicy::Form_Load() {
@@ -81,6 +84,8 @@ void frmUsagePolicy::Form_Load() {
     if (s != 0) {
         lCloseSeconds = s;
     }
+    // Known to the guard from the start; the answer comes while the window shows.
+    oGuard.Hello();
 }
 
 void frmUsagePolicy::Form_Resize() {
@@ -98,8 +103,9 @@ void frmUsagePolicy::cmdAgree_Click() {
     if (auto closeAt = GetIniTimeOfDay(sIniFile, key::CloseAt)) {
         vCloseAt = policy::nextClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *closeAt);
     }
-    if (policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value())) {
-        tmrClose.setEnabled(true);
+    if (policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value()) || oGuard.Guarded()) {
+        // A guarded session gets its end from the guard in a moment.
+        tmrClose.setEnabled(policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value()));
         // What time shows the user means something only with a time limit, so a bad value
         // there cannot interrupt a session without one.
         vWarnSeconds = GetIniSecondsList(sIniFile, key::WarnBeforeSeconds);
@@ -125,9 +131,10 @@ void frmUsagePolicy::cmdAgree_Click() {
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
     oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
+    oGuard.Agreed();
     if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree)) {
         Unload();
-    } else if (bShowTimeLeft) {
+    } else if (bShowTimeLeft && SecondsLeft()) {
         frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
         countdown.setCaption(sTimeLeftTitle);
         ShowTimeLeft(SecondsLeft().value_or(0));
@@ -161,6 +168,9 @@ void frmUsagePolicy::tmrClose_Timer() {
 }
 
 std::optional<std::int64_t> frmUsagePolicy::SecondsLeft() const {
+    if (vGuardEndTick) {
+        return *vGuardEndTick - std::int64_t{lTicks};
+    }
     std::optional<std::int64_t> left;
     if (lCloseSeconds != 0) {
         left = policy::closingTick(lCloseSeconds) - std::int64_t{lTicks};
@@ -172,6 +182,51 @@ std::optional<std::int64_t> frmUsagePolicy::SecondsLeft() const {
         left = std::min(left.value_or(untilClosing), untilClosing);
     }
     return left;
+}
+
+// The guard moved the end (at Agree, or the administrator later): the countdown and the end
+// follow at once.
+void frmUsagePolicy::oGuard_EndChanged(std::optional<std::int64_t> secondsLeft) {
+    if (!bAppStarted || bTimeUp) {
+        return;
+    }
+    vGuardEndTick.reset();
+    if (secondsLeft) {
+        vGuardEndTick = std::int64_t{lTicks} + *secondsLeft;
+    }
+    std::optional<std::int64_t> left = SecondsLeft();
+    tmrClose.setEnabled(left.has_value());
+    if (!left) {
+        return;
+    }
+    if (*left <= 0) {
+        EndForTime();
+        return;
+    }
+    if (bShowTimeLeft && !runtime::Program::current().existing<frmTimeLeft>()) {
+        runtime::defaultInstance<frmTimeLeft>().setCaption(sTimeLeftTitle);
+        runtime::defaultInstance<frmTimeLeft>().Show();
+    }
+    ShowTimeLeft(*left);
+}
+
+// Nothing left of the day: told in the guard's words, and the session ends as at its time.
+void frmUsagePolicy::oGuard_DayUsedUp(const std::string& message) {
+    if (bAppStarted && !bTimeUp) {
+        EndForTime(message);
+    }
+}
+
+// The administrator ended the session: the gate ends in order, as at its time once agreed.
+void frmUsagePolicy::oGuard_EndNow() {
+    if (bTimeUp) {
+        return;
+    }
+    if (bAppStarted) {
+        EndForTime();
+    } else {
+        Unload();
+    }
 }
 
 void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
@@ -230,13 +285,17 @@ void frmUsagePolicy::HideIdleWarning() {
     }
 }
 
-void frmUsagePolicy::EndForTime() {
+void frmUsagePolicy::EndForTime(const std::string& message) {
     tmrClose.setEnabled(false);
     tmrIdle.setEnabled(false);
     bTimeUp = true;
     if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
         bAppEndedForTime = true;
+    }
+    if (!message.empty()) {
+        // A message box: screen readers read it out as it appears, and it waits for its OK.
+        runtime::MsgBox(message, Caption(), runtime::MessageIcon::None);
     }
     Unload();
 }
@@ -285,7 +344,9 @@ void frmUsagePolicy::Form_Terminate() {
     }
     // The next user must find a fresh session, not this one's desktop, programs and open files;
     // and one who disagreed does not use the computer at all, so Disagree logs off as well.
-    // Only an orderly end gets here: a killed gate never logs off.
+    // Only an orderly end gets here: a killed gate never logs off (the guard, where there is
+    // one, ends a session whose gate is gone).
+    oGuard.Ending();
     if (GetIniBoolean(sIniFile, key::LogOffOnClose)) {
         runtime::LogOff();
     }

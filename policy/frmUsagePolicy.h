@@ -13,6 +13,7 @@
 #include "policy/PolicyRules.h"
 #include "runtime/Backend.h"
 #include "runtime/Form.h"
+#include "runtime/Guard.h"
 
 class frmUsagePolicy : public runtime::Form {
   public:
@@ -27,6 +28,9 @@ class frmUsagePolicy : public runtime::Form {
     // Looks at the session's idle time, about once a second, from Agree on when an idle end is
     // set.
     runtime::Timer tmrIdle{*this, 1000, false};
+    // The guard, where one guards this session: the gate makes itself known when it loads,
+    // reports Agree and its orderly end, and follows the end the guard gives.
+    runtime::Guard oGuard;
 
     // Ticks after Agree at which the window unloads itself; 0: no timed close.
     std::int32_t lCloseSeconds = 0;
@@ -50,6 +54,9 @@ class frmUsagePolicy : public runtime::Form {
     std::int32_t lIdleWarnSeconds = 0;
     std::string sIdleWarnTitle;
     std::string sIdleWarnText;
+    // The guard's end, in ticks since Agree as lTicks counts them; it stands in for the
+    // settings' own end. None: the settings' end.
+    std::optional<std::int64_t> vGuardEndTick;
     // Whether the countdown shows the time left, and its title. Read on Agree.
     bool bShowTimeLeft = false;
     std::string sTimeLeftTitle;
@@ -58,13 +65,17 @@ class frmUsagePolicy : public runtime::Form {
     void cmdDisagree_Click();
     void tmrClose_Timer();
     void tmrIdle_Timer();
+    void oGuard_EndChanged(std::optional<std::int64_t> secondsLeft);
+    void oGuard_DayUsedUp(const std::string& message);
+    void oGuard_EndNow();
 
     // Ends the session because its time is up (the time limit, the closing time, idleness):
     // the timers stop, bTimeUp is set, the application ends at once when
     // CloseApplicationOnClose reads True now, and then the window unloads, which shows the
     // closing notice when configured. The notice only tells the user: waiting for its OK must
-    // not give the application more time.
-    void EndForTime();
+    // not give the application more time. A message, when given, is shown once the application
+    // has ended and before the window unloads.
+    void EndForTime(const std::string& message = {});
 
   protected:
     void Form_Load() override;

@@ -78,9 +78,9 @@ struct GuardRecord {
     // Agreed's answer: the guard's end in seconds from now, -1 for none; 0 with a message:
     // the day's time is used up.
     std::int64_t secondsLeft = -1;
-    std::string message;
+    std::string message = {};
     // What the gate said, in order: "Hello", "Agreed", "Ending".
-    std::vector<std::string> calls;
+    std::vector<std::string> calls = {};
 };
 
 class HeadlessBackend : public Backend {
