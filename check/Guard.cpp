@@ -5,36 +5,6 @@
 namespace check {
 namespace {
 
-namespace key = settings::key;
-
-// Names separated by commas and/or blanks.
-std::vector<std::string> names(const std::string& text) {
-    std::vector<std::string> out;
-    std::string name;
-    for (char c : text + ' ') {
-        if (c == ',' || c == ' ' || c == '\t') {
-            if (!name.empty()) {
-                out.push_back(name);
-            }
-            name.clear();
-        } else {
-            name += c;
-        }
-    }
-    return out;
-}
-
-// A number the guard reads, or none when it is left out, empty or not a number (which the
-// checker reports on its own).
-std::optional<std::int32_t> written(const Report& report, const settings::LongKey& which) {
-    const Setting& setting = report.setting(which);
-    std::string_view text = setting.text;
-    bool blank = text.find_first_not_of(" \t") == std::string_view::npos;
-    // A reader's 0 is a written 0 only where the text says nothing else.
-    bool zero = text.find_first_not_of(" \t0+-") == std::string_view::npos;
-    return !blank && (setting.number != 0 || zero) ? std::optional(setting.number) : std::nullopt;
-}
-
 std::string joinedAnd(const std::vector<std::string>& items) {
     std::string text;
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -55,28 +25,18 @@ std::string span(std::int32_t seconds) {
 
 }  // namespace
 
-GuardView guardView(const Report& report) {
-    GuardView view;
-    view.users = names(report.value(key::Users));
-    view.groups = names(report.value(key::Groups));
-    if (auto gate = written(report, key::GateSeconds); gate && *gate > 0) {
-        view.gateSeconds = *gate;
-    }
-    if (auto agree = written(report, key::AgreeSeconds)) {
-        view.agreeSeconds = *agree > 0 ? *agree : 0;
-    }
-    if (auto grace = written(report, key::GraceSeconds)) {
-        view.graceSeconds = *grace > 0 ? *grace : 0;
-    }
-    if (auto daily = written(report, key::DailySeconds); daily && *daily > 0) {
-        view.dailySeconds = *daily;
-    }
-    return view;
+guard::GuardSettings guardSettings(const Report& report) {
+    return guard::guardSettingsFrom(
+        [&report](const settings::KeySpec& key) { return report.setting(key).text; });
+}
+
+bool guardsAnyone(const guard::GuardSettings& settings) {
+    return !settings.users.empty() || !settings.groups.empty();
 }
 
 std::string guardSummary(const Report& report) {
-    GuardView view = guardView(report);
-    if (!view.guardsAnyone()) {
+    guard::GuardSettings view = guardSettings(report);
+    if (!guardsAnyone(view)) {
         return {};
     }
     std::vector<std::string> whose;
@@ -96,8 +56,8 @@ std::string guardSummary(const Report& report) {
     std::string text = "guards the sessions of " + whose.front() +
                        (whose.size() > 1 ? " and of " + whose.back() : "") + "; ends " +
                        joinedAnd(ends);
-    if (view.dailySeconds) {
-        text += "; " + span(*view.dailySeconds) + " a day each";
+    if (view.dailySeconds > 0) {
+        text += "; " + span(view.dailySeconds) + " a day each";
     }
     return text;
 }

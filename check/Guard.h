@@ -1,28 +1,18 @@
 #pragma once
-// What the guard will make of the [Guard] keys, as the checker reports it: whom it guards and
-// the ends it holds them to, each value as the guard takes it (a key left out or not a number
-// is its default).
+// What the guard will make of the [Guard] keys, as the checker reports it: the guard's own
+// reading of them (guard/GuardSettings), from the values the checker read.
 
-#include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "check/Checker.h"
+#include "guard/GuardSettings.h"
 
 namespace check {
 
-struct GuardView {
-    std::vector<std::string> users;
-    std::vector<std::string> groups;
-    std::int32_t gateSeconds = 60;
-    std::int32_t agreeSeconds = 600;  // 0: no end for want of Agree
-    std::int32_t graceSeconds = 60;
-    std::optional<std::int32_t> dailySeconds;
-    bool guardsAnyone() const { return !users.empty() || !groups.empty(); }
-};
+guard::GuardSettings guardSettings(const Report& report);
 
-GuardView guardView(const Report& report);
+// Whether the guard guards anyone's sessions with these settings.
+bool guardsAnyone(const guard::GuardSettings& settings);
 
 // "guards the sessions of lab and of the group students; ends one with no gate after 60 s, ...";
 // empty when the guard guards nobody.

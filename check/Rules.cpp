@@ -137,7 +137,7 @@ void idleValues(Report& report) {
 // session with it.
 void guardedCloseAtAgree(Report& report) {
     const Setting& atOnce = report.setting(key::ClosePorvaneAfterAgree);
-    if (atOnce.flag && guardView(report).guardsAnyone()) {
+    if (atOnce.flag && guardsAnyone(guardSettings(report))) {
         report.add(atOnce, Severity::Error,
                    "True while [Guard] guards sessions (Users, Groups): the gate ends right after "
                    "Agree, and with it the guard ends the session");
@@ -147,8 +147,8 @@ void guardedCloseAtAgree(Report& report) {
 // The guard's grace must outlast the closing notice that closes itself after a time end, or
 // the guard ends the session under the notice before the gate's own log-off.
 void graceShorterThanNotice(Report& report) {
-    GuardView view = guardView(report);
-    if (!view.guardsAnyone() || !report.value(key::ShowCloseDialog) ||
+    guard::GuardSettings view = guardSettings(report);
+    if (!guardsAnyone(view) || !report.value(key::ShowCloseDialog) ||
         !report.value(key::LogOffOnClose) || view.graceSeconds >= closing::kSelfCloseSeconds) {
         return;
     }
