@@ -295,6 +295,8 @@ void frmUsagePolicy::EndForTime(const std::string& message) {
     }
     if (!message.empty()) {
         // A message box: screen readers read it out as it appears, and it waits for its OK.
+        // Written to the log too, as every box the gate shows.
+        runtime::Log(runtime::singleLine(message));
         runtime::MsgBox(message, Caption(), runtime::MessageIcon::None);
     }
     Unload();
