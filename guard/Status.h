@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
+#include "policy/TimeText.h"
 
 namespace guard {
 

@@ -1,15 +1,13 @@
 #include "policy/frmUsagePolicy.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "closing/dlgClosing.h"
 #include "closing/dlgIdleWarning.h"
 #include "closing/dlgWarning.h"
 #include "closing/frmTimeLeft.h"
-#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
-#include "policy/TimeLeft.h"
+#include "policy/TimeText.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
@@ -17,6 +15,8 @@
 #include "settings/Keys.h"
 #include "settings/dmlRWINIFile.h"
 #include "settings/mdlGlobals.h"
+
+using policy::EndReason;
 
 namespace key = settings::key;
 
@@ -38,7 +38,6 @@ frmUsagePolicy::frmUsagePolicy()
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
-    tmrIdle.OnTimer = [this] { tmrIdle_Timer(); };
     oGuard.OnEndChanged = [this](std::optional<std::int64_t> s) { oGuard_EndChanged(s); };
     oGuard.OnDayUsedUp = [this](const std::string& message) { oGuard_DayUsedUp(message); };
     oGuard.OnEndNow = [this] { oGuard_EndNow(); };
@@ -46,17 +45,12 @@ frmUsagePolicy::frmUsagePolicy()
 
 void frmUsagePolicy::Form_Load() {
     tmrClose.setEnabled(false);
-    tmrClose.setInterval(1000);
     lCloseSeconds = 0;
-    vCloseAt.reset();
-    vWarnSeconds.clear();
-    bShowTimeLeft = false;
     bAppStarted = false;
+    vEndReason.reset();
+    oClock.reset();
+    oIdle.reset();
     bAppEndedForTime = false;
-    bTimeUp = false;
-    tmrIdle.setEnabled(false);
-    lIdleSeconds = 0;
-    lIdleWarnSeconds = 0;
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
@@ -100,133 +94,132 @@ void frmUsagePolicy::Form_Resize() {
 
 void frmUsagePolicy::cmdAgree_Click() {
     Hide();
-    if (auto closeAt = GetIniTimeOfDay(sIniFile, key::CloseAt)) {
-        vCloseAt = policy::nextClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *closeAt);
-    }
-    if (policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value()) || oGuard.Guarded()) {
-        // A guarded session gets its end from the guard in a moment.
-        tmrClose.setEnabled(policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value()));
-        // What time shows the user means something only with a time limit, so a bad value
-        // there cannot interrupt a session without one.
-        vWarnSeconds = GetIniSecondsList(sIniFile, key::WarnBeforeSeconds);
-        sWarnTitle = GetIniString(sIniFile, key::WarnTitle);
-        sWarnText = GetIniString(sIniFile, key::WarnText);
-        bShowTimeLeft = GetIniBoolean(sIniFile, key::ShowTimeLeft);
-        sTimeLeftTitle = GetIniString(sIniFile, key::TimeLeftTitle);
-    }
-    // Idle from now on: a gate nobody has agreed to waits for the next user, however long.
-    lIdleSeconds = policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds));
-    if (policy::readsIdleWarningKeys(lIdleSeconds)) {
-        lIdleWarnSeconds =
-            policy::idleWarning(lIdleSeconds, GetIniLong(sIniFile, key::IdleWarnSeconds));
-        sIdleWarnTitle = GetIniString(sIniFile, key::IdleWarnTitle);
-        sIdleWarnText = GetIniString(sIniFile, key::IdleWarnText);
-        WatchIdle();
-    }
+    StartClock();
     std::string c = GetIniString(sIniFile, key::Application);
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
-    vTaskId = static_cast<double>(oStartedApp->processId());
     // A program that is killed or crashes never reaches its end step, so the time limit is
     // armed now, from the setting as it reads at this moment; the end step reads it again and
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
     oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
     oGuard.Agreed();
-    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree)) {
-        Unload();
-    } else if (bShowTimeLeft && SecondsLeft()) {
-        frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
-        countdown.setCaption(sTimeLeftTitle);
-        ShowTimeLeft(SecondsLeft().value_or(0));
-        countdown.Show();
+    if (oClock->plan().closeAfterAgree) {
+        endSession(EndReason::AfterAgree);
+    } else if (oClock->plan().showTimeLeft) {
+        ShowCountdown();
     }
     bAppStarted = true;
 }
 
 void frmUsagePolicy::cmdDisagree_Click() {
-    Unload();
+    endSession(EndReason::Disagree);
 }
 
 void frmUsagePolicy::tmrClose_Timer() {
-    if (lTicks == std::numeric_limits<std::int32_t>::max()) {
-        throw runtime::makeError(runtime::kOverflow);
-    }
-    lTicks += 1;
-    std::int64_t left = SecondsLeft().value_or(0);
-    if (left <= 0) {
-        EndForTime();
+    Tick(oClock->step(Now()));
+}
+
+void frmUsagePolicy::setOutsideEnd(std::optional<std::int64_t> sinceAgreeMs) {
+    if (!oClock || vEndReason) {
         return;
     }
-    // Every reminder that is due now (several when the session began shorter than them) brings
-    // the one warning. Largest first, the due ones lead the list.
-    auto notDue = std::ranges::find_if(vWarnSeconds, [left](std::int32_t w) { return w < left; });
-    if (notDue != vWarnSeconds.begin()) {
-        vWarnSeconds.erase(vWarnSeconds.begin(), notDue);
-        ShowWarning();
-    }
-    ShowTimeLeft(left);
+    oClock->setOutsideEnd(sinceAgreeMs);
+    // The next tick comes within a second whatever the clock looked for before.
+    tmrClose.setInterval(std::min(tmrClose.Interval(), 1000));
+    tmrClose.setEnabled(oClock->watches(oIdle != nullptr));
 }
 
-std::optional<std::int64_t> frmUsagePolicy::SecondsLeft() const {
-    if (vGuardEndTick) {
-        return *vGuardEndTick - std::int64_t{lTicks};
-    }
-    std::optional<std::int64_t> left;
-    if (lCloseSeconds != 0) {
-        left = policy::closingTick(lCloseSeconds) - std::int64_t{lTicks};
-    }
-    if (vCloseAt) {
-        // Read against the wall clock at every tick, so that the end follows a clock change.
-        std::int64_t untilClosing = policy::wholeSecondsLeft(
-            policy::msUntilClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *vCloseAt));
-        left = std::min(left.value_or(untilClosing), untilClosing);
-    }
-    return left;
-}
-
-// The guard moved the end (at Agree, or the administrator later): the countdown and the end
-// follow at once.
+// The guard moved the end (its answer to Agree, or the administrator later): the countdown
+// and the end follow at once.
 void frmUsagePolicy::oGuard_EndChanged(std::optional<std::int64_t> secondsLeft) {
-    if (!bAppStarted || bTimeUp) {
+    if (!oClock || vEndReason) {
         return;
     }
-    vGuardEndTick.reset();
+    std::optional<std::int64_t> end;
     if (secondsLeft) {
-        vGuardEndTick = std::int64_t{lTicks} + *secondsLeft;
+        end = Now().sinceAgreeMs + *secondsLeft * 1000;
     }
-    std::optional<std::int64_t> left = SecondsLeft();
-    tmrClose.setEnabled(left.has_value());
-    if (!left) {
-        return;
+    setOutsideEnd(end);
+    if (oClock->plan().showTimeLeft) {
+        ShowCountdown();
     }
-    if (*left <= 0) {
-        EndForTime();
-        return;
-    }
-    if (bShowTimeLeft && !runtime::Program::current().existing<frmTimeLeft>()) {
-        runtime::defaultInstance<frmTimeLeft>().setCaption(sTimeLeftTitle);
-        runtime::defaultInstance<frmTimeLeft>().Show();
-    }
-    ShowTimeLeft(*left);
+    Tick(oClock->step(Now()));
 }
 
 // Nothing left of the day: told in the guard's words, and the session ends as at its time.
 void frmUsagePolicy::oGuard_DayUsedUp(const std::string& message) {
-    if (bAppStarted && !bTimeUp) {
-        EndForTime(message);
+    if (oClock && !vEndReason) {
+        endSession(EndReason::TimeLimit, message);
     }
 }
 
-// The administrator ended the session: the gate ends in order, as at its time once agreed.
+// The administrator ended the session: the gate ends in order, the guard then ends the session.
 void frmUsagePolicy::oGuard_EndNow() {
-    if (bTimeUp) {
+    if (!vEndReason) {
+        endSession(EndReason::Outside);
+    }
+}
+
+// The session's time as the settings say it at Agree, and a clock for it. Idle from now on: a
+// gate nobody has agreed to waits for the next user, however long.
+void frmUsagePolicy::StartClock() {
+    // A guarded session's end comes from the guard: what time shows the user is read for it too.
+    policy::SessionPlan plan = policy::readSessionPlan(sIniFile, policy::Reading::WithNotice,
+                                                       lCloseSeconds, oGuard.Guarded());
+    if (plan.idleSeconds != 0) {
+        oIdle = runtime::CreateIdleSource();
+        if (!oIdle) {
+            // Guessing from our own windows would end the session of someone working in the
+            // application: without the desktop's count there is no idle end.
+            runtime::Log("this desktop offers no idle time; IdleSeconds has no effect");
+        }
+    }
+    lAgreedAtMs = runtime::MonotonicMs();
+    oClock.emplace(std::move(plan), runtime::WallClockMs(), runtime::UtcOffsetAt);
+    if (oClock->watches(oIdle != nullptr)) {
+        tmrClose.setInterval(oClock->step(Now()).nextLookMs);
+        tmrClose.setEnabled(true);
+    }
+}
+
+policy::ClockNow frmUsagePolicy::Now() const {
+    std::optional<std::int64_t> idle;
+    if (oIdle) {
+        idle = oIdle->idleMilliseconds();
+    }
+    return {runtime::MonotonicMs() - lAgreedAtMs, runtime::WallClockMs(), idle};
+}
+
+void frmUsagePolicy::Tick(const policy::ClockStep& step) {
+    if (step.end) {
+        endSession(*step.end);
         return;
     }
-    if (bAppStarted) {
-        EndForTime();
-    } else {
-        Unload();
+    if (step.remind) {
+        ShowWarning();
     }
+    if (step.secondsLeft) {
+        ShowTimeLeft(*step.secondsLeft);
+    }
+    if (step.idleWarningSeconds) {
+        ShowIdleWarning(*step.idleWarningSeconds);
+    } else {
+        // Input came, or the warning is not due yet: the count goes on without it.
+        UnloadIdleWarning();
+    }
+    tmrClose.setInterval(step.nextLookMs);
+}
+
+// Shown once there is an end to count to, and once only.
+void frmUsagePolicy::ShowCountdown() {
+    auto* shown = runtime::Program::current().existing<frmTimeLeft>();
+    if (!oClock->msUntilEnd(Now()) || (shown != nullptr && shown->Visible())) {
+        return;
+    }
+    frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
+    countdown.setCaption(oClock->plan().timeLeftTitle);
+    ShowTimeLeft(policy::wholeSecondsLeft(oClock->msUntilEnd(Now()).value_or(0)));
+    countdown.Show();
 }
 
 void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
@@ -236,60 +229,48 @@ void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
         countdown->ShowTimeLeft(text);
     }
     if (auto* warning = program.existing<dlgWarning>(); warning && warning->Loaded()) {
-        warning->ShowTimeLeft(text);
+        warning->lblTimeLeft.setCaptionIfChanged(text);
     }
 }
 
-void frmUsagePolicy::WatchIdle() {
-    oIdle = runtime::WatchIdle();
-    if (!oIdle) {
-        // Guessing from our own windows would end the session of someone working in the
-        // application: without the desktop's count there is no idle end.
-        runtime::Log("this desktop offers no idle time; IdleSeconds has no effect");
-        lIdleSeconds = 0;
-        return;
-    }
-    tmrIdle.setInterval(policy::nextIdleLook(oIdle->idleMilliseconds(), false));
-    tmrIdle.setEnabled(true);
-}
-
-void frmUsagePolicy::tmrIdle_Timer() {
-    std::int64_t idle = oIdle->idleMilliseconds();
-    if (policy::idleEnds(idle, lIdleSeconds)) {
-        EndForTime();
-        return;
-    }
-    bool warns = policy::idleWarns(idle, lIdleSeconds, lIdleWarnSeconds);
-    if (warns) {
-        ShowIdleWarning(policy::idleSecondsLeft(idle, lIdleSeconds));
+void frmUsagePolicy::ShowWarning() {
+    dlgWarning* open = runtime::Program::current().existing<dlgWarning>();
+    if (open != nullptr && open->Visible()) {
+        // Still open from an earlier reminder: to the front, and announced again.
+        open->ZOrder();
     } else {
-        // Input came: the count starts again, without the warning.
-        HideIdleWarning();
+        dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
+        warning.setCaption(oClock->plan().warnTitle);
+        warning.lblText.setCaption(oClock->plan().warnText);
+        warning.Show();
     }
-    tmrIdle.setInterval(policy::nextIdleLook(idle, warns));
+    // The countdown comes back into view with each reminder, from wherever it was put.
+    if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
+        countdown->ZOrder();
+    }
 }
 
 void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {
     dlgIdleWarning& warning = runtime::defaultInstance<dlgIdleWarning>();
-    warning.lblTimeLeft.setCaption(policy::formatTimeLeft(secondsLeft));
+    warning.lblTimeLeft.setCaptionIfChanged(policy::formatTimeLeft(secondsLeft));
     if (!warning.Visible()) {
-        warning.setCaption(sIdleWarnTitle);
-        warning.lblText.setCaption(sIdleWarnText);
+        warning.setCaption(oClock->plan().idleWarnTitle);
+        warning.lblText.setCaption(oClock->plan().idleWarnText);
         warning.Show();
     }
 }
 
-void frmUsagePolicy::HideIdleWarning() {
+void frmUsagePolicy::UnloadIdleWarning() {
     if (auto* warning = runtime::Program::current().existing<dlgIdleWarning>()) {
         warning->Unload();
     }
 }
 
-void frmUsagePolicy::EndForTime(const std::string& message) {
+void frmUsagePolicy::endSession(EndReason reason, const std::string& message) {
+    vEndReason = reason;
     tmrClose.setEnabled(false);
-    tmrIdle.setEnabled(false);
-    bTimeUp = true;
-    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
+    if (policy::endedByTime(reason) && oStartedApp &&
+        GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
         bAppEndedForTime = true;
     }
@@ -302,39 +283,35 @@ void frmUsagePolicy::EndForTime(const std::string& message) {
     Unload();
 }
 
-void frmUsagePolicy::ShowWarning() {
-    dlgWarning* open = runtime::Program::current().existing<dlgWarning>();
-    if (open != nullptr && open->Visible()) {
-        // Still open from an earlier reminder: to the front, and announced again.
-        open->ZOrder();
-    } else {
-        dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
-        warning.setCaption(sWarnTitle);
-        warning.lblText.setCaption(sWarnText);
-        warning.Show();
+void frmUsagePolicy::Form_Unload() {
+    if (!vEndReason) {
+        // The runtime unloads the window: its close box while it shows, else an end from
+        // outside.
+        vEndReason = Visible() ? EndReason::CloseBox : EndReason::Outside;
     }
-    // The countdown comes back into view with each reminder, from wherever it was put.
-    if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
-        countdown->ZOrder();
-    }
+    CloseSideWindows();
+    ShowClosingNotice();
 }
 
-void frmUsagePolicy::Form_Unload() {
-    // The warning and the countdown belong to the session that is ending now; they never
-    // outlive it.
+// The warnings and the countdown belong to the session that is ending now; they never outlive
+// it.
+void frmUsagePolicy::CloseSideWindows() {
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
-    HideIdleWarning();
+    UnloadIdleWarning();
     if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
         countdown->Unload();
     }
+}
+
+void frmUsagePolicy::ShowClosingNotice() {
     if (GetIniBoolean(sIniFile, key::ShowCloseDialog)) {
         dlgClosing& notice = runtime::defaultInstance<dlgClosing>();
         notice.Show();
         // The log-off that follows must not wait for a user who has gone: after an end that
         // time brought about, nobody may be there to press OK.
-        if (bTimeUp && GetIniBoolean(sIniFile, key::LogOffOnClose)) {
+        if (policy::endedByTime(*vEndReason) && GetIniBoolean(sIniFile, key::LogOffOnClose)) {
             notice.tmrSelfClose.setEnabled(true);
         }
     }
@@ -363,7 +340,7 @@ void frmUsagePolicy::CloseApplication() {
         oStartedApp->setEndsWithProgram(false);
         return;
     }
-    // The whole application, through what was kept since its start, never by opening vTaskId
+    // The whole application, through what was kept since its start, never by its process id
     // afresh: by now that id may belong to an unrelated process. What has ended is left alone.
     oStartedApp->terminate();
 }
