@@ -10,8 +10,8 @@
 #   /etc/xdg/autostart/      the gate at every desktop login, a conffile shipped turned off
 #                            (Hidden=true): installing changes no one's login
 #   the guard, once it is built: porvane-guard in /usr/lib/porvane (only systemd starts it),
-#                            its unit, its bus policy, its state folder /var/lib/porvane, and
-#                            the maintainer scripts that enable and start it; porvanectl in
+#                            its unit, its bus policy, and the maintainer scripts that make its
+#                            state folder /var/lib/porvane and enable and start it; porvanectl in
 #                            /usr/bin, for the administrator
 # Both programs read Porvane.ini beside their real executable, so the link in /usr/lib/porvane
 # is what brings them to /etc.
@@ -84,9 +84,7 @@ if(TARGET porvane-guard)
           DESTINATION usr/lib/systemd/system)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/guard/org.porvane.Guard.conf
           DESTINATION usr/share/dbus-1/system.d)
-  # Root's alone: each user's time of the day is nobody else's business.
-  install(DIRECTORY DESTINATION var/lib/porvane
-          DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  # The state folder /var/lib/porvane is made by postinst, root's alone.
   foreach(_script postinst prerm postrm)
     list(APPEND _scripts ${PROJECT_SOURCE_DIR}/packaging/guard/${_script})
   endforeach()
