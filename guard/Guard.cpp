@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "policy/TimeText.h"
+
 namespace guard {
 namespace {
 
@@ -343,6 +345,11 @@ void Guard::due(Moment now) {
         chargeAll(now);
         keep(now);
     }
+}
+
+void Guard::keepState(Moment now) {
+    chargeAll(now);
+    keep(now);
 }
 
 std::optional<std::int64_t> Guard::nextDueMs() const {

@@ -18,7 +18,6 @@
 #include "guard/Session.h"
 #include "guard/Status.h"
 #include "policy/ClosingTime.h"
-#include "policy/TimeText.h"
 
 namespace guard {
 
@@ -108,6 +107,9 @@ class Guard {
     Result<Done> end(const std::string& id, Moment now);
     // The guarded sessions; of one uid only when given.
     std::vector<StatusRow> status(std::optional<std::uint32_t> uid, Moment now);
+
+    // Counts the time used so far and keeps the state: before the guard stops.
+    void keepState(Moment now);
 
     // Ends what is due and keeps the state; nextDueMs() tells when to call again.
     void due(Moment now);

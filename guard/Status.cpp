@@ -1,5 +1,7 @@
 #include "guard/Status.h"
 
+#include "policy/TimeText.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "policy/ClosingTime.h"
-#include "policy/TimeText.h"
 
 namespace guard {
 
