@@ -1,16 +1,15 @@
 """The gate and the guard: at start the gate makes itself known, at Agree it reports and takes
 the guard's end, its countdown and end follow what the guard sends it later, and at its orderly
 end it says so; a session the guard does not guard is today's gate. The guard here is
-fake_guard.py on a private bus that the gate takes for the system bus (DBUS_SYSTEM_BUS_ADDRESS).
-
-The real guard comes in the same way: a GuardBus whose `guard` command is porvane-guard (as root,
-with python3-dbusmock's logind beside it, see test_log_off.py) and the gate under setpriv; its
-rows go in ROWS with the guard's own settings."""
+fake_guard.py on a private bus that the gate takes for the system bus (DBUS_SYSTEM_BUS_ADDRESS);
+in gate_with_the_real_guard it is porvane-guard as root, beside python3-dbusmock's logind
+(guard_world.py), and the gate runs as nobody."""
 
 import os
 import subprocess
 import sys
 
+from guard_world import NOBODY, World
 from harness import check, main, open_gate, settings, wait_for
 
 # The system's own Python: dbus-python and GLib are Debian packages.
@@ -69,12 +68,12 @@ def fake_guard(guarded, seconds_left, message=""):
 #        once the gate agreed, the calls the guard sees)
 ROWS = {
     # No time limit of its own: the countdown shows only because the guard gives an end.
-    "guard_moves_the_end": (fake_guard(True, 3600), "", "EndChanged 1", list(GATE_CALLS)),
-    "guard_ends_the_session": (fake_guard(True, -1), "", "EndNow", list(GATE_CALLS)),
-    "guard_day_used_up": (fake_guard(True, 0, "Nothing left for today."), "3600", None,
+    "gate_end_moved_by_guard": (fake_guard(True, 3600), "", "EndChanged 1", list(GATE_CALLS)),
+    "gate_ended_by_guard": (fake_guard(True, -1), "", "EndNow", list(GATE_CALLS)),
+    "gate_day_used_up": (fake_guard(True, 0, "Nothing left for today."), "3600", None,
                           list(GATE_CALLS)),
     # Not guarded: nothing after Hello, and the gate's own limit ends it.
-    "guard_leaves_a_session_alone": (fake_guard(False, 1), "1", None, ["Hello"]),
+    "gate_not_guarded": (fake_guard(False, 1), "1", None, ["Hello"]),
 }
 
 
@@ -99,7 +98,7 @@ def guard_gate(name):
     bus = buses[0]
     gate.press(gate.window(gate.caption), "Return")
     pid, _ = gate.started()
-    if name == "guard_day_used_up":
+    if name == "gate_day_used_up":
         # Told in the guard's words, with the application already ended.
         gate.wait_ended(pid)
         box = gate.window(gate.caption)
@@ -107,7 +106,7 @@ def guard_gate(name):
               f"the gate wrote {gate.log_lines()}")
         gate.press(box, "Return")
     elif send is not None:
-        if name == "guard_moves_the_end":
+        if name == "gate_end_moved_by_guard":
             gate.window("Time left")
         wait_for(lambda: bus.said("Agreed"), "the gate's Agreed")
         bus.send(send)
@@ -116,12 +115,64 @@ def guard_gate(name):
     gate.ends()
     gate.wait_ended(pid)
     check(bus.calls() == expected, f"the guard saw {bus.calls()}, not {expected}")
-    if name != "guard_day_used_up":
+    if name != "gate_day_used_up":
         check(gate.log_lines() == [], f"the gate wrote {gate.log_lines()}")
     print(f"{name}: the guard saw {bus.calls()}")
 
 
+def gate_with_the_real_guard():
+    """The real gate as nobody and the real guard as root: the administrator shortens the
+    session, the gate's countdown follows and the gate ends in order, and then the guard ends
+    the session because its gate ended."""
+    if os.getuid() != 0:
+        print("gate_with_the_real_guard: skipped, it needs root")
+        sys.exit(77)
+    world = World({"Users": "nobody", "GateSeconds": "30", "AgreeSeconds": "60",
+                   "GraceSeconds": "30"}, {"ClosePorvaneInSeconds": "3600"})
+
+    class OnTheGuardsBus:
+        """The guard's world as a service of the gate's desktop, closed with the case."""
+
+        def __init__(self, env, root):
+            self.env = dict(env, DBUS_SYSTEM_BUS_ADDRESS=world.address)
+            os.chmod(root, 0o755)  # the gate's folder is nobody's to read
+
+        def stop(self):
+            world.close()
+
+    text = settings(
+        General={"FormCaption": "{caption}", "PolicyFile": "policy.rtf",
+                 "Application": "{application}"},
+        Application={"ClosePorvaneInSeconds": "3600", "CloseApplicationOnClose": "True"},
+        Closing={"ShowTimeLeft": "True", "TimeLeftTitle": "Time left"},
+    )
+    gate = open_gate("real_guard", text)
+    os.chmod(gate.folder, 0o777)  # where the application, as nobody, writes its record
+    world.add_session("c1")
+    # logind places the gate's process in session c1: its pid is the shell's that execs it, so
+    # known before the gate says Hello.
+    gate.start(services=[OnTheGuardsBus],
+               wrap=["sh", "-c", 'printf c1 > "$0/$$" && exec "$@"', world.pids, *NOBODY])
+    window = gate.window(gate.caption)
+    with open(f"/proc/{gate.proc.pid}/status") as f:
+        uid = next(line.split()[1] for line in f if line.startswith("Uid:"))
+    check(uid == "65534", f"the gate runs as uid {uid}, not as nobody")
+    gate.press(window, "Return")
+    pid, _ = gate.started()
+    gate.window("Time left")
+    wait_for(lambda: world.status().get("c1", {}).get("state") == "agreed", "the guard's Agree")
+    code, _ = world.ctl("extend", "c1", "-3597")
+    check(code == 0, f"porvanectl extend: exit status {code}")
+    gate.ends(timeout=15)
+    gate.wait_ended(pid)
+    world.wait_terminated("c1")
+    check(world.said("c1", "the gate ended"), "the guard gave no reason: " +
+          " | ".join(world.guard_lines()))
+    check(gate.log_lines() == [], f"the gate wrote {gate.log_lines()}")
+
+
 CASES = {name: (lambda n=name: guard_gate(n)) for name in ROWS}
+CASES["gate_with_the_real_guard"] = gate_with_the_real_guard
 
 if __name__ == "__main__":
     sys.exit(main(CASES))
