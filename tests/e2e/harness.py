@@ -183,8 +183,8 @@ class Gate(_Windows):
         self.env = env
         with open(self.log, "wb") as log:
             # Started from another folder: the program must find its settings beside itself.
-            self.proc = subprocess.Popen([*wrap, self.exe, *args], cwd=self.root, env=env, stdout=log,
-                                         stderr=subprocess.STDOUT)
+            self.proc = subprocess.Popen([*wrap, self.exe, *args], cwd=self.root, env=env,
+                                         stdout=log, stderr=subprocess.STDOUT)
         return self
 
     # ---- windows ----
