@@ -222,7 +222,8 @@ class GuardEvents {
   public:
     virtual ~GuardEvents() = default;
     // The answer to hello(): whether the guard guards this session. No guard, or one that did
-    // not answer in time, is reported as not guarded.
+    // not answer in time, is reported as not guarded. Reported again whenever a guard starts
+    // anew (a restart): the link says Hello to it, and Agreed too once it had said that.
     virtual void greeted(bool guarded) = 0;
     // The guard's end of this session, seconds from now; none: the guard sets no end. The
     // answer to agreed(), and again whenever the administrator moves the end.

@@ -22,9 +22,16 @@ void Guard::Hello() {
 }
 
 void Guard::Agreed() {
+    userAgreed_ = true;
     // Sent while Hello's answer is still on its way too: the guard answers for itself.
-    if (listening() && !agreed_) {
-        agreed_ = true;
+    if (listening()) {
+        tellAgreed();
+    }
+}
+
+void Guard::tellAgreed() {
+    if (!agreedSent_) {
+        agreedSent_ = true;
         link_->agreed();
     }
 }
@@ -40,14 +47,19 @@ void Guard::Ending() {
 // gate may have ended or been told it is not guarded, and the word is dropped.
 
 void Guard::greeted(bool guarded) {
-    if (state_ == State::Asked) {
-        state_ = guarded ? State::Guarded : State::Unguarded;
+    if (state_ == State::Ended) {
+        return;
+    }
+    state_ = guarded ? State::Guarded : State::Unguarded;
+    // A guard that came only after Agree hears of it now.
+    if (guarded && userAgreed_) {
+        tellAgreed();
     }
 }
 
 void Guard::endChanged(std::optional<std::int64_t> secondsLeft) {
     Program::current().post([this, secondsLeft] {
-        if (Guarded() && agreed_ && OnEndChanged) {
+        if (Guarded() && agreedSent_ && OnEndChanged) {
             OnEndChanged(secondsLeft);
         }
     });
@@ -55,7 +67,7 @@ void Guard::endChanged(std::optional<std::int64_t> secondsLeft) {
 
 void Guard::dayUsedUp(std::string message) {
     Program::current().post([this, message = std::move(message)] {
-        if (Guarded() && agreed_ && OnDayUsedUp) {
+        if (Guarded() && agreedSent_ && OnDayUsedUp) {
             OnDayUsedUp(message);
         }
     });

@@ -47,10 +47,13 @@ class Guard : private GuardEvents {
     void endNow() override;
     // Whether a guard may still be listening: asked and not yet told otherwise, or guarding.
     bool listening() const { return state_ == State::Asked || state_ == State::Guarded; }
+    void tellAgreed();
 
     std::unique_ptr<GuardLink> link_;
     State state_ = State::Unknown;
-    bool agreed_ = false;
+    bool userAgreed_ = false;
+    // Agreed went to the link, which says it again to a guard that starts anew.
+    bool agreedSent_ = false;
 };
 
 }  // namespace runtime

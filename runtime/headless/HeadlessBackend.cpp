@@ -184,14 +184,22 @@ class HeadlessBackend::HeadlessGuardLink : public GuardLink {
   public:
     HeadlessGuardLink(HeadlessBackend& backend, GuardEvents& events)
         : backend_(backend), events_(events) {
-        backend_.guardEvents_ = &events_;
+        backend_.guardLink_ = this;
     }
-    ~HeadlessGuardLink() override { backend_.guardEvents_ = nullptr; }
+    ~HeadlessGuardLink() override { backend_.guardLink_ = nullptr; }
     void hello() override {
+        if (!record().present) {
+            events_.greeted(false);
+            return;
+        }
         record().calls.emplace_back("Hello");
         events_.greeted(record().guards);
     }
     void agreed() override {
+        agreedSent_ = true;
+        if (!record().present) {
+            return;
+        }
         record().calls.emplace_back("Agreed");
         if (record().secondsLeft == 0 && !record().message.empty()) {
             events_.dayUsedUp(record().message);
@@ -201,30 +209,49 @@ class HeadlessBackend::HeadlessGuardLink : public GuardLink {
             events_.endChanged(record().secondsLeft);
         }
     }
-    void ending() override { record().calls.emplace_back("Ending"); }
+    void ending() override {
+        if (record().present) {
+            record().calls.emplace_back("Ending");
+        }
+    }
+    void startsAnew() {
+        // As over the bus: Agreed again only where it was said before; a gate that agreed with
+        // no guard there says it once Hello is answered.
+        bool said = agreedSent_;
+        hello();
+        if (said) {
+            agreed();
+        }
+    }
+    GuardEvents& events() { return events_; }
 
   private:
+    bool agreedSent_ = false;
     GuardRecord& record() { return backend_.guard; }
     HeadlessBackend& backend_;
     GuardEvents& events_;
 };
 
 std::unique_ptr<GuardLink> HeadlessBackend::connectGuard(GuardEvents& events) {
-    if (!guard.present) {
-        return nullptr;
-    }
     return std::make_unique<HeadlessGuardLink>(*this, events);
 }
 
 void HeadlessBackend::guardMovesEnd(std::int64_t secondsLeft) {
-    if (guardEvents_ != nullptr) {
-        guardEvents_->endChanged(secondsLeft);
+    if (guardLink_ != nullptr) {
+        guardLink_->events().endChanged(secondsLeft);
     }
 }
 
 void HeadlessBackend::guardEndsNow() {
-    if (guardEvents_ != nullptr) {
-        guardEvents_->endNow();
+    if (guardLink_ != nullptr) {
+        guardLink_->events().endNow();
+    }
+}
+
+void HeadlessBackend::guardStartsAnew() {
+    guard.present = true;
+    if (guardLink_ != nullptr) {
+        guardLink_->startsAnew();
     }
 }
 

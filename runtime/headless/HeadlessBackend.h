@@ -71,7 +71,7 @@ struct ProcessRecord {
 
 // The guard as the headless backend plays it: what it answers, and what the gate told it.
 struct GuardRecord {
-    // Whether a guard answers at all; none: connectGuard() gives no link.
+    // Whether a guard answers at all; none: Hello finds no guard and nothing is recorded.
     bool present = false;
     // Hello's answer: whether it guards this session.
     bool guards = true;
@@ -136,6 +136,9 @@ class HeadlessBackend : public Backend {
     // the session (EndNow). Nothing happens when no gate has a link to the guard.
     void guardMovesEnd(std::int64_t secondsLeft);
     void guardEndsNow();
+    // A guard starts anew (it was restarted, or came only now): present from now on, it hears
+    // the gate's Hello again, and Agreed again once the gate had said it.
+    void guardStartsAnew();
 
     // ---- what a test reads ----
     std::vector<const WindowState*> windows() const;
@@ -178,7 +181,7 @@ class HeadlessBackend : public Backend {
                                                   int windowStyle) override;
     // Recorded in logOffRequests(); answers logOffRefusal.
     std::string logOff() override;
-    // A link to `guard` while it is present.
+    // A link to `guard`.
     std::unique_ptr<GuardLink> connectGuard(GuardEvents& events) override;
     // There is no loop: entering it throws std::logic_error.
     int runEventLoop(ProgramEvents& events) override;
@@ -212,7 +215,7 @@ class HeadlessBackend : public Backend {
     std::int64_t generation_ = 0;
     std::optional<int> quitStatus_;
     std::vector<int> logOffRequests_;
-    GuardEvents* guardEvents_ = nullptr;  // the live link's
+    HeadlessGuardLink* guardLink_ = nullptr;  // the live one
 };
 
 }  // namespace runtime::headless

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -58,31 +59,15 @@ class GuardBus : public QObject, public GuardLink {
 
     void hello() override {
         // Once the loop runs, so that the window is up before the bus is touched.
-        QTimer::singleShot(0, this, [this] { greet(); });
+        QTimer::singleShot(0, this, [this] { connectOnce(); });
     }
 
     void agreed() override {
-        greet();
-        if (!bus_) {
-            return;
+        connectOnce();
+        agreedSent_ = true;
+        if (bus_) {
+            askAgreed();
         }
-        ask(QStringLiteral("Agreed"), [this](const QDBusMessage& reply) {
-            if (reply.type() != QDBusMessage::ReplyMessage) {
-                backend_.log("the guard did not answer Agreed: " + why(reply));
-                return;
-            }
-            if (reply.signature() != QLatin1String("xs")) {
-                backend_.log("the guard's answer to Agreed is malformed");
-                return;
-            }
-            qlonglong seconds = reply.arguments().at(0).toLongLong();
-            QString message = reply.arguments().at(1).toString();
-            if (seconds == 0 && !message.isEmpty()) {
-                events_.dayUsedUp(message.toStdString());
-            } else {
-                events_.endChanged(endIn(seconds));
-            }
-        });
     }
 
     void ending() override {
@@ -101,12 +86,12 @@ class GuardBus : public QObject, public GuardLink {
     void onEndNow() { events_.endNow(); }
 
   private:
-    // Connects to the system bus and says Hello, once.
-    void greet() {
-        if (greeted_) {
+    // Connects to the system bus, once, and says Hello.
+    void connectOnce() {
+        if (connected_) {
             return;
         }
-        greeted_ = true;
+        connected_ = true;
         QDBusConnection bus = QDBusConnection::systemBus();
         if (!bus.isConnected()) {
             events_.greeted(false);
@@ -119,20 +104,48 @@ class GuardBus : public QObject, public GuardLink {
                       this, SLOT(onEndChanged(QDBusMessage)));
         bus_->connect(kGuard, kPath, kInterface, QStringLiteral("EndNow"), QString(), this,
                       SLOT(onEndNow()));
+        // A guard that starts anew (restarted, or only now) knows nothing of this gate: it
+        // hears Hello again, and Agreed again once we said it, or it ends the session.
+        auto* watcher =
+            new QDBusServiceWatcher(kGuard, *bus_, QDBusServiceWatcher::WatchForRegistration, this);
+        QObject::connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            askHello();
+            if (agreedSent_) {
+                askAgreed();
+            }
+        });
+        askHello();
+    }
+
+    void askHello() {
         ask(QStringLiteral("Hello"), [this](const QDBusMessage& reply) {
-            bool guarded = reply.type() == QDBusMessage::ReplyMessage &&
-                           reply.signature() == QLatin1String("bs") &&
-                           reply.arguments().at(0).toBool();
             if (reply.type() == QDBusMessage::ErrorMessage && !noGuard(reply)) {
                 backend_.log("the guard did not answer Hello: " + why(reply));
             }
-            events_.greeted(guarded);
-            if (!guarded) {
-                // Not guarded: nothing more to hear.
-                bus_->disconnect(kGuard, kPath, kInterface, QStringLiteral("EndChanged"),
-                                 QStringLiteral("x"), this, SLOT(onEndChanged(QDBusMessage)));
-                bus_->disconnect(kGuard, kPath, kInterface, QStringLiteral("EndNow"), QString(),
-                                 this, SLOT(onEndNow()));
+            events_.greeted(reply.type() == QDBusMessage::ReplyMessage &&
+                            reply.signature() == QLatin1String("bs") &&
+                            reply.arguments().at(0).toBool());
+        });
+    }
+
+    void askAgreed() {
+        ask(QStringLiteral("Agreed"), [this](const QDBusMessage& reply) {
+            if (reply.type() != QDBusMessage::ReplyMessage) {
+                if (!noGuard(reply)) {
+                    backend_.log("the guard did not answer Agreed: " + why(reply));
+                }
+                return;
+            }
+            if (reply.signature() != QLatin1String("xs")) {
+                backend_.log("the guard's answer to Agreed is malformed");
+                return;
+            }
+            qlonglong seconds = reply.arguments().at(0).toLongLong();
+            QString message = reply.arguments().at(1).toString();
+            if (seconds == 0 && !message.isEmpty()) {
+                events_.dayUsedUp(message.toStdString());
+            } else {
+                events_.endChanged(endIn(seconds));
             }
         });
     }
@@ -152,7 +165,8 @@ class GuardBus : public QObject, public GuardLink {
     QtBackend& backend_;
     GuardEvents& events_;
     std::optional<QDBusConnection> bus_;
-    bool greeted_ = false;
+    bool connected_ = false;
+    bool agreedSent_ = false;
 };
 
 }  // namespace

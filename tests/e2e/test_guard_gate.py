@@ -121,9 +121,9 @@ def guard_gate(name):
 
 
 def gate_with_the_real_guard():
-    """The real gate as nobody and the real guard as root: the administrator shortens the
-    session, the gate's countdown follows and the gate ends in order, and then the guard ends
-    the session because its gate ended."""
+    """The real gate as nobody and the real guard as root: the gate makes itself known again to
+    a guard that restarts, the administrator shortens the session, the gate's countdown follows
+    and the gate ends in order, and then the guard ends the session because its gate ended."""
     if os.getuid() != 0:
         print("gate_with_the_real_guard: skipped, it needs root")
         sys.exit(77)
@@ -161,6 +161,13 @@ def gate_with_the_real_guard():
     pid, _ = gate.started()
     gate.window("Time left")
     wait_for(lambda: world.status().get("c1", {}).get("state") == "agreed", "the guard's Agree")
+    # A guard that starts anew hears from the gate again, or it would end the session.
+    world.stop_guard()
+    world.start_guard()
+    def hellos():
+        return sum("session c1 " in line and "its gate is here" in line
+                   for line in world.guard_lines())
+    wait_for(lambda: hellos() == 2, "the gate's Hello to the restarted guard")
     code, _ = world.ctl("extend", "c1", "-3597")
     check(code == 0, f"porvanectl extend: exit status {code}")
     gate.ends(timeout=15)

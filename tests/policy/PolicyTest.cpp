@@ -832,6 +832,7 @@ TEST_F(Policy, OutsideEndMovesTheCountdownAndEndsAsTime) {
 TEST_F(Policy, FollowsTheGuardsEnd) {
     constexpr int kNone = -1;
     constexpr int kEndNow = -2;
+    constexpr int kStartsAnew = -3;  // the guard starts anew: restarted, or come only now
     struct Row {
         const char* name;
         runtime::headless::GuardRecord guard;
@@ -839,7 +840,7 @@ TEST_F(Policy, FollowsTheGuardsEnd) {
         bool agrees;
         const char* atAgree;  // the countdown after Agree's answer; empty: none
         int moveAt;           // the tick at which the guard moves the end; kNone
-        int moveTo;           // seconds from then, or kEndNow
+        int moveTo;           // seconds from then, kEndNow or kStartsAnew
         const char* afterMove;
         int endTick;  // -1: not within 30
         std::vector<std::string> calls;
@@ -864,6 +865,11 @@ TEST_F(Policy, FollowsTheGuardsEnd) {
         {"EndNow", {.present = true}, "", true, "", 2, kEndNow, "", 2, all},
         {"EndNowBeforeAgree", {.present = true}, "5", false, "", 1, kEndNow, "", 1,
          {"Hello", "Ending"}},
+        // A restarted guard hears Hello and Agreed again, and its answer is the end.
+        {"TheGuardRestarts", {.present = true, .secondsLeft = 4}, "", true, "0:04", 2,
+         kStartsAnew, "0:04", 6, {"Hello", "Agreed", "Hello", "Agreed", "Ending"}},
+        {"AGuardThatComesAfterAgree", {.present = false, .secondsLeft = 4}, "5", true, "0:05", 2,
+         kStartsAnew, "0:04", 6, {"Hello", "Agreed", "Ending"}},
         {"DayUsedUp", {.present = true, .secondsLeft = 0, .message = "Nothing left today."},
          "3600", true, "", kNone, 0, "", 0, all},
     };
@@ -888,6 +894,9 @@ TEST_F(Policy, FollowsTheGuardsEnd) {
             if (tick == row.moveAt) {
                 if (row.moveTo == kEndNow) {
                     backend().guardEndsNow();
+                } else if (row.moveTo == kStartsAnew) {
+                    backend().guardStartsAnew();
+                    EXPECT_EQ(countdown(), row.afterMove) << "at once";
                 } else {
                     backend().guardMovesEnd(row.moveTo);
                     if (*row.afterMove != '\0') {
