@@ -251,6 +251,12 @@ class Checker {
                     what + ": the gate reads it only when " + std::string(unread) + expected);
                 return setting;
             }
+            if (known.section == "Guard") {
+                // The guard reads its keys quietly.
+                add(setting, Severity::Error, error.number,
+                    what + ": the guard takes it as left out" + expected);
+                return setting;
+            }
             add(setting, Severity::Error, error.number,
                 what + ": the gate shows the \"Ini RW Class\" notice and then " +
                     neutralValue(known.type) + expected);

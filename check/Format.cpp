@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/Checker.h"
+#include "check/Guard.h"
 #include "policy/PolicyRules.h"
 #include "policy/SessionClock.h"
 #include "policy/TimeText.h"
@@ -250,7 +251,11 @@ std::string formatText(const Report& report) {
             "  at the end: the user's desktop session is logged off, after Disagree too "
             "(not when the gate is killed)\n";
     }
-    return out + idleEnd(report, plan);
+    out += idleEnd(report, plan);
+    if (std::string guard = guardSummary(report); !guard.empty()) {
+        out += "  guard: " + guard + "\n";
+    }
+    return out;
 }
 
 std::string formatJson(const Report& report) {

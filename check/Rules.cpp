@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "check/Guard.h"
+#include "closing/NoticeRules.h"
 #include "policy/PolicyRules.h"
 #include "policy/SessionClock.h"
 #include "settings/Keys.h"
@@ -130,10 +132,36 @@ void idleValues(Report& report) {
     }
 }
 
+// A guarded session lives only as long as its gate: a gate that ends at Agree takes the
+// session with it.
+void guardedCloseAtAgree(Report& report) {
+    const Setting& atOnce = report.setting(key::ClosePorvaneAfterAgree);
+    if (atOnce.flag && guardsAnyone(guardSettings(report))) {
+        report.add(atOnce, Severity::Error,
+                   "True while [Guard] guards sessions (Users, Groups): the gate ends right after "
+                   "Agree, and with it the guard ends the session");
+    }
+}
+
+// The guard's grace must outlast the closing notice that closes itself after a time end, or
+// the guard ends the session under the notice before the gate's own log-off.
+void graceShorterThanNotice(Report& report) {
+    guard::GuardSettings view = guardSettings(report);
+    if (!guardsAnyone(view) || !report.value(key::ShowCloseDialog) ||
+        !report.value(key::LogOffOnClose) || view.graceSeconds >= closing::kSelfCloseSeconds) {
+        return;
+    }
+    report.add(report.setting(key::GraceSeconds), Severity::Error,
+               secondsText(view.graceSeconds) + " is shorter than the " +
+                   secondsText(closing::kSelfCloseSeconds) +
+                   " after which the closing notice closes itself at a time end (ShowCloseDialog "
+                   "and LogOffOnClose), so the guard ends the session while the notice is up");
+}
+
 // The rules, in the order their findings are reported when they share a line.
 constexpr void (*kRules[])(Report&) = {
-    negativeSeconds, closeAtOnceWithTimeLimit, warningWithinTimeLimit,
-    idleValues,      buttonCaptions,           blankNotice,
+    negativeSeconds, closeAtOnceWithTimeLimit, warningWithinTimeLimit, idleValues, buttonCaptions,
+    blankNotice,     guardedCloseAtAgree,      graceShorterThanNotice,
 };
 
 }  // namespace

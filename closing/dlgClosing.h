@@ -2,6 +2,7 @@
 // The closing notice: a notice with a configured title and text, shown when the policy window
 // unloads. Closing it is what ends the program.
 
+#include "closing/NoticeRules.h"
 #include "closing/dlgNotice.h"
 
 class dlgClosing : public dlgNotice {
@@ -10,7 +11,7 @@ class dlgClosing : public dlgNotice {
 
     // Closes the notice by itself, as OK does, once its interval has passed; off until the end
     // that shows the notice turns it on.
-    runtime::Timer tmrSelfClose{*this, 30000, false};
+    runtime::Timer tmrSelfClose{*this, closing::kSelfCloseSeconds * 1000, false};
 
     void tmrSelfClose_Timer();
 

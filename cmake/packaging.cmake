@@ -9,6 +9,10 @@
 #                            whole session (porvane-session beside the gate)
 #   /etc/xdg/autostart/      the gate at every desktop login, a conffile shipped turned off
 #                            (Hidden=true): installing changes no one's login
+#   the guard, once it is built: porvane-guard in /usr/lib/porvane (only systemd starts it),
+#                            its unit, its bus policy, and the maintainer scripts that make its
+#                            state folder /var/lib/porvane and enable and start it; porvanectl in
+#                            /usr/bin, for the administrator
 # Both programs read Porvane.ini beside their real executable, so the link in /usr/lib/porvane
 # is what brings them to /etc.
 if(NOT TARGET porvane OR NOT TARGET porvane-check)
@@ -72,6 +76,28 @@ foreach(size 16 32 48 64 128 256)
           DESTINATION usr/share/icons/hicolor/${size}x${size}/apps RENAME porvane.png)
 endforeach()
 
+# The guard and its administrator's tool, each where its target is built.
+set(_scripts "")
+if(TARGET porvane-guard)
+  install(TARGETS porvane-guard RUNTIME DESTINATION ${_lib})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/guard/porvane-guard.service
+          DESTINATION usr/lib/systemd/system)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/guard/org.porvane.Guard.conf
+          DESTINATION usr/share/dbus-1/system.d)
+  # The state folder /var/lib/porvane is made by postinst, root's alone.
+  foreach(_script postinst prerm postrm)
+    list(APPEND _scripts ${PROJECT_SOURCE_DIR}/packaging/guard/${_script})
+  endforeach()
+endif()
+if(TARGET porvanectl)
+  install(TARGETS porvanectl RUNTIME DESTINATION usr/bin)
+  execute_process(COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/man/porvanectl.1
+                  OUTPUT_FILE ${_stage}/porvanectl.1.gz COMMAND_ERROR_IS_FATAL ANY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${PROJECT_SOURCE_DIR}/packaging/man/porvanectl.1)
+  install(FILES ${_stage}/porvanectl.1.gz DESTINATION usr/share/man/man1)
+endif()
+
 set(CPACK_PACKAGE_NAME porvane)
 set(CPACK_PACKAGE_VENDOR "Porvane")
 set(CPACK_PACKAGE_CONTACT "Porvane Developers <dev@porvane.org>")
@@ -81,7 +107,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 configured application; the gate can close itself after a set number of\n\
 seconds, show a closing notice and end the application it started.\n\
 Configured by /etc/porvane/Porvane.ini; porvane-check tells what the gate\n\
-will make of that file before it is rolled out.")
+will make of that file before it is rolled out. The guard, a system service,\n\
+holds the users named in the settings to their time from outside their\n\
+session; porvanectl shows and changes the guarded sessions.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)  # the build keeps its debugging information; the package need not
@@ -95,6 +123,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "x11-utils")  # xmessage, the sample's application
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "openbox")  # a window manager under the Porvane session
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_stage}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_stage}/conffiles ${_scripts})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

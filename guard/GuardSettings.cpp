@@ -21,9 +21,8 @@ std::string quietString(const std::string& file, const settings::KeySpec& key) {
     return text::utf16ToUtf8(std::u16string_view(buffer).substr(0, n));
 }
 
-// The key as a whole number, none when it is empty or no number.
-std::optional<std::int32_t> quietLong(const std::string& file, const settings::LongKey& key) {
-    const std::string text = quietString(file, key);
+// A whole number, none when the text is empty or no number.
+std::optional<std::int32_t> quietLong(const std::string& text) {
     if (text.find_first_not_of(" \t") == std::string::npos) {
         return std::nullopt;
     }
@@ -57,24 +56,30 @@ std::vector<std::string> splitNames(std::string_view text) {
 }
 
 GuardSettings readGuardSettings(const std::string& iniFile) {
+    return guardSettingsFrom(
+        [&iniFile](const settings::KeySpec& key) { return quietString(iniFile, key); });
+}
+
+GuardSettings guardSettingsFrom(
+    const std::function<std::string(const settings::KeySpec&)>& valueOf) {
     namespace key = settings::key;
     GuardSettings s;
-    s.users = splitNames(quietString(iniFile, key::Users));
-    s.groups = splitNames(quietString(iniFile, key::Groups));
+    s.users = splitNames(valueOf(key::Users));
+    s.groups = splitNames(valueOf(key::Groups));
     // A gate needs some time to start: no value ends every session at once.
-    if (auto v = quietLong(iniFile, key::GateSeconds); v && *v > 0) {
+    if (auto v = quietLong(valueOf(key::GateSeconds)); v && *v > 0) {
         s.gateSeconds = *v;
     }
-    if (auto v = quietLong(iniFile, key::AgreeSeconds)) {
+    if (auto v = quietLong(valueOf(key::AgreeSeconds))) {
         s.agreeSeconds = *v > 0 ? *v : 0;
     }
-    if (auto v = quietLong(iniFile, key::GraceSeconds)) {
+    if (auto v = quietLong(valueOf(key::GraceSeconds))) {
         s.graceSeconds = *v > 0 ? *v : 0;
     }
-    if (auto v = quietLong(iniFile, key::DailySeconds)) {
+    if (auto v = quietLong(valueOf(key::DailySeconds))) {
         s.dailySeconds = *v > 0 ? *v : 0;
     }
-    s.dayUsedText = quietString(iniFile, key::DayUsedText);
+    s.dayUsedText = valueOf(key::DayUsedText);
     return s;
 }
 

@@ -4,9 +4,12 @@
 // nobody is there to see one.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "settings/Keys.h"
 
 namespace guard {
 
@@ -25,6 +28,11 @@ std::vector<std::string> splitNames(std::string_view text);
 
 // [Guard] of the settings file; the defaults where the file or a key is missing.
 GuardSettings readGuardSettings(const std::string& iniFile);
+
+// The same from each key's text as the reader returns it (empty when it is missing): the
+// settings checker says what the guard will do from the very rules the guard reads by.
+GuardSettings guardSettingsFrom(
+    const std::function<std::string(const settings::KeySpec&)>& valueOf);
 
 // What the gate shows when the day's allowance is used up: DayUsedText, or a plain default.
 std::string dayUsedMessage(const GuardSettings& settings);

@@ -62,9 +62,9 @@ SessionPlan readSessionPlan(const std::string& iniFile, Reading reading) {
     return makeSessionPlan(values, values.value(settings::key::ClosePorvaneInSeconds));
 }
 
-SessionPlan readSessionPlan(const std::string& iniFile, Reading reading,
-                            std::int32_t closeSeconds) {
-    return makeSessionPlan(FileValues(iniFile, reading), closeSeconds);
+SessionPlan readSessionPlan(const std::string& iniFile, Reading reading, std::int32_t closeSeconds,
+                            bool endFromOutside) {
+    return makeSessionPlan(FileValues(iniFile, reading), closeSeconds, endFromOutside);
 }
 
 }  // namespace policy

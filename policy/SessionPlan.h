@@ -71,20 +71,24 @@ struct SessionPlan {
 // Everything the settings file says about a session's time, read once at Agree.
 SessionPlan readSessionPlan(const std::string& iniFile, Reading reading);
 
-// The same, with the time limit as the policy window already read it when it loaded.
-SessionPlan readSessionPlan(const std::string& iniFile, Reading reading, std::int32_t closeSeconds);
+// The same, with the time limit as the policy window already read it when it loaded; with
+// `endFromOutside` (the guard gives the end), what time shows the user is read without a limit
+// of the settings' own too.
+SessionPlan readSessionPlan(const std::string& iniFile, Reading reading, std::int32_t closeSeconds,
+                            bool endFromOutside = false);
 
 // The plan from any source of the keys' values, `values.value(key)` giving what the typed
 // reader of that key would (the settings file's readers, the checker's report). The keys are
 // read in the gate's order, and only those it reads: the warning's and the countdown's with a
 // time limit, the idle warning's with an idle end.
 template <class Values>
-SessionPlan makeSessionPlan(const Values& values, std::int32_t closeSeconds) {
+SessionPlan makeSessionPlan(const Values& values, std::int32_t closeSeconds,
+                            bool endFromOutside = false) {
     namespace key = settings::key;
     SessionPlan plan;
     plan.closeSeconds = closeSeconds;
     plan.closeAt = values.value(key::CloseAt);
-    if (plan.hasTimeLimit()) {
+    if (plan.hasTimeLimit() || endFromOutside) {
         plan.reminders = values.value(key::WarnBeforeSeconds);
         plan.warnTitle = values.value(key::WarnTitle);
         plan.warnText = values.value(key::WarnText);

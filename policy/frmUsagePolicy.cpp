@@ -38,6 +38,9 @@ frmUsagePolicy::frmUsagePolicy()
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
+    oGuard.OnEndChanged = [this](std::optional<std::int64_t> s) { oGuard_EndChanged(s); };
+    oGuard.OnDayUsedUp = [this](const std::string& message) { oGuard_DayUsedUp(message); };
+    oGuard.OnEndNow = [this] { oGuard_EndNow(); };
 }
 
 void frmUsagePolicy::Form_Load() {
@@ -75,6 +78,8 @@ void frmUsagePolicy::Form_Load() {
     if (s != 0) {
         lCloseSeconds = s;
     }
+    // Known to the guard from the start; the answer comes while the window shows.
+    oGuard.Hello();
 }
 
 void frmUsagePolicy::Form_Resize() {
@@ -97,6 +102,7 @@ void frmUsagePolicy::cmdAgree_Click() {
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
     oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
+    oGuard.Agreed();
     if (oClock->plan().closeAfterAgree) {
         endSession(EndReason::AfterAgree);
     } else if (oClock->plan().showTimeLeft) {
@@ -120,14 +126,46 @@ void frmUsagePolicy::setOutsideEnd(std::optional<std::int64_t> sinceAgreeMs) {
     oClock->setOutsideEnd(sinceAgreeMs);
     // The next tick comes within a second whatever the clock looked for before.
     tmrClose.setInterval(std::min(tmrClose.Interval(), 1000));
-    tmrClose.setEnabled(true);
+    tmrClose.setEnabled(oClock->watches(oIdle != nullptr));
+}
+
+// The guard moved the end (its answer to Agree, or the administrator later): the countdown
+// and the end follow at once.
+void frmUsagePolicy::oGuard_EndChanged(std::optional<std::int64_t> secondsLeft) {
+    if (!oClock || vEndReason) {
+        return;
+    }
+    std::optional<std::int64_t> end;
+    if (secondsLeft) {
+        end = Now().sinceAgreeMs + *secondsLeft * 1000;
+    }
+    setOutsideEnd(end);
+    if (oClock->plan().showTimeLeft) {
+        ShowCountdown();
+    }
+    Tick(oClock->step(Now()));
+}
+
+// Nothing left of the day: told in the guard's words, and the session ends as at its time.
+void frmUsagePolicy::oGuard_DayUsedUp(const std::string& message) {
+    if (oClock && !vEndReason) {
+        endSession(EndReason::TimeLimit, message);
+    }
+}
+
+// The administrator ended the session: the gate ends in order, the guard then ends the session.
+void frmUsagePolicy::oGuard_EndNow() {
+    if (!vEndReason) {
+        endSession(EndReason::Outside);
+    }
 }
 
 // The session's time as the settings say it at Agree, and a clock for it. Idle from now on: a
 // gate nobody has agreed to waits for the next user, however long.
 void frmUsagePolicy::StartClock() {
-    policy::SessionPlan plan =
-        policy::readSessionPlan(sIniFile, policy::Reading::WithNotice, lCloseSeconds);
+    // A guarded session's end comes from the guard: what time shows the user is read for it too.
+    policy::SessionPlan plan = policy::readSessionPlan(sIniFile, policy::Reading::WithNotice,
+                                                       lCloseSeconds, oGuard.Guarded());
     if (plan.idleSeconds != 0) {
         oIdle = runtime::CreateIdleSource();
         if (!oIdle) {
@@ -173,7 +211,12 @@ void frmUsagePolicy::Tick(const policy::ClockStep& step) {
     tmrClose.setInterval(step.nextLookMs);
 }
 
+// Shown once there is an end to count to, and once only.
 void frmUsagePolicy::ShowCountdown() {
+    auto* shown = runtime::Program::current().existing<frmTimeLeft>();
+    if (!oClock->msUntilEnd(Now()) || (shown != nullptr && shown->Visible())) {
+        return;
+    }
     frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
     countdown.setCaption(oClock->plan().timeLeftTitle);
     ShowTimeLeft(policy::wholeSecondsLeft(oClock->msUntilEnd(Now()).value_or(0)));
@@ -224,13 +267,19 @@ void frmUsagePolicy::UnloadIdleWarning() {
     }
 }
 
-void frmUsagePolicy::endSession(EndReason reason) {
+void frmUsagePolicy::endSession(EndReason reason, const std::string& message) {
     vEndReason = reason;
     tmrClose.setEnabled(false);
     if (policy::endedByTime(reason) && oStartedApp &&
         GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
         oStartedApp->terminate();
         bAppEndedForTime = true;
+    }
+    if (!message.empty()) {
+        // A message box: screen readers read it out as it appears, and it waits for its OK.
+        // Written to the log too, as every box the gate shows.
+        runtime::Log(runtime::singleLine(message));
+        runtime::MsgBox(message, Caption(), runtime::MessageIcon::None);
     }
     Unload();
 }
@@ -275,7 +324,9 @@ void frmUsagePolicy::Form_Terminate() {
     }
     // The next user must find a fresh session, not this one's desktop, programs and open files;
     // and one who disagreed does not use the computer at all, so Disagree logs off as well.
-    // Only an orderly end gets here: a killed gate never logs off.
+    // Only an orderly end gets here: a killed gate never logs off (the guard, where there is
+    // one, ends a session whose gate is gone).
+    oGuard.Ending();
     if (GetIniBoolean(sIniFile, key::LogOffOnClose)) {
         runtime::LogOff();
     }

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "policy/PolicyRules.h"
 #include "policy/SessionClock.h"
 #include "runtime/Backend.h"
 #include "runtime/Form.h"
+#include "runtime/Guard.h"
 
 class frmUsagePolicy : public runtime::Form {
   public:
@@ -24,6 +26,9 @@ class frmUsagePolicy : public runtime::Form {
     // The session's clock from Agree on: at each tick the window asks the session clock what is
     // due, and the clock says when to tick next.
     runtime::Timer tmrClose{*this, 1000, false};
+    // The guard, where one guards this session: the gate makes itself known when it loads,
+    // reports Agree and its orderly end, and follows the end the guard gives.
+    runtime::Guard oGuard;
 
     // ClosePorvaneInSeconds as read when the window loads; 0: no timed close.
     std::int32_t lCloseSeconds = 0;
@@ -35,6 +40,9 @@ class frmUsagePolicy : public runtime::Form {
     void cmdAgree_Click();
     void cmdDisagree_Click();
     void tmrClose_Timer();
+    void oGuard_EndChanged(std::optional<std::int64_t> secondsLeft);
+    void oGuard_DayUsedUp(const std::string& message);
+    void oGuard_EndNow();
 
     // An end handed in from outside (the guard's), in ms since Agree; none: the plan's own end
     // again. The countdown follows within a second. Without a session running, nothing.
@@ -54,8 +62,9 @@ class frmUsagePolicy : public runtime::Form {
     // CloseApplicationOnClose reads True now (the notice only tells the user: waiting for its
     // OK must not give the application more time), then the window unloads, which closes the
     // side windows and shows the closing notice; the log-off comes at the program's end, once
-    // the notice is closed (Form_Terminate).
-    void endSession(policy::EndReason reason);
+    // the notice is closed (Form_Terminate). A message, when given, is shown once the
+    // application has ended and before the window unloads.
+    void endSession(policy::EndReason reason, const std::string& message = {});
     void CloseSideWindows();
     void ShowClosingNotice();
     void CloseApplication();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -215,6 +216,40 @@ class IdleSource {
     virtual std::int64_t idleMilliseconds() = 0;
 };
 
+// ---- the guard ------------------------------------------------------------------------------
+
+// What the guard says to this program. The guard is a service outside the user's reach that holds
+// a guarded session to its time; these reach the runtime on the user-interface thread.
+class GuardEvents {
+  public:
+    virtual ~GuardEvents() = default;
+    // The answer to hello(): whether the guard guards this session. No guard, or one that did
+    // not answer in time, is reported as not guarded. Reported again whenever a guard starts
+    // anew (a restart): the link says Hello to it, and Agreed too once it had said that.
+    virtual void greeted(bool guarded) = 0;
+    // The guard's end of this session, seconds from now; none: the guard sets no end. The
+    // answer to agreed(), and again whenever the administrator moves the end.
+    virtual void endChanged(std::optional<std::int64_t> secondsLeft) = 0;
+    // The answer to agreed() when the user's time for the day is used up: the words to show.
+    virtual void dayUsedUp(std::string message) = 0;
+    // The administrator ended this session.
+    virtual void endNow() = 0;
+};
+
+// The way to the guard. hello() and agreed() return at once, their answers come as events;
+// ending() waits a moment at most, so that the word gets out before the program ends. A guard
+// that does not answer within a short time changes nothing.
+class GuardLink {
+  public:
+    virtual ~GuardLink() = default;
+    // This program is the session's gate.
+    virtual void hello() = 0;
+    // The user agreed.
+    virtual void agreed() = 0;
+    // The gate is ending in order.
+    virtual void ending() = 0;
+};
+
 // ---- the backend ----------------------------------------------------------------------------
 
 enum class MessageIcon { None, Critical };
@@ -277,6 +312,12 @@ class Backend {
                                                           int windowStyle) = 0;
 
     // session
+    // The way to the guard, reporting to `events`; null where this platform has none (the
+    // program then runs as with no guard).
+    virtual std::unique_ptr<GuardLink> connectGuard(GuardEvents& events) {
+        (void)events;
+        return nullptr;
+    }
     // Asks the platform to end the user's desktop session (log the user off) and returns without
     // waiting for it: the session's end takes this program down with everything else. Returns
     // why it could not, in a few words, or an empty string when the platform took the request.

@@ -68,7 +68,8 @@ constexpr Meaning kMeanings[] = {
      "session. Linux: logind is asked over D-Bus to end the session Porvane runs in (found from "
      "its process, else from XDG_SESSION_ID); where no logind answers within two seconds, or it "
      "refuses, one porvane: line on standard error says why and Porvane ends as it would have. "
-     "A Porvane that is killed does not log off. With True, a closing notice shown because the "
+     "A Porvane that is killed does not log off by itself; in a session the guard guards, the "
+     "guard then ends the session. With True, a closing notice shown because the "
      "time ran out closes itself after 30 seconds, so that the log-off does not wait for a user "
      "who has gone."},
     {key::IdleSeconds,

@@ -178,6 +178,83 @@ std::string HeadlessBackend::logOff() {
     return logOffRefusal;
 }
 
+// ---- the guard ------------------------------------------------------------------------------
+
+class HeadlessBackend::HeadlessGuardLink : public GuardLink {
+  public:
+    HeadlessGuardLink(HeadlessBackend& backend, GuardEvents& events)
+        : backend_(backend), events_(events) {
+        backend_.guardLink_ = this;
+    }
+    ~HeadlessGuardLink() override { backend_.guardLink_ = nullptr; }
+    void hello() override {
+        if (!record().present) {
+            events_.greeted(false);
+            return;
+        }
+        record().calls.emplace_back("Hello");
+        events_.greeted(record().guards);
+    }
+    void agreed() override {
+        agreedSent_ = true;
+        if (!record().present) {
+            return;
+        }
+        record().calls.emplace_back("Agreed");
+        if (record().secondsLeft == 0 && !record().message.empty()) {
+            events_.dayUsedUp(record().message);
+        } else if (record().secondsLeft < 0) {
+            events_.endChanged(std::nullopt);
+        } else {
+            events_.endChanged(record().secondsLeft);
+        }
+    }
+    void ending() override {
+        if (record().present) {
+            record().calls.emplace_back("Ending");
+        }
+    }
+    void startsAnew() {
+        // As over the bus: Agreed again only where it was said before; a gate that agreed with
+        // no guard there says it once Hello is answered.
+        bool said = agreedSent_;
+        hello();
+        if (said) {
+            agreed();
+        }
+    }
+    GuardEvents& events() { return events_; }
+
+  private:
+    bool agreedSent_ = false;
+    GuardRecord& record() { return backend_.guard; }
+    HeadlessBackend& backend_;
+    GuardEvents& events_;
+};
+
+std::unique_ptr<GuardLink> HeadlessBackend::connectGuard(GuardEvents& events) {
+    return std::make_unique<HeadlessGuardLink>(*this, events);
+}
+
+void HeadlessBackend::guardMovesEnd(std::int64_t secondsLeft) {
+    if (guardLink_ != nullptr) {
+        guardLink_->events().endChanged(secondsLeft);
+    }
+}
+
+void HeadlessBackend::guardEndsNow() {
+    if (guardLink_ != nullptr) {
+        guardLink_->events().endNow();
+    }
+}
+
+void HeadlessBackend::guardStartsAnew() {
+    guard.present = true;
+    if (guardLink_ != nullptr) {
+        guardLink_->startsAnew();
+    }
+}
+
 int HeadlessBackend::runEventLoop(ProgramEvents&) {
     // Everything happens when a test advances the clock: a program still running would wait
     // here for ever, and one that has ended has no business here.

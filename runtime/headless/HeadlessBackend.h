@@ -69,6 +69,20 @@ struct ProcessRecord {
     std::int64_t generation = 0;
 };
 
+// The guard as the headless backend plays it: what it answers, and what the gate told it.
+struct GuardRecord {
+    // Whether a guard answers at all; none: Hello finds no guard and nothing is recorded.
+    bool present = false;
+    // Hello's answer: whether it guards this session.
+    bool guards = true;
+    // Agreed's answer: the guard's end in seconds from now, -1 for none; 0 with a message:
+    // the day's time is used up.
+    std::int64_t secondsLeft = -1;
+    std::string message = {};
+    // What the gate said, in order: "Hello", "Agreed", "Ending".
+    std::vector<std::string> calls = {};
+};
+
 class HeadlessBackend : public Backend {
   public:
     HeadlessBackend();
@@ -100,6 +114,8 @@ class HeadlessBackend : public Backend {
     std::vector<std::string> logLines;
     // What logOff() answers: empty, the platform takes the request; else why it refuses.
     std::string logOffRefusal;
+    // The guard, answering at once to each call of the gate.
+    GuardRecord guard;
 
     // ---- what a user does ----
     // Advances the virtual clock, delivering every tick that falls due, in time order.
@@ -115,6 +131,14 @@ class HeadlessBackend : public Backend {
     void input() { lastInput_ = now_; }
     // Minimizes the visible window with this title, as its title bar's button does.
     bool minimize(const std::string& windowTitle);
+
+    // The guard moves the session's end to this many seconds from now (EndChanged), or ends
+    // the session (EndNow). Nothing happens when no gate has a link to the guard.
+    void guardMovesEnd(std::int64_t secondsLeft);
+    void guardEndsNow();
+    // A guard starts anew (it was restarted, or came only now): present from now on, it hears
+    // the gate's Hello again, and Agreed again once the gate had said it.
+    void guardStartsAnew();
 
     // ---- what a test reads ----
     std::vector<const WindowState*> windows() const;
@@ -157,6 +181,8 @@ class HeadlessBackend : public Backend {
                                                   int windowStyle) override;
     // Recorded in logOffRequests(); answers logOffRefusal.
     std::string logOff() override;
+    // A link to `guard`.
+    std::unique_ptr<GuardLink> connectGuard(GuardEvents& events) override;
     // There is no loop: entering it throws std::logic_error.
     int runEventLoop(ProgramEvents& events) override;
     // Recorded as quitStatus().
@@ -167,6 +193,7 @@ class HeadlessBackend : public Backend {
     class Control;
     class TimerImpl;
     class HeadlessApplication;
+    class HeadlessGuardLink;
     friend class Window;
     friend class TimerImpl;
     friend class HeadlessApplication;
@@ -188,6 +215,7 @@ class HeadlessBackend : public Backend {
     std::int64_t generation_ = 0;
     std::optional<int> quitStatus_;
     std::vector<int> logOffRequests_;
+    HeadlessGuardLink* guardLink_ = nullptr;  // the live one
 };
 
 }  // namespace runtime::headless

@@ -7,7 +7,8 @@
 // The concerns sit in their own files, named as in the Win32 backend: Window.cpp (windows and
 // controls), EventLoop.cpp (timers and the event loop), Process.cpp (the started application),
 // MessageBox.cpp (message boxes and the log), Accessibility.cpp (what screen readers are told),
-// Idle.cpp (the session's idle time), Session.cpp (logging off through logind); besides them
+// Idle.cpp (the session's idle time), Session.cpp (logging off through logind), Guard.cpp (the
+// way to the guard); besides them
 // X11Hints.cpp (what the X11 window manager is told; NoX11Hints.cpp where xcb is not found),
 // X11Idle.cpp and WaylandIdle.cpp (the idle time on each) and RtfToQt.cpp with ListMarker.cpp (the
 // RTF reader's document as a QTextDocument). Objects.h declares the objects they share, QtText.h
@@ -75,6 +76,8 @@ class QtBackend : public Backend {
                                                   int windowStyle) override;
     // Session.cpp
     std::string logOff() override;
+    // Guard.cpp
+    std::unique_ptr<GuardLink> connectGuard(GuardEvents& events) override;
     // EventLoop.cpp
     int runEventLoop(ProgramEvents& events) override;
     void quit(int status) override;

@@ -9,7 +9,7 @@
 // controls; Window.h declares them), EventLoop.cpp (timers, the helper window and the message
 // loop), Process.cpp (the started application, held by a job object), MessageBox.cpp,
 // Accessibility.cpp (what screen readers are told), Idle.cpp (the session's idle time),
-// Session.cpp (the log-off); besides
+// Session.cpp (the log-off), Guard.cpp (the way to the guard); besides
 // them RichText.cpp (the document view). What is not a window (UTF-16 text, files, command
 // lines, the job object, the handle owners in Scoped.h) is in runtime/system/win32. This file's
 // .cpp holds the resources they share.
@@ -55,6 +55,8 @@ class Win32Backend : public Backend {
                                                   int windowStyle) override;
     // Session.cpp
     std::string logOff() override;
+    // Guard.cpp
+    std::unique_ptr<GuardLink> connectGuard(GuardEvents& events) override;
 
     // The hidden top-level window that receives timer ticks and the session-end messages.
     HWND messageWindow() const { return helper_.get(); }

@@ -272,6 +272,31 @@ TEST(Checker, TellsErrorsFromAdviceAndSettingsThatContradictEachOther) {
          {"A 0 [Closing] CloseText: not set while ShowCloseDialog is True"},
          0,
          1},
+        {"A guarded session whose gate ends at Agree",
+         good + "[Application]\r\nClosePorvaneAfterAgree=True\r\n[Guard]\r\nUsers=lab\r\n",
+         {"E 7 [Application] ClosePorvaneAfterAgree: True while [Guard] guards sessions (Users, "
+          "Groups): the gate ends right after Agree, and with it the guard ends the session"},
+         1,
+         1},
+        {"The guard's grace shorter than the notice that closes itself",
+         good + "[Application]\r\nLogOffOnClose=True\r\n[Closing]\r\nShowCloseDialog=True\r\n"
+                "CloseText=Bye\r\n[Guard]\r\nGroups=students\r\nGraceSeconds=20\r\n",
+         {"E 13 [Guard] GraceSeconds: 20 seconds is shorter than the 30 seconds after which the "
+          "closing notice closes itself at a time end"},
+         1,
+         1},
+        {"The same grace without the log-off, and no one guarded, are fine",
+         good + "[Closing]\r\nShowCloseDialog=True\r\nCloseText=Bye\r\n[Guard]\r\nUsers=lab\r\n"
+                "GraceSeconds=20\r\n[Application]\r\nClosePorvaneAfterAgree=False\r\n",
+         {},
+         0,
+         0},
+        {"A guard's number that is not one",
+         good + "[Guard]\r\nUsers=lab\r\nGateSeconds=soon\r\n",
+         {"E 8 [Guard] GateSeconds: error 13 \"Type mismatch\" for \"soon\": the guard takes it "
+          "as left out; expected"},
+         1,
+         1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -338,6 +363,16 @@ TEST(Checker, SummaryAndJsonSayWhatTheGateWillDo) {
                         "time comes from the desktop"),
               std::string::npos)
         << idle;
+    std::string guard = check::formatText(check::checkSettings(
+        "P.ini",
+        std::string(kGood) + "[Guard]\r\nUsers=lab\r\nGroups=students\r\nDailySeconds=7200\r\n",
+        fakeSystem()));
+    EXPECT_NE(guard.find("\n  guard: guards the sessions of lab and of the group students; ends "
+                         "one with no gate after 60 s, one not agreed to after 10 minutes, one "
+                         "whose gate ends and one whose time is up 60 s after its end; 2 hours a "
+                         "day each\n"),
+              std::string::npos)
+        << guard;
     std::string json = check::formatJson(report);
     for (const char* part : {"\"encoding\":\"UTF-16LE\"", "\"severity\":\"advice\"",
                              "\"PolicyWidth\":640", "\"ClosePorvaneInSeconds\":3600",

@@ -165,11 +165,13 @@ class Gate(_Windows):
     def remove_settings(self):
         os.remove(os.path.join(self.folder, "Porvane.ini"))
 
-    def start(self, args=(), openbox=False, sway=None, services=()):
+    def start(self, args=(), openbox=False, sway=None, services=(), wrap=()):
         """Starts the program with the given command-line arguments on a private X server
         (under a reluctant Openbox if asked), or on the given sway. services: what else the
         desktop runs, each made as service(env, folder) once the display is up; it gives the
-        environment the program then gets and is stopped with the case."""
+        environment the program then gets and is stopped with the case. wrap: a command line
+        the program is started through, which ends by starting it in its own process (setpriv,
+        to run it as another user)."""
         if sway is not None:
             env = sway.client_env(self.root)
         else:
@@ -183,8 +185,8 @@ class Gate(_Windows):
         self.env = env
         with open(self.log, "wb") as log:
             # Started from another folder: the program must find its settings beside itself.
-            self.proc = subprocess.Popen([self.exe, *args], cwd=self.root, env=env, stdout=log,
-                                         stderr=subprocess.STDOUT)
+            self.proc = subprocess.Popen([*wrap, self.exe, *args], cwd=self.root, env=env,
+                                         stdout=log, stderr=subprocess.STDOUT)
         return self
 
     # ---- windows ----

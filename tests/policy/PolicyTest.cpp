@@ -750,3 +750,103 @@ TEST_F(Policy, OutsideEndMovesTheCountdownAndEndsAsTime) {
 }
 
 }  // namespace
+
+// The guard's end stands in for the settings' own: at Agree, when the administrator moves it or
+// ends the session, and when the day's time is used up. With no guard, or a session it does
+// not guard, the gate is today's gate and tells the guard nothing more.
+TEST_F(Policy, FollowsTheGuardsEnd) {
+    constexpr int kNone = -1;
+    constexpr int kEndNow = -2;
+    constexpr int kStartsAnew = -3;  // the guard starts anew: restarted, or come only now
+    struct Row {
+        const char* name;
+        runtime::headless::GuardRecord guard;
+        const char* closeIn;
+        bool agrees;
+        const char* atAgree;  // the countdown after Agree's answer; empty: none
+        int moveAt;           // the tick at which the guard moves the end; kNone
+        int moveTo;           // seconds from then, kEndNow or kStartsAnew
+        const char* afterMove;
+        int endTick;  // -1: not within 30
+        std::vector<std::string> calls;
+    };
+    const std::vector<std::string> all = {"Hello", "Agreed", "Ending"};
+    // clang-format off
+    const Row rows[] = {
+        {"NoGuard", {.present = false}, "5", true, "0:05", kNone, 0, "", 5, {}},
+        {"NotGuarded", {.present = true, .guards = false, .secondsLeft = 2}, "5", true, "0:05",
+         kNone, 0, "", 5, {"Hello"}},
+        {"TheGuardsEndReplacesTheLimit", {.present = true, .secondsLeft = 3}, "3600", true,
+         "0:03", kNone, 0, "", 3, all},
+        {"TheGuardsEndWithoutALimit", {.present = true, .secondsLeft = 4}, "", true, "0:04",
+         kNone, 0, "", 4, all},
+        {"NoEndFromTheGuardKeepsTheLimit", {.present = true}, "5", true, "0:05", kNone, 0, "", 5,
+         all},
+        {"NoEndAtAll", {.present = true}, "", true, "", kNone, 0, "", -1, {"Hello", "Agreed"}},
+        {"AnExtension", {.present = true, .secondsLeft = 5}, "", true, "0:05", 2, 10, "0:10", 12,
+         all},
+        {"ShortenedToNow", {.present = true, .secondsLeft = 5}, "5", true, "0:05", 2, 0, "", 2,
+         all},
+        {"EndNow", {.present = true}, "", true, "", 2, kEndNow, "", 2, all},
+        {"EndNowBeforeAgree", {.present = true}, "5", false, "", 1, kEndNow, "", 1,
+         {"Hello", "Ending"}},
+        // A restarted guard hears Hello and Agreed again, and its answer is the end.
+        {"TheGuardRestarts", {.present = true, .secondsLeft = 4}, "", true, "0:04", 2,
+         kStartsAnew, "0:04", 6, {"Hello", "Agreed", "Hello", "Agreed", "Ending"}},
+        {"AGuardThatComesAfterAgree", {.present = false, .secondsLeft = 4}, "5", true, "0:05", 2,
+         kStartsAnew, "0:04", 6, {"Hello", "Agreed", "Ending"}},
+        {"DayUsedUp", {.present = true, .secondsLeft = 0, .message = "Nothing left today."},
+         "3600", true, "", kNone, 0, "", 0, all},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        restart();
+        backend().guard = row.guard;
+        start({.closeInSeconds = row.closeIn,
+               .closeApplication = "True",
+               .extraClosing = "ShowTimeLeft=True\r\nTimeLeftTitle=Left\r\n"});
+        auto countdown = [&]() -> std::string {
+            const auto* window = backend().visibleWindow("Left");
+            return window != nullptr ? window->controls[0]->text : "";
+        };
+        if (row.agrees) {
+            ASSERT_TRUE(agree());
+            EXPECT_EQ(countdown(), row.atAgree);
+        }
+        int endTick = -1;
+        for (int tick = 0; tick <= 30; ++tick) {
+            if (tick == row.moveAt) {
+                if (row.moveTo == kEndNow) {
+                    backend().guardEndsNow();
+                } else if (row.moveTo == kStartsAnew) {
+                    backend().guardStartsAnew();
+                    EXPECT_EQ(countdown(), row.afterMove) << "at once";
+                } else {
+                    backend().guardMovesEnd(row.moveTo);
+                    if (*row.afterMove != '\0') {
+                        EXPECT_EQ(countdown(), row.afterMove) << "at once";
+                    }
+                }
+            }
+            if (!form().Loaded()) {
+                endTick = tick;
+                break;
+            }
+            backend().advance(1000);
+        }
+        EXPECT_EQ(endTick, row.endTick);
+        EXPECT_EQ(backend().guard.calls, row.calls);
+        if (endTick >= 0) {
+            EXPECT_TRUE(program->ended());
+            EXPECT_EQ(app() != nullptr && app()->terminated, row.agrees);
+        }
+        std::vector<std::string> boxes;
+        for (const auto& box : backend().messageBoxes()) {
+            boxes.push_back(box.text + " | " + box.title);
+        }
+        EXPECT_EQ(boxes, row.guard.message.empty()
+                             ? std::vector<std::string>{}
+                             : std::vector<std::string>{row.guard.message + " | " + kTitle});
+    }
+}
