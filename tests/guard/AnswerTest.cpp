@@ -49,16 +49,11 @@ TEST(Answer, OnlyAdministratorsExtendOrEndAndTheGateSpeaksOfItsOwnSession) {
         const char* call;  // what reached the rules, "" for nothing
     };
     const Row rows[] = {
-        {"HELLO", false, "OK GUARDED 7", "hello 7"},
-        {"AGREED", false, "OK 30", "agreed 7"},
-        {"ENDING", false, "OK", "ending 7"},
-        {"STATUS", false, "OK 4 a\nb\n", ""},
-        {"STATUS JSON", false, "OK 2 {}", ""},
-        {"EXTEND 7 600", false, "ERR REFUSED", ""},
-        {"END 7", false, "ERR REFUSED", ""},
-        {"EXTEND 2 600", true, "OK", "extend 2 600"},
-        {"END 2", true, "ERR NOSUCHSESSION", "end 2"},
-        {"END 2 now", true, "ERR REFUSED", ""},
+        {"HELLO", false, "OK GUARDED 7", "hello 7"},   {"AGREED", false, "OK 30", "agreed 7"},
+        {"ENDING", false, "OK", "ending 7"},           {"STATUS", false, "OK 4 a\nb\n", ""},
+        {"STATUS JSON", false, "OK 2 {}", ""},         {"EXTEND 7 600", false, "ERR REFUSED", ""},
+        {"END 7", false, "ERR REFUSED", ""},           {"EXTEND 2 600", true, "OK", "extend 2 600"},
+        {"END 2", true, "ERR NOSUCHSESSION", "end 2"}, {"END 2 now", true, "ERR REFUSED", ""},
         {"HELLO 2", false, "ERR REFUSED", ""},
     };
     for (const Row& row : rows) {
@@ -67,9 +62,8 @@ TEST(Answer, OnlyAdministratorsExtendOrEndAndTheGateSpeaksOfItsOwnSession) {
         const Answered got = answer(rules, Caller{"7", row.administrator}, row.message, 0);
         EXPECT_EQ(got.reply, row.reply);
         EXPECT_EQ(got.saidHello, std::string(row.message) == "HELLO");
-        EXPECT_EQ(rules.calls, std::string(row.call).empty()
-                                   ? std::vector<std::string>{}
-                                   : std::vector<std::string>{row.call});
+        EXPECT_EQ(rules.calls, std::string(row.call).empty() ? std::vector<std::string>{}
+                                                             : std::vector<std::string>{row.call});
     }
 }
 

@@ -1,9 +1,12 @@
 // A stand-in for the gate on the guard's pipe, for the whole-program tests of PorvaneGuard.
-//   fakegate gate OUT        HELLO, AGREED, then every line the guard writes, one per line of
+//   fakegate gate OUT        "pid N" (its Windows process id), HELLO, AGREED, then every line the
+//   guard writes, one per line of
 //                            OUT; after ENDNOW it says ENDING and ends, as the gate does
 //   fakegate send OUT WORDS  one message (anything, malformed included) and its reply
 //   fakegate long OUT        a message longer than any request, and its reply
 // OUT gets "no guard" when the pipe does not answer.
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
@@ -38,6 +41,7 @@ int main(int argc, char** argv) {
         put(out, guardPipe.ask(message).value_or("(connection gone)"));
         return 0;
     }
+    put(out, "pid " + std::to_string(GetCurrentProcessId()));
     for (const char* request : {"HELLO", "AGREED"}) {
         put(out, guardPipe.ask(request).value_or("(connection gone)"));
     }

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Whole-program tests of PorvaneGuard.exe, the guard's Windows service, under Wine: installed
+with sc, spoken to by PorvaneCtl.exe and by a fake gate (tests/win32/guard/fakegate.cpp) over its
+pipe. Wine runs services and named pipes, but its WTSLogoffSession fails (error 120), it sends
+no session-change notices and everything runs in one session (1) as the Unix user: so the cases
+check the guard's decisions and its call of the log-off in guard.log, not the log-off itself.
+Each case runs in a Wine prefix of its own (see tests/e2e/CMakeLists.txt).
+
+Usage: win32_guard.py --list | CASE, with PORVANE_GUARD, PORVANE_CTL, PORVANE_FAKEGATE and
+WINEPREFIX set.
+"""
+
+import json
+import pwd
+import os
+
+from harness import check, main, open_wine_guard, wait_for
+
+# Wine's one session belongs to the Unix user that runs it.
+USER = pwd.getpwuid(os.getuid()).pw_name
+GUARDED = f"[Guard]\nUsers={USER}\nGateSeconds=600\n"
+
+
+def service_runs():
+    """sc installs, starts, stops and removes it; with no [Guard] keys it guards no one."""
+    guard = open_wine_guard("service", "[Application]\nLogOffOnClose=False\n")
+    status, _ = guard.ctl("status")
+    check(status == 2, f"PorvaneCtl status with no guard: exit {status}, expected 2")
+    guard.install().start()
+    check(guard.state() == "RUNNING", f"the service is {guard.state()}, not RUNNING")
+    guard.wait_log("guarding no one")
+    check(guard.send("send", "HELLO") == "OK UNGUARDED", "a session no one guards")
+    guard.sc("stop", "PorvaneGuard")
+    wait_for(lambda: guard.state() == "STOPPED", "the service to stop")
+    guard.sc("delete", "PorvaneGuard")
+    guard.installed = False
+    check(guard.state() is None, "the service is still there after sc delete")
+
+
+def gate_killed():
+    """taskkill /f of the gate: the guard ends its session and calls the log-off."""
+    guard = open_wine_guard("killed", GUARDED).install().start()
+    heard, pid = guard.fake_gate()
+    check(guard.heard(heard)[1:3] == ["OK GUARDED 1", "OK -1"],
+          f"the gate heard {guard.heard(heard)}")
+    guard.wine("taskkill", "/f", "/pid", str(pid))
+    guard.wait_log("ending session 1: its gate ended")
+    guard.wait_log("the log-off of session 1 failed: error 120")
+
+
+def malformed_message():
+    """A malformed or overlong message is refused, and the guard serves the next caller."""
+    guard = open_wine_guard("malformed", GUARDED).install().start()
+    for how, message in (("send", "HELLO  again"), ("send", "hello"), ("send", "END ..\\1"),
+                         ("send", "EXTEND 1 1e9"), ("long", "")):
+        reply = guard.send(how, message)
+        check(reply == "ERR REFUSED", f"{how} {message!r}: {reply!r}")
+    guard.wait_log("refused a request")
+    check(guard.state() == "RUNNING", "the guard stopped after malformed messages")
+    heard, _ = guard.fake_gate()
+    check(guard.heard(heard)[1] == "OK GUARDED 1", f"the gate heard {guard.heard(heard)}")
+
+
+def ctl():
+    """PorvaneCtl.exe status, extend and end, and its exit statuses; the gate hears of both."""
+    guard = open_wine_guard("ctl", GUARDED).install().start()
+    heard, _ = guard.fake_gate()
+
+    status, out = guard.ctl("status", "--json")
+    check(status == 0, f"status --json: exit {status}")
+    sessions = json.loads(out)["sessions"]
+    check([(s["id"], s["user"], s["state"]) for s in sessions] == [("1", USER, "agreed")],
+          f"status --json: {out}")
+    status, out = guard.ctl("status")
+    check(status == 0 and out.splitlines()[0].split() ==
+          ["SESSION", "USER", "STATE", "AGREED", "LEFT", "USED"], f"status: {out}")
+
+    for args, expected in ((("extend", "1", "120"), 0), (("extend", "9", "60"), 1),
+                           (("end", "9"), 1), (("extend", "1"), 2), (("extend", "1", "1.5"), 2),
+                           (("stop",), 2), ((), 2), (("--version",), 0)):
+        status, out = guard.ctl(*args)
+        check(status == expected, f"PorvaneCtl {' '.join(args)}: exit {status}, expected "
+                                  f"{expected} ({out})")
+    wait_for(lambda: "ENDCHANGED 120" in guard.heard(heard), "the gate to hear of the extension")
+
+    status, _ = guard.ctl("end", "1")
+    check(status == 0, f"end 1: exit {status}")
+    # The gate ends in order, then the guard ends the session.
+    wait_for(lambda: guard.heard(heard)[-2:] == ["ENDNOW", "OK"], "the gate to end in order")
+    guard.wait_log("ending session 1: the administrator ended it")
+
+
+CASES = [service_runs, gate_killed, malformed_message, ctl]
+
+if __name__ == "__main__":
+    raise SystemExit(main(CASES, needs=("PORVANE_GUARD", "PORVANE_CTL", "PORVANE_FAKEGATE",
+                                        "WINEPREFIX")))
