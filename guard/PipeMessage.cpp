@@ -112,12 +112,7 @@ std::optional<Request> parseRequest(std::string_view message) {
         case Verb::Hello:
         case Verb::Agreed:
         case Verb::Ending:
-            return count == 1 ? std::optional(request) : std::nullopt;
         case Verb::Status:
-            if (count == 2 && (*parts)[1] == "JSON") {
-                request.json = true;
-                return request;
-            }
             return count == 1 ? std::optional(request) : std::nullopt;
         case Verb::End:
             if (count != 2 || !isSessionName((*parts)[1])) {
@@ -144,11 +139,6 @@ std::optional<Request> parseRequest(std::string_view message) {
 std::string formatRequest(const Request& request) {
     std::string line(verbWord(request.verb));
     switch (request.verb) {
-        case Verb::Status:
-            if (request.json) {
-                line += " JSON";
-            }
-            break;
         case Verb::End:
             line += " " + request.session;
             break;
@@ -204,35 +194,35 @@ std::string formatError(ReplyError error) {
     return error == ReplyError::Refused ? "ERR REFUSED" : "ERR NOSUCHSESSION";
 }
 
-std::string formatHelloAnswer(const HelloAnswer& answer) {
+std::string formatHelloReply(const HelloReply& answer) {
     return answer.guarded ? "GUARDED " + answer.session : std::string("UNGUARDED");
 }
 
-std::optional<HelloAnswer> parseHelloAnswer(std::string_view rest) {
+std::optional<HelloReply> parseHelloReply(std::string_view rest) {
     if (rest == "UNGUARDED") {
-        return HelloAnswer{};
+        return HelloReply{};
     }
     constexpr std::string_view kGuarded = "GUARDED ";
     if (rest.substr(0, kGuarded.size()) == kGuarded &&
         isSessionName(rest.substr(kGuarded.size()))) {
-        return HelloAnswer{true, std::string(rest.substr(kGuarded.size()))};
+        return HelloReply{true, std::string(rest.substr(kGuarded.size()))};
     }
     return std::nullopt;
 }
 
-std::string formatAgreedAnswer(const AgreedAnswer& answer) {
+std::string formatAgreedReply(const AgreedReply& answer) {
     std::string line = std::to_string(answer.secondsLeft ? *answer.secondsLeft : -1);
     const std::string message = oneLine(answer.message);
     return message.empty() ? line : line + " " + message;
 }
 
-std::optional<AgreedAnswer> parseAgreedAnswer(std::string_view rest) {
+std::optional<AgreedReply> parseAgreedReply(std::string_view rest) {
     const std::size_t blank = rest.find(' ');
     const auto seconds = parseDecimal(rest.substr(0, blank));
     if (!seconds || *seconds < -1) {
         return std::nullopt;
     }
-    AgreedAnswer answer;
+    AgreedReply answer;
     if (*seconds >= 0) {
         answer.secondsLeft = *seconds;
     }

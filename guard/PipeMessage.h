@@ -6,7 +6,7 @@
 // lower-case verb, a session name of letters, digits, '-' and '_', seconds as plain decimal.
 //
 //   from the gate:  HELLO | AGREED | ENDING        (about the caller's own session only)
-//   from anyone:    STATUS | STATUS JSON
+//   from anyone:    STATUS                        (answered with the status JSON)
 //   administrators: EXTEND <session> <seconds> | END <session>
 //
 //   replies:        OK ... | ERR REFUSED | ERR NOSUCHSESSION
@@ -31,7 +31,6 @@ struct Request {
     Verb verb = Verb::Hello;
     std::string session;       // EXTEND and END
     std::int64_t seconds = 0;  // EXTEND
-    bool json = false;         // STATUS JSON
     bool operator==(const Request&) const = default;
 };
 
@@ -62,20 +61,20 @@ std::string formatOk(std::string_view rest = {});
 std::string formatError(ReplyError error);
 
 // HELLO's answer: "OK GUARDED <session>" or "OK UNGUARDED".
-struct HelloAnswer {
+struct HelloReply {
     bool guarded = false;
     std::string session;
 };
-std::string formatHelloAnswer(const HelloAnswer& answer);
-std::optional<HelloAnswer> parseHelloAnswer(std::string_view rest);
+std::string formatHelloReply(const HelloReply& answer);
+std::optional<HelloReply> parseHelloReply(std::string_view rest);
 
 // AGREED's answer: "OK <secondsLeft> <message>", -1 for no end; the message may be empty.
-struct AgreedAnswer {
+struct AgreedReply {
     std::optional<std::int64_t> secondsLeft;
     std::string message;
 };
-std::string formatAgreedAnswer(const AgreedAnswer& answer);
-std::optional<AgreedAnswer> parseAgreedAnswer(std::string_view rest);
+std::string formatAgreedReply(const AgreedReply& answer);
+std::optional<AgreedReply> parseAgreedReply(std::string_view rest);
 
 // Any text made fit for one line of a reply: line breaks and other control characters become
 // blanks.

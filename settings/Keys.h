@@ -126,6 +126,29 @@ inline constexpr bool kAddition = true;
         "close box; it can be moved and minimized and comes back at each reminder. Read on Agree.") \
     KEY(kClosing, TimeLeftTitle, String, kAddition, \
         "Title of the countdown window. Read on Agree.") \
+    KEY("Guard", Users, String, kAddition, \
+        "The guard (porvane-guard, PorvaneGuard) guards the graphical sessions of these users: " \
+        "names separated by commas and/or blanks. Never root's. Read when a session starts.") \
+    KEY("Guard", Groups, String, kAddition, \
+        "The guard also guards the graphical sessions of the members of these groups, names as for " \
+        "Users. Read when a session starts.") \
+    KEY("Guard", GateSeconds, Long, kAddition, \
+        "Seconds a guarded session has for its gate to make itself known to the guard; the guard " \
+        "ends the session when none did. Empty, 0 or less, or not a number: 60.") \
+    KEY("Guard", AgreeSeconds, Long, kAddition, \
+        "Seconds a guarded session has, from its gate's start, for the user to agree; the guard ends " \
+        "the session when nobody did. Empty or not a number: 600; 0 or less: no such end.") \
+    KEY("Guard", GraceSeconds, Long, kAddition, \
+        "Seconds the guard waits after the end it computed itself at Agree (or after it asked the " \
+        "gate to end) before it ends the session, so that the gate ends in order first. Empty or " \
+        "not a number: 60; less than 0: 0.") \
+    KEY("Guard", DailySeconds, Long, kAddition, \
+        "Seconds from Agree to the session's end a user may have in one local calendar day, summed " \
+        "over the user's guarded sessions on this computer. Empty, 0 or less: no such allowance. " \
+        "Read at Agree.") \
+    KEY("Guard", DayUsedText, String, kAddition, \
+        "What the gate shows when the user agrees with nothing left of the day's allowance; empty: " \
+        "a plain default.") \
     /* the table ends here */
 // clang-format on
 

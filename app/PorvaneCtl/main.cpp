@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "guard/PipeMessage.h"
+#include "guard/Status.h"
 #include "guard/win32/GuardClient.h"
+#include "runtime/system/win32/Clock.h"
 #include "runtime/system/win32/WideText.h"
 
 namespace {
@@ -32,7 +34,7 @@ std::optional<guard::Request> requestOf(const std::vector<std::string>& args) {
     if (args.size() == 1 && args[0] == "status") {
         line = "STATUS";
     } else if (args.size() == 2 && args[0] == "status" && args[1] == "--json") {
-        line = "STATUS JSON";
+        line = "STATUS";
     } else if (args.size() == 3 && args[0] == "extend") {
         line = "EXTEND " + args[1] + " " + args[2];
     } else if (args.size() == 2 && args[0] == "end") {
@@ -83,9 +85,18 @@ int main() {
                            : "no such session: " + request->session);
     }
     if (request->verb == guard::Verb::Status) {
-        // "<length> <text>"
+        // "<length> <json>"
         const std::size_t blank = reply->rest.find(' ');
-        const std::string text = blank == std::string::npos ? "" : reply->rest.substr(blank + 1);
+        const std::string json = blank == std::string::npos ? "" : reply->rest.substr(blank + 1);
+        const auto rows = guard::parseStatusJson(json);
+        if (!rows) {
+            return fail(2, "the guard's status could not be read");
+        }
+        const std::string text =
+            args.size() == 2 ? json + (json.empty() || json.back() != '\n' ? "\n" : "")
+                             : guard::statusText(*rows, [](std::int64_t utcSeconds) {
+                                   return runtime::win32::localUtcOffsetAt(utcSeconds);
+                               });
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
     return 0;

@@ -1,21 +1,30 @@
 #pragma once
-// One request from the pipe, answered through the rules: who may ask what, and the reply's words.
+// One message from the pipe, answered through the guard's rules: who may ask what, and the
+// reply's words. No platform header: the pipe's facts come in already found out.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "guard/win32/Rules.h"
+#include "guard/Guard.h"
 
 namespace guard::win32 {
 
-struct Answered {
-    std::string reply;
-    bool saidHello = false;  // the connection is now its session's gate
+// Who is calling, as the pipe and the caller's token say.
+struct PipeCaller {
+    Caller caller;               // its session (from its process) and its connection
+    bool administrator = false;  // its token holds the Administrators group
+    std::uint32_t uid = 0;       // its account's relative id
 };
 
-// The reply to `message` from `caller`. A malformed message is refused and changes nothing;
-// EXTEND and END are for administrators only.
-Answered answer(Rules& rules, const Caller& caller, std::string_view message, std::int64_t nowMs);
+struct Answered {
+    std::string reply;
+    std::string refused;  // why, when the reply is a refusal
+};
+
+// The reply to `message`. A malformed message is refused and changes nothing; EXTEND and END are
+// for administrators only; STATUS shows others' sessions to administrators only.
+Answered answer(Guard& rules, const PipeCaller& who, std::string_view message, Moment now);
 
 }  // namespace guard::win32

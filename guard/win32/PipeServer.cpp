@@ -19,10 +19,11 @@ constexpr DWORD kReplyBuffer = 64 * 1024;
 // needs it to set the message read mode.
 constexpr wchar_t kPipeAccess[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x0012019b;;;IU)";
 
-// Whether the pipe's client (whose message we have just read) holds the Administrators group.
-bool clientIsAdministrator(HANDLE pipe) {
+// What the token of the pipe's client (whose message we have just read) says.
+ClientToken readClientToken(HANDLE pipe) {
+    ClientToken read;
     if (!ImpersonateNamedPipeClient(pipe)) {
-        return false;
+        return read;
     }
     HANDLE token = nullptr;
     const BOOL opened = OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token);
@@ -31,17 +32,26 @@ bool clientIsAdministrator(HANDLE pipe) {
         ExitProcess(1);
     }
     if (!opened) {
-        return false;
+        return read;
     }
     unsigned char sid[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof sid;
     BOOL member = FALSE;
-    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) ||
-        !CheckTokenMembership(token, sid, &member)) {
-        member = FALSE;
+    if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+        CheckTokenMembership(token, sid, &member)) {
+        read.administrator = member != FALSE;
+    }
+    unsigned char user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD got = 0;
+    if (GetTokenInformation(token, TokenUser, user, sizeof user, &got)) {
+        PSID account = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+        const UCHAR parts = *GetSidSubAuthorityCount(account);
+        if (parts > 0) {
+            read.uid = *GetSidSubAuthority(account, parts - 1u);
+        }
     }
     CloseHandle(token);
-    return member != FALSE;
+    return read;
 }
 
 // Waits for an overlapped operation, or for `stop`; false when it failed or we stopped.
@@ -128,16 +138,15 @@ struct PipeServer::Connection {
             }
             if (!ok && error == ERROR_MORE_DATA) {
                 // Longer than any request: refused, and this client is done with.
-                server->talk_.onMessage(client, false, {});
+                server->talk_.onMessage(client, {}, {});
                 write(formatError(ReplyError::Refused));
                 break;
             }
             if (!ok) {
                 break;  // the client is gone (a broken pipe), however it ended
             }
-            const bool administrator = clientIsAdministrator(pipe);
-            const std::string reply =
-                server->talk_.onMessage(client, administrator, std::string_view(buffer, bytes));
+            const std::string reply = server->talk_.onMessage(client, readClientToken(pipe),
+                                                              std::string_view(buffer, bytes));
             if (!write(reply)) {
                 break;
             }
@@ -202,10 +211,10 @@ void PipeServer::stop() {
     access_ = nullptr;
 }
 
-void PipeServer::tellGate(const std::string& session, const std::string& line) {
+void PipeServer::tell(const std::string& name, const std::string& line) {
     AcquireSRWLockShared(&lock_);
     for (Connection* c : connections_) {
-        if (!c->done && c->client.gateOf == session) {
+        if (!c->done && c->client.name == name) {
             AcquireSRWLockExclusive(&c->outLock);
             c->outbox.push_back(line);
             ReleaseSRWLockExclusive(&c->outLock);
@@ -283,6 +292,7 @@ DWORD WINAPI PipeServer::listen(void* self) {
         c->server = &server;
         c->pipe = pipe;
         c->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        c->client.name = "pipe:" + std::to_string(++server.connected_);
         c->client.processId = pid;
         c->client.session = session;
         pipe = server.newInstance(false);

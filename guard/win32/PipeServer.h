@@ -19,19 +19,26 @@ inline constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\PorvaneGuard";
 
 // One connected client, as the pipe knows it.
 struct PipeClient {
+    std::string name;  // this connection's own name, "pipe:N", never reused while we run
     std::uint32_t processId = 0;
     std::uint32_t session = 0;
-    std::string gateOf;  // the session this connection is the gate of, once it said HELLO
+};
+
+// What the client's token says, read afresh for each message.
+struct ClientToken {
+    bool administrator = false;  // it holds the Administrators group
+    std::uint32_t uid = 0;       // the account's relative id (the last part of its SID)
 };
 
 // What the server asks of the guard for each connection (from the connection's own thread).
 class PipeTalk {
   public:
     virtual ~PipeTalk() = default;
-    // The reply to one message; `administrator`: the caller's token holds Administrators.
-    virtual std::string onMessage(PipeClient& client, bool administrator,
+    // The reply to one message.
+    virtual std::string onMessage(const PipeClient& client, const ClientToken& token,
                                   std::string_view message) = 0;
-    virtual void onClosed(PipeClient& client) = 0;
+    // The client is gone, however it ended (not called when the server stops).
+    virtual void onClosed(const PipeClient& client) = 0;
 };
 
 class PipeServer {
@@ -46,8 +53,8 @@ class PipeServer {
     DWORD start();
     // Stops serving and waits for every connection's thread to end.
     void stop();
-    // Writes `line` on the open connection of the session's gate, if there is one.
-    void tellGate(const std::string& session, const std::string& line);
+    // Writes `line` on the connection of that name, while it is open.
+    void tell(const std::string& name, const std::string& line);
 
     struct Connection;
 
@@ -65,6 +72,7 @@ class PipeServer {
     PSECURITY_DESCRIPTOR access_ = nullptr;
     SRWLOCK lock_ = SRWLOCK_INIT;
     std::vector<Connection*> connections_;
+    unsigned long long connected_ = 0;
 };
 
 }  // namespace guard::win32

@@ -5,15 +5,22 @@
 #include <wtsapi32.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "guard/Guard.h"
+#include "guard/PipeMessage.h"
 #include "guard/win32/Answer.h"
-#include "guard/win32/InterimRules.h"
 #include "guard/win32/Log.h"
 #include "guard/win32/PipeServer.h"
 #include "guard/win32/Places.h"
 #include "guard/win32/Sessions.h"
+#include "guard/win32/StateFile.h"
+#include "runtime/system/win32/Clock.h"
 #include "runtime/system/win32/WideText.h"
+#ifdef PORVANE_GUARD_PLAN_END
+#include "guard/PlanEnd.h"
+#endif
 
 namespace guard::win32 {
 
@@ -21,41 +28,54 @@ namespace {
 
 using runtime::win32::narrow;
 
-// Milliseconds since 1970, UTC.
-std::int64_t nowMs() {
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
-    const auto ticks = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return ticks / 10000 - 11644473600000LL;
+Moment now() {
+    return {static_cast<std::int64_t>(GetTickCount64()), runtime::win32::wallClockNowMs()};
 }
 
-// The running service: the rules behind one lock, the pipe, and the way out to Windows.
-class Guard final : public Outside, public PipeTalk {
+policy::TimeZone localZone() {
+    return [](std::int64_t utcSeconds) { return runtime::win32::localUtcOffsetAt(utcSeconds); };
+}
+
+// The end the settings give a session agreed at that moment, read afresh from the file.
+std::function<std::optional<std::int64_t>(std::int64_t)> planEnd(const std::string& ini) {
+#ifdef PORVANE_GUARD_PLAN_END
+    return [ini](std::int64_t agreedWallMs) { return planEndMs(ini, agreedWallMs, localZone()); };
+#else
+    (void)ini;
+    return [](std::int64_t) { return std::optional<std::int64_t>(); };
+#endif
+}
+
+// The running service: the shared rules behind one lock, the pipe, and the way out to Windows.
+class WindowsGuard final : public Effects, public PipeTalk {
   public:
     SERVICE_STATUS_HANDLE statusHandle = nullptr;
-    SERVICE_STATUS status{SERVICE_WIN32_OWN_PROCESS, SERVICE_START_PENDING, 0, NO_ERROR, 0, 0, 0};
-    HANDLE stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    WindowsGuard() : state_(stateFolder()), store_(state_) {}
 
     void report(DWORD state, DWORD exitCode = NO_ERROR) {
-        status.dwCurrentState = state;
-        status.dwWin32ExitCode = exitCode;
-        status.dwControlsAccepted =
+        status_.dwCurrentState = state;
+        status_.dwWin32ExitCode = exitCode;
+        status_.dwControlsAccepted =
             state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SESSIONCHANGE : 0;
-        status.dwWaitHint = state == SERVICE_RUNNING || state == SERVICE_STOPPED ? 0 : 5000;
-        SetServiceStatus(statusHandle, &status);
+        status_.dwWaitHint = state == SERVICE_RUNNING || state == SERVICE_STOPPED ? 0 : 5000;
+        SetServiceStatus(statusHandle, &status_);
     }
 
     void run() {
         report(SERVICE_START_PENDING);
-        const std::wstring state = stateFolder();
-        openLog(state);
-        if (state.empty()) {
-            log("cannot make the state folder in ProgramData; going on without it");
+        openLog(state_);
+        if (state_.empty()) {
+            log("cannot make the state folder in ProgramData; the day's use is not kept");
         }
         const std::string ini = narrow(programFolder() + L"\\Porvane.ini");
         log("started, settings " + ini);
-        rules_ = makeInterimRules(ini, *this);
+        if (const GuardSettings settings = readGuardSettings(ini);
+            settings.users.empty() && settings.groups.empty()) {
+            log("no [Guard] Users or Groups: guarding no one");
+        }
         locked([&] {
+            rules_.emplace(GuardSetup{ini, localZone(), planEnd(ini)}, store_, *this, now());
             for (const auto& session : loggedOnSessions()) {
                 found(session);
             }
@@ -68,11 +88,17 @@ class Guard final : public Outside, public PipeTalk {
             return;
         }
         report(SERVICE_RUNNING);
+        // One wait: until the rules' next deadline, or until a call may have moved it.
+        HANDLE waits[] = {stop_, changed_};
         DWORD wait = 0;
-        while (WaitForSingleObject(stopEvent, wait) == WAIT_TIMEOUT) {
-            std::int64_t next = 1000;
-            locked([&] { next = rules_->step(nowMs()); });
-            wait = static_cast<DWORD>(next < 10 ? 10 : next > 60000 ? 60000 : next);
+        while (WaitForMultipleObjects(2, waits, FALSE, wait) != WAIT_OBJECT_0) {
+            std::optional<std::int64_t> next;
+            locked([&] {
+                rules_->due(now());
+                next = rules_->nextDueMs();
+            });
+            const std::int64_t ms = next ? *next - now().monoMs : 60000;
+            wait = static_cast<DWORD>(ms < 0 ? 0 : ms > 60000 ? 60000 : ms);
         }
         pipe_.stop();
         log("stopped");
@@ -85,7 +111,7 @@ class Guard final : public Outside, public PipeTalk {
             case SERVICE_CONTROL_STOP:
             case SERVICE_CONTROL_SHUTDOWN:
                 report(SERVICE_STOP_PENDING);
-                SetEvent(stopEvent);
+                SetEvent(stop_);
                 return NO_ERROR;
             case SERVICE_CONTROL_INTERROGATE:
                 return NO_ERROR;
@@ -98,58 +124,52 @@ class Guard final : public Outside, public PipeTalk {
         }
     }
 
-    // ---- Outside ----
+    // ---- Effects ----
 
-    void endSession(const std::string& session, std::string_view reason) override {
-        log("ending session " + session + ": " + std::string(reason));
+    void terminate(const std::string& session) override {
         const DWORD error = logOff(static_cast<std::uint32_t>(std::stoul(session)));
-        if (error != 0) {
-            log("the log-off of session " + session + " failed: error " + std::to_string(error));
-        }
+        log(error == 0 ? "logged off session " + session
+                       : "the log-off of session " + session + " failed: error " +
+                             std::to_string(error));
     }
 
-    void tellGate(const std::string& session, const std::string& line) override {
-        pipe_.tellGate(session, line);
+    void endChanged(const std::string& gate, std::int64_t secondsLeft) override {
+        pipe_.tell(gate, formatEndChanged(secondsLeft < 0 ? std::nullopt
+                                                          : std::optional(secondsLeft)));
     }
 
-    void log(std::string_view line) override { logLine(line); }
+    void endNow(const std::string& gate) override { pipe_.tell(gate, std::string(kEndNow)); }
+
+    void log(const std::string& line) override { logLine(line); }
 
     // ---- PipeTalk ----
 
-    std::string onMessage(PipeClient& client, bool administrator,
+    std::string onMessage(const PipeClient& client, const ClientToken& token,
                           std::string_view message) override {
-        const Caller caller{std::to_string(client.session), administrator};
+        const PipeCaller who{{std::to_string(client.session), client.name},
+                             token.administrator,
+                             token.uid};
         Answered answered;
-        locked([&] { answered = answer(*rules_, caller, message, nowMs()); });
-        if (answered.saidHello) {
-            client.gateOf = caller.session;
-        }
-        if (answered.reply.rfind("ERR REFUSED", 0) == 0) {
-            log("refused a request from process " + std::to_string(client.processId) +
-                " in session " + caller.session);
+        locked([&] { answered = answer(*rules_, who, message, now()); });
+        if (!answered.refused.empty()) {
+            log("refused process " + std::to_string(client.processId) + " in session " +
+                who.caller.session + ": " + answered.refused);
         }
         return answered.reply;
     }
 
-    void onClosed(PipeClient& client) override {
-        if (client.gateOf.empty()) {
-            return;
-        }
-        log("the gate of session " + client.gateOf + " (process " +
-            std::to_string(client.processId) + ") is gone");
-        locked([&] { rules_->gateGone(client.gateOf, nowMs()); });
+    void onClosed(const PipeClient& client) override {
+        locked([&] { rules_->nameGone(client.name, now()); });
     }
 
   private:
+    // Runs f with the rules to ourselves, then lets the loop look at their deadlines again.
     template <typename F>
     void locked(F&& f) {
         AcquireSRWLockExclusive(&lock_);
         f();
         ReleaseSRWLockExclusive(&lock_);
-    }
-
-    static SessionFacts facts(const WindowsSession& s) {
-        return {std::to_string(s.id), s.user, s.groups};
+        SetEvent(changed_);
     }
 
     void found(const WindowsSession& session) {
@@ -157,9 +177,12 @@ class Guard final : public Outside, public PipeTalk {
         for (const auto& group : session.groups) {
             groups += (groups.empty() ? "" : ", ") + group;
         }
-        log("session " + std::to_string(session.id) + " of " + session.user +
-            " (groups: " + groups + ")");
-        rules_->sessionNew(facts(session), nowMs());
+        log("session " + std::to_string(session.id) + " of " + session.user + " (groups: " +
+            groups + ")");
+        // Every session with a user is a desktop someone sits at (or sat at, disconnected).
+        rules_->sessionNew({std::to_string(session.id), session.user, session.uid,
+                            session.groups, true, session.logonMs},
+                           now());
     }
 
     void sessionChanged(DWORD event, DWORD id) {
@@ -169,23 +192,28 @@ class Guard final : public Outside, public PipeTalk {
                 locked([&] { found(session); });
             }
         } else if (event == WTS_SESSION_LOGOFF) {
-            locked([&] { rules_->sessionRemoved(std::to_string(id)); });
+            locked([&] { rules_->sessionRemoved(std::to_string(id), now()); });
         }
     }
 
+    SERVICE_STATUS status_{SERVICE_WIN32_OWN_PROCESS, SERVICE_START_PENDING, 0, NO_ERROR, 0, 0, 0};
+    HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE changed_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::wstring state_;
+    StateFile store_;
     SRWLOCK lock_ = SRWLOCK_INIT;
-    std::unique_ptr<Rules> rules_;
+    std::optional<Guard> rules_;
     PipeServer pipe_{*this};
 };
 
-Guard* running = nullptr;
+WindowsGuard* running = nullptr;
 
 DWORD WINAPI onControl(DWORD code, DWORD eventType, void* eventData, void*) {
     return running->control(code, eventType, eventData);
 }
 
 void WINAPI serviceMain(DWORD, LPWSTR*) {
-    Guard guard;
+    WindowsGuard guard;
     running = &guard;
     guard.statusHandle = RegisterServiceCtrlHandlerExW(kServiceName, onControl, nullptr);
     if (guard.statusHandle != nullptr) {

@@ -31,22 +31,52 @@ std::string userOf(std::uint32_t id) {
     return narrow(name);
 }
 
-// The names of the groups in the session's token (LocalSystem may ask for any session's).
-std::vector<std::string> groupsOf(std::uint32_t id) {
-    std::vector<std::string> names;
-    HANDLE raw = nullptr;
-    if (!WTSQueryUserToken(id, &raw)) {
-        return names;
-    }
-    ScopedHandle token(raw);
+std::int64_t logonOf(std::uint32_t id) {
+    LPWSTR data = nullptr;
     DWORD bytes = 0;
-    GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &bytes);
+    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, id, WTSSessionInfo, &data,
+                                     &bytes)) {
+        return 0;
+    }
+    std::unique_ptr<wchar_t, FreeWts> owner(data);
+    if (bytes < sizeof(WTSINFOW)) {
+        return 0;
+    }
+    const LONGLONG ticks = reinterpret_cast<const WTSINFOW*>(data)->LogonTime.QuadPart;
+    return ticks > 0 ? (ticks - 116444736000000000LL) / 10000 : 0;
+}
+
+std::unique_ptr<unsigned char[]> tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what) {
+    DWORD bytes = 0;
+    GetTokenInformation(token, what, nullptr, 0, &bytes);
     if (bytes == 0) {
-        return names;
+        return nullptr;
     }
     std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes]);
-    if (!GetTokenInformation(token.get(), TokenGroups, buffer.get(), bytes, &bytes)) {
-        return names;
+    if (!GetTokenInformation(token, what, buffer.get(), bytes, &bytes)) {
+        return nullptr;
+    }
+    return buffer;
+}
+
+// The account's relative id and the names of the groups in the session's token (LocalSystem
+// may ask for any session's).
+void readToken(std::uint32_t id, WindowsSession& out) {
+    HANDLE raw = nullptr;
+    if (!WTSQueryUserToken(id, &raw)) {
+        return;
+    }
+    ScopedHandle token(raw);
+    if (const auto user = tokenInformation(token.get(), TokenUser)) {
+        PSID account = reinterpret_cast<const TOKEN_USER*>(user.get())->User.Sid;
+        const UCHAR parts = *GetSidSubAuthorityCount(account);
+        if (parts > 0) {
+            out.uid = *GetSidSubAuthority(account, parts - 1u);
+        }
+    }
+    const auto buffer = tokenInformation(token.get(), TokenGroups);
+    if (!buffer) {
+        return;
     }
     const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.get());
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
@@ -55,10 +85,9 @@ std::vector<std::string> groupsOf(std::uint32_t id) {
         SID_NAME_USE use;
         if (LookupAccountSidW(nullptr, groups->Groups[i].Sid, name, &nameSize, domain, &domainSize,
                               &use)) {
-            names.push_back(narrow(name));
+            out.groups.push_back(narrow(name));
         }
     }
-    return names;
 }
 
 }  // namespace
@@ -69,7 +98,8 @@ bool describeSession(std::uint32_t id, WindowsSession& out) {
     if (out.user.empty()) {
         return false;
     }
-    out.groups = groupsOf(id);
+    readToken(id, out);
+    out.logonMs = logonOf(id);
     return true;
 }
 

@@ -10,7 +10,9 @@ namespace guard::win32 {
 struct WindowsSession {
     std::uint32_t id = 0;
     std::string user;                 // the account name, without its domain
+    std::uint32_t uid = 0;            // the account's relative id (the last part of its SID)
     std::vector<std::string> groups;  // the groups of the session's token, without domains
+    std::int64_t logonMs = 0;         // when it began, wall clock; 0 when Windows does not say
 };
 
 // The sessions with a user logged on (WTSEnumerateSessionsW, and the console's session), session

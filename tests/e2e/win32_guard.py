@@ -44,7 +44,7 @@ def gate_killed():
     check(guard.heard(heard)[1:3] == ["OK GUARDED 1", "OK -1"],
           f"the gate heard {guard.heard(heard)}")
     guard.wine("taskkill", "/f", "/pid", str(pid))
-    guard.wait_log("ending session 1: its gate ended")
+    guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
     guard.wait_log("the log-off of session 1 failed: error 120")
 
 
@@ -55,7 +55,7 @@ def malformed_message():
                          ("send", "EXTEND 1 1e9"), ("long", "")):
         reply = guard.send(how, message)
         check(reply == "ERR REFUSED", f"{how} {message!r}: {reply!r}")
-    guard.wait_log("refused a request")
+    guard.wait_log("refused process")
     check(guard.state() == "RUNNING", "the guard stopped after malformed messages")
     heard, _ = guard.fake_gate()
     check(guard.heard(heard)[1] == "OK GUARDED 1", f"the gate heard {guard.heard(heard)}")
@@ -87,7 +87,7 @@ def ctl():
     check(status == 0, f"end 1: exit {status}")
     # The gate ends in order, then the guard ends the session.
     wait_for(lambda: guard.heard(heard)[-2:] == ["ENDNOW", "OK"], "the gate to end in order")
-    guard.wait_log("ending session 1: the administrator ended it")
+    guard.wait_log(f"session 1 ({USER}): ended: the administrator ended it")
 
 
 CASES = [service_runs, gate_killed, malformed_message, ctl]

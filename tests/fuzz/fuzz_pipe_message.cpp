@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)guard::parseReply(message);
     (void)guard::parseGateNotice(message);
-    (void)guard::parseAgreedAnswer(message);
-    (void)guard::parseHelloAnswer(message);
+    (void)guard::parseAgreedReply(message);
+    (void)guard::parseHelloReply(message);
     return 0;
 }

@@ -1,70 +1,66 @@
-// Who may ask the Windows guard what: a malformed message and an ordinary user's EXTEND or END
-// never reach the rules.
+// Who may ask the Windows guard what, through the shared rules: a malformed message and an
+// ordinary user's EXTEND or END change nothing; the gate speaks of its own session only.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "guard/win32/Answer.h"
+#include "tests/guard/GuardSupport.h"
 
 namespace {
 
-using namespace guard::win32;
+using guard::win32::answer;
+using guard::win32::PipeCaller;
+using guard_test::Bench;
 
-// Rules that record what reached them.
-struct Recorder final : Rules {
-    std::vector<std::string> calls;
-    void sessionNew(const SessionFacts&, std::int64_t) override {}
-    void sessionRemoved(const std::string&) override {}
-    guard::HelloAnswer hello(const std::string& s, std::int64_t) override {
-        calls.push_back("hello " + s);
-        return {true, s};
-    }
-    guard::AgreedAnswer agreed(const std::string& s, std::int64_t) override {
-        calls.push_back("agreed " + s);
-        return {30, ""};
-    }
-    void ending(const std::string& s) override { calls.push_back("ending " + s); }
-    void gateGone(const std::string&, std::int64_t) override {}
-    std::string status(const Caller&, bool json, std::int64_t) override {
-        return json ? "{}" : "a\nb\n";
-    }
-    std::optional<guard::ReplyError> extend(const std::string& s, std::int64_t n,
-                                            std::int64_t) override {
-        calls.push_back("extend " + s + " " + std::to_string(n));
-        return std::nullopt;
-    }
-    std::optional<guard::ReplyError> end(const std::string& s, std::int64_t) override {
-        calls.push_back("end " + s);
-        return guard::ReplyError::NoSuchSession;
-    }
-    std::int64_t step(std::int64_t) override { return 1000; }
-};
-
-TEST(Answer, OnlyAdministratorsExtendOrEndAndTheGateSpeaksOfItsOwnSession) {
+TEST(Answer, OnlyAdministratorsExtendOrEndAndAGateSpeaksOfItsOwnSession) {
     struct Row {
         const char* message;
         bool administrator;
-        const char* reply;
-        const char* call;  // what reached the rules, "" for nothing
+        const char* reply;  // its start
     };
+    // In order, on one guard: session 7 is lab's (uid 1001), guarded, its gate on pipe:1.
     const Row rows[] = {
-        {"HELLO", false, "OK GUARDED 7", "hello 7"},   {"AGREED", false, "OK 30", "agreed 7"},
-        {"ENDING", false, "OK", "ending 7"},           {"STATUS", false, "OK 4 a\nb\n", ""},
-        {"STATUS JSON", false, "OK 2 {}", ""},         {"EXTEND 7 600", false, "ERR REFUSED", ""},
-        {"END 7", false, "ERR REFUSED", ""},           {"EXTEND 2 600", true, "OK", "extend 2 600"},
-        {"END 2", true, "ERR NOSUCHSESSION", "end 2"}, {"END 2 now", true, "ERR REFUSED", ""},
-        {"HELLO 2", false, "ERR REFUSED", ""},
+        {"AGREED", false, "ERR REFUSED"},  // no HELLO yet
+        {"HELLO", false, "OK GUARDED 7"},
+        {"HELLO 2", false, "ERR REFUSED"},
+        {"EXTEND 7 600", false, "ERR REFUSED"},
+        {"END 7", false, "ERR REFUSED"},
+        {"AGREED", false, "OK -1"},
+        {"STATUS", false, "OK "},
+        {"EXTEND 9 600", true, "ERR NOSUCHSESSION"},
+        {"EXTEND 7 600", true, "OK"},
+        {"END 7 now", true, "ERR REFUSED"},
+        {"END 7", true, "OK"},
     };
+    Bench b("Users=lab\n");
+    b->sessionNew(guard_test::facts("7"), b.now);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.message);
-        Recorder rules;
-        const Answered got = answer(rules, Caller{"7", row.administrator}, row.message, 0);
-        EXPECT_EQ(got.reply, row.reply);
-        EXPECT_EQ(got.saidHello, std::string(row.message) == "HELLO");
-        EXPECT_EQ(rules.calls, std::string(row.call).empty() ? std::vector<std::string>{}
-                                                             : std::vector<std::string>{row.call});
+        const PipeCaller who{{"7", "pipe:1"}, row.administrator, 1001};
+        const auto got = answer(*b, who, row.message, b.now);
+        EXPECT_EQ(got.reply.substr(0, std::string(row.reply).size()), row.reply);
+        EXPECT_EQ(got.refused.empty(), got.reply.rfind("ERR", 0) != 0);
     }
+    EXPECT_EQ(b.effects.changed, (std::vector<std::pair<std::string, std::int64_t>>{
+                                     {"pipe:1", 600}}));
+    EXPECT_EQ(b.effects.toldToEnd, std::vector<std::string>{"pipe:1"});
+}
+
+TEST(Answer, AnOrdinaryUserSeesOnlyTheirOwnSessions) {
+    Bench b("Users=lab, ann\n");
+    b->sessionNew(guard_test::facts("7", "lab", 1001), b.now);
+    b->sessionNew(guard_test::facts("8", "ann", 1002), b.now);
+    const auto ids = [&](bool administrator) {
+        const std::string reply = answer(*b, {{"7", "pipe:1"}, administrator, 1001}, "STATUS",
+                                         b.now).reply;
+        const auto rows = guard::parseStatusJson(reply.substr(reply.find(' ', 3) + 1));
+        std::vector<std::string> out;
+        for (const auto& row : rows.value()) {
+            out.push_back(row.id);
+        }
+        return out;
+    };
+    EXPECT_EQ(ids(false), std::vector<std::string>{"7"});
+    EXPECT_EQ(ids(true), (std::vector<std::string>{"7", "8"}));
 }
 
 }  // namespace

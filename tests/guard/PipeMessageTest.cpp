@@ -11,8 +11,8 @@ namespace {
 using guard::Request;
 using guard::Verb;
 
-Request request(Verb verb, std::string session = {}, std::int64_t seconds = 0, bool json = false) {
-    return Request{verb, std::move(session), seconds, json};
+Request request(Verb verb, std::string session = {}, std::int64_t seconds = 0) {
+    return Request{verb, std::move(session), seconds};
 }
 
 struct Row {
@@ -27,7 +27,6 @@ TEST(PipeMessage, TakesExactlyTheRequestForms) {
         {"agreed", "AGREED", request(Verb::Agreed)},
         {"ending", "ENDING", request(Verb::Ending)},
         {"status", "STATUS", request(Verb::Status)},
-        {"status as JSON", "STATUS JSON", request(Verb::Status, "", 0, true)},
         {"extend", "EXTEND 1 600", request(Verb::Extend, "1", 600)},
         {"shorten", "EXTEND c_2-x -60", request(Verb::Extend, "c_2-x", -60)},
         {"end", "END 3", request(Verb::End, "3")},
@@ -40,7 +39,7 @@ TEST(PipeMessage, TakesExactlyTheRequestForms) {
         {"two blanks", "END  1", std::nullopt},
         {"a tab", "END\t1", std::nullopt},
         {"words after hello", "HELLO 1", std::nullopt},
-        {"status of what", "STATUS ALL", std::nullopt},
+        {"status of what", "STATUS JSON", std::nullopt},
         {"end without session", "END", std::nullopt},
         {"session with a slash", "END ..\\1", std::nullopt},
         {"session too long", "END " + std::string(33, 'a'), std::nullopt},
@@ -50,7 +49,7 @@ TEST(PipeMessage, TakesExactlyTheRequestForms) {
         {"too many words", "EXTEND 1 2 3", std::nullopt},
         {"non-ASCII", "END \xc3\xa9", std::nullopt},
         {"NUL inside", std::string("END 1\0", 6), std::nullopt},
-        {"longer than any request", "STATUS" + std::string(251, ' ') + "JSON", std::nullopt},
+        {"longer than any request", "END " + std::string(253, 'a'), std::nullopt},
         {"unknown verb", "SHUTDOWN", std::nullopt},
     };
     for (const Row& row : rows) {
@@ -64,16 +63,16 @@ TEST(PipeMessage, TakesExactlyTheRequestForms) {
 }
 
 TEST(PipeMessage, TheGateReadsWhatTheGuardWrites) {
-    EXPECT_EQ(guard::parseHelloAnswer(guard::formatHelloAnswer({true, "1"}))->session, "1");
-    EXPECT_FALSE(guard::parseHelloAnswer(guard::formatHelloAnswer({}))->guarded);
-    EXPECT_FALSE(guard::parseHelloAnswer("GUARDED"));
+    EXPECT_EQ(guard::parseHelloReply(guard::formatHelloReply({true, "1"}))->session, "1");
+    EXPECT_FALSE(guard::parseHelloReply(guard::formatHelloReply({}))->guarded);
+    EXPECT_FALSE(guard::parseHelloReply("GUARDED"));
 
     // The day's text arrives on one line, whatever the settings held.
-    const auto used = guard::parseAgreedAnswer(guard::formatAgreedAnswer({0, "Used up.\r\nBye"}));
+    const auto used = guard::parseAgreedReply(guard::formatAgreedReply({0, "Used up.\r\nBye"}));
     EXPECT_EQ(used->secondsLeft, 0);
     EXPECT_EQ(used->message, "Used up.  Bye");
-    EXPECT_EQ(guard::parseAgreedAnswer(guard::formatAgreedAnswer({}))->secondsLeft, std::nullopt);
-    EXPECT_FALSE(guard::parseAgreedAnswer("-2"));
+    EXPECT_EQ(guard::parseAgreedReply(guard::formatAgreedReply({}))->secondsLeft, std::nullopt);
+    EXPECT_FALSE(guard::parseAgreedReply("-2"));
 
     EXPECT_EQ(guard::parseGateNotice(guard::formatEndChanged(90))->secondsLeft, 90);
     EXPECT_TRUE(guard::parseGateNotice(guard::kEndNow)->endNow);
