@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <map>
 
-#include "policy/IdleRules.h"
-#include "policy/PolicyRules.h"
+#include "policy/SessionPlan.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "settings/Conversions.h"

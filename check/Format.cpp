@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "check/Checker.h"
-#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
+#include "policy/SessionClock.h"
+#include "policy/TimeText.h"
 
 namespace check {
 namespace {
@@ -54,20 +55,6 @@ std::string program(const Report& report) {
     return text;
 }
 
-// A time of day as the clock shows it: HH:MM, with :SS when there are seconds.
-std::string clockTime(std::int32_t secondOfDay) {
-    char text[16];
-    int h = secondOfDay / 3600;
-    int m = secondOfDay / 60 % 60;
-    int s = secondOfDay % 60;
-    if (s != 0) {
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, m, s);
-    } else {
-        std::snprintf(text, sizeof text, "%02d:%02d", h, m);
-    }
-    return text;
-}
-
 // "and" before the last of a list: "10, 5 and 1".
 std::string joined(const std::vector<std::string>& items) {
     std::string text;
@@ -99,12 +86,17 @@ std::string inWords(const std::vector<std::int32_t>& seconds) {
     return {};
 }
 
+// The session's time as the gate's plan has it, read from the report as the gate reads it.
+policy::SessionPlan planOf(const Report& report) {
+    return policy::makeSessionPlan(report, report.value(settings::key::ClosePorvaneInSeconds));
+}
+
 // The session's time in words: "ends after 60 minutes, at 21:45 at the latest; reminders at 10,
 // 5 and 1 minutes; the time left is shown". Empty without a time limit.
-std::string sessionTime(const Report& report) {
-    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
-    std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
-    if (!policy::hasTimeLimit(seconds, closeAt.has_value())) {
+std::string sessionTime(const policy::SessionPlan& plan) {
+    std::int32_t seconds = plan.closeSeconds;
+    const std::optional<std::int32_t>& closeAt = plan.closeAt;
+    if (!plan.hasTimeLimit()) {
         return {};
     }
     std::string text = "ends";
@@ -112,13 +104,13 @@ std::string sessionTime(const Report& report) {
         text += " after " + inWords({policy::closingTick(seconds)});
     }
     if (closeAt) {
-        text += (seconds != 0 ? ", at " : " at ") + clockTime(*closeAt) +
+        text += (seconds != 0 ? ", at " : " at ") + policy::formatTimeOfDay(*closeAt) +
                 (seconds != 0 ? " at the latest" : "");
     }
     // With the seconds limit alone, the reminders that can come are known.
     std::vector<std::int32_t> reminders;
-    for (std::int32_t w : report.value(settings::key::WarnBeforeSeconds)) {
-        if (closeAt || policy::everWarns(seconds, w)) {
+    for (std::int32_t w : plan.reminders) {
+        if (closeAt || policy::everReminds(seconds, w)) {
             reminders.push_back(w);
         }
     }
@@ -126,28 +118,29 @@ std::string sessionTime(const Report& report) {
         text +=
             (reminders.size() == 1 ? "; a reminder at " : "; reminders at ") + inWords(reminders);
     }
-    if (report.value(settings::key::ShowTimeLeft)) {
+    if (plan.showTimeLeft) {
         text += "; the time left is shown";
     }
     return text;
 }
 
-std::string afterAgree(const Report& report) {
-    std::int32_t seconds = report.value(settings::key::ClosePorvaneInSeconds);
+std::string afterAgree(const Report& report, const policy::SessionPlan& plan) {
+    std::int32_t seconds = plan.closeSeconds;
     std::int32_t tick = policy::closingTick(seconds);
-    std::optional<std::int32_t> closeAt = report.value(settings::key::CloseAt);
+    const std::optional<std::int32_t>& closeAt = plan.closeAt;
     std::string text;
-    if (report.value(settings::key::ClosePorvaneAfterAgree)) {
+    if (plan.closeAfterAgree) {
         text = "the policy window closes at once" +
                std::string(tick != 0 ? ", so no time limit runs" : "");
     } else if (tick != 0) {
         // A negative number is said as what it does.
         text = "after " +
                (seconds < 0 ? std::string("one second") : std::to_string(tick) + " seconds") +
-               (closeAt ? " or at " + clockTime(*closeAt) + ", whichever comes first," : "") +
+               (closeAt ? " or at " + policy::formatTimeOfDay(*closeAt) + ", whichever comes first,"
+                        : "") +
                " the policy window closes";
     } else if (closeAt) {
-        text = "at " + clockTime(*closeAt) + " the policy window closes";
+        text = "at " + policy::formatTimeOfDay(*closeAt) + " the policy window closes";
     } else {
         return "no time limit; the gate stays running, hidden, until it is ended from outside";
     }
@@ -157,8 +150,7 @@ std::string afterAgree(const Report& report) {
     }
     text += report.value(settings::key::CloseApplicationOnClose)
                 ? ", and the whole application (every process it started) is ended " +
-                      std::string((tick != 0 || closeAt) &&
-                                          !report.value(settings::key::ClosePorvaneAfterAgree)
+                      std::string(plan.hasTimeLimit() && !plan.closeAfterAgree
                                       ? "then, before any notice; also "
                                       : "") +
                       "when the gate ends, even when the gate is killed"
@@ -167,10 +159,10 @@ std::string afterAgree(const Report& report) {
 }
 
 // The idle end in words; empty when there is none.
-std::string idleEnd(const Report& report) {
-    std::int32_t idle = policy::idleEnd(report.value(settings::key::IdleSeconds));
+std::string idleEnd(const Report& report, const policy::SessionPlan& plan) {
+    std::int32_t idle = plan.idleSeconds;
     // A policy window that closes at Agree watches nothing afterwards.
-    if (idle == 0 || report.value(settings::key::ClosePorvaneAfterAgree)) {
+    if (idle == 0 || plan.closeAfterAgree) {
         return {};
     }
     std::string text = "  idle end: after " + std::to_string(idle) +
@@ -183,10 +175,9 @@ std::string idleEnd(const Report& report) {
     text += report.value(settings::key::CloseApplicationOnClose)
                 ? ", and the application is ended at once"
                 : ", and the application keeps running";
-    std::int32_t warn = policy::idleWarning(idle, report.value(settings::key::IdleWarnSeconds));
-    if (warn != 0) {
-        text += "; the idle warning " + quoted(report.value(settings::key::IdleWarnTitle)) +
-                " counts down the last " + std::to_string(warn) + " seconds";
+    if (std::int32_t warn = plan.idleWarnSeconds; warn != 0) {
+        text += "; the idle warning " + quoted(plan.idleWarnTitle) + " counts down the last " +
+                std::to_string(warn) + " seconds";
     }
     return text +
            "\n  the idle time comes from the desktop: Windows, X11 with the MIT-SCREEN-SAVER "
@@ -245,7 +236,8 @@ std::string jsonValue(const Setting& setting) {
             return list + "]";
         }
         case KeyType::TimeOfDay:
-            return setting.timeOfDay ? jsonString(clockTime(*setting.timeOfDay)) : "null";
+            return setting.timeOfDay ? jsonString(policy::formatTimeOfDay(*setting.timeOfDay))
+                                     : "null";
         case KeyType::String:
             break;
     }
@@ -280,8 +272,9 @@ std::string formatText(const Report& report) {
            (report.policyPath.empty() ? std::string("none, an empty view") : report.policyPath) +
            "\n";
     out += "  Agree starts: " + program(report) + "\n";
-    out += "  after Agree: " + afterAgree(report) + "\n";
-    if (std::string time = sessionTime(report); !time.empty()) {
+    const policy::SessionPlan plan = planOf(report);
+    out += "  after Agree: " + afterAgree(report, plan) + "\n";
+    if (std::string time = sessionTime(plan); !time.empty()) {
         out += "  time: " + time + "\n";
     }
     if (report.setting(settings::key::LogOffOnClose).flag) {
@@ -289,7 +282,7 @@ std::string formatText(const Report& report) {
             "  at the end: the user's desktop session is logged off, after Disagree too "
             "(not when the gate is killed)\n";
     }
-    return out + idleEnd(report);
+    return out + idleEnd(report, plan);
 }
 
 std::string formatJson(const Report& report) {

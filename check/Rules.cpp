@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
+#include "policy/SessionClock.h"
 #include "settings/Keys.h"
 
 namespace check {
@@ -65,14 +65,13 @@ void warningWithinTimeLimit(Report& report) {
         report.add(warn, Severity::Advice,
                    "no time limit is set (ClosePorvaneInSeconds, CloseAt), so no warning ever "
                    "appears");
-    } else if (seconds > 0 && !report.value(key::CloseAt) && warn.seconds.front() >= seconds) {
-        // Largest first: the one that comes earliest.
-        std::int32_t first = warn.seconds.front();
+    } else if (std::int32_t first = warn.seconds.front();  // largest first: the earliest
+               seconds > 0 && !report.value(key::CloseAt) && policy::reminderDue(first, seconds)) {
         report.add(warn, Severity::Advice,
                    secondsText(first) + " is at or beyond the time limit of " +
                        secondsText(seconds) + " (ClosePorvaneInSeconds), so the warning " +
-                       (policy::everWarns(seconds, first) ? "appears one second after Agree"
-                                                          : "never appears"));
+                       (policy::everReminds(seconds, first) ? "appears one second after Agree"
+                                                            : "never appears"));
     }
 }
 

@@ -4,8 +4,6 @@
 // and appears without taking the keyboard focus from it. Beside its OK it shows the time left,
 // counting down, so that one text serves every reminder.
 
-#include <string_view>
-
 #include "closing/dlgNotice.h"
 
 class dlgWarning : public dlgNotice {
@@ -14,11 +12,4 @@ class dlgWarning : public dlgNotice {
 
     // Designed layout, twips: left of OK.
     runtime::Label lblTimeLeft{*this, "", {120, 1200, 4440, 375}, 2};
-
-    // Shows this text as the time left; set only when it changes.
-    void ShowTimeLeft(std::string_view text) {
-        if (lblTimeLeft.Caption() != text) {
-            lblTimeLeft.setCaption(text);
-        }
-    }
 };

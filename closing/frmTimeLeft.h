@@ -15,8 +15,6 @@ class frmTimeLeft : public runtime::Form {
     // Designed layout, twips.
     runtime::Label lblTimeLeft{*this, "", {120, 120, 2640, 360}, 0};
 
-    // Shows this text as the time left. The label is set only when the text changes, so that
-    // a tick repaints nothing else, and a screen reader, which reads the label whenever asked,
-    // is told of no change in between.
-    void ShowTimeLeft(std::string_view text);
+    // Shows this text as the time left.
+    void ShowTimeLeft(std::string_view text) { lblTimeLeft.setCaptionIfChanged(text); }
 };

@@ -1,8 +1,7 @@
 #pragma once
-// The policy window's rules that the settings checker reports as well as the form follows them:
-// its designed size, what a configured size means, and the timed close with its warning.
-
-#include <cstdint>
+// The policy window's layout rules that the settings checker reports as well as the form follows
+// them: its designed size, what a configured size means, and the room a caption has. The
+// session's time rules are the session plan's and clock's (SessionPlan.h, SessionClock.h).
 
 namespace policy {
 
@@ -31,32 +30,5 @@ constexpr int captionRoom() {
 // A configured PolicyWidth or PolicyHeight is pixels, and the window comes out this much larger
 // than asked, frame included, as it always has.
 inline constexpr int kExtraPixels = 1;
-
-// The tick after Agree (counted from 1) on which the timed close unloads the window; 0: no
-// timed close. A negative number of seconds closes on the first tick.
-constexpr std::int32_t closingTick(std::int32_t closeSeconds) {
-    return closeSeconds < 0 ? 1 : closeSeconds;
-}
-
-// Whether Agree starts a session with a time limit: a timed close, a closing time or both.
-// Only then are the keys of what time shows the user read (the warning, the countdown): without
-// one they mean nothing, so a bad value there cannot interrupt the start.
-constexpr bool hasTimeLimit(std::int32_t closeSeconds, bool closeAt) {
-    return closeSeconds != 0 || closeAt;
-}
-
-// Whether the warning is due at this tick of an armed timed close: at most `warnSeconds` remain,
-// and the closing tick wins over it.
-constexpr bool warnsAt(std::int32_t tick, std::int32_t closeSeconds, std::int32_t warnSeconds) {
-    // Before the closing tick both are positive and the tick is below closeSeconds: the
-    // difference fits.
-    return warnSeconds > 0 && tick < closingTick(closeSeconds) &&
-           closeSeconds - tick <= warnSeconds;
-}
-
-// Whether the warning ever shows: only when the tick before the closing one is due for it.
-constexpr bool everWarns(std::int32_t closeSeconds, std::int32_t warnSeconds) {
-    return closeSeconds > 1 && warnsAt(closeSeconds - 1, closeSeconds, warnSeconds);
-}
 
 }  // namespace policy

@@ -1,15 +1,13 @@
 #include "policy/frmUsagePolicy.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "closing/dlgClosing.h"
 #include "closing/dlgIdleWarning.h"
 #include "closing/dlgWarning.h"
 #include "closing/frmTimeLeft.h"
-#include "policy/IdleRules.h"
 #include "policy/PolicyRules.h"
-#include "policy/TimeLeft.h"
+#include "policy/TimeText.h"
 #include "runtime/Error.h"
 #include "runtime/Files.h"
 #include "runtime/Program.h"
@@ -17,6 +15,8 @@
 #include "settings/Keys.h"
 #include "settings/dmlRWINIFile.h"
 #include "settings/mdlGlobals.h"
+
+using policy::EndReason;
 
 namespace key = settings::key;
 
@@ -38,22 +38,16 @@ frmUsagePolicy::frmUsagePolicy()
     cmdAgree.Click = [this] { cmdAgree_Click(); };
     cmdDisagree.Click = [this] { cmdDisagree_Click(); };
     tmrClose.OnTimer = [this] { tmrClose_Timer(); };
-    tmrIdle.OnTimer = [this] { tmrIdle_Timer(); };
 }
 
 void frmUsagePolicy::Form_Load() {
     tmrClose.setEnabled(false);
-    tmrClose.setInterval(1000);
     lCloseSeconds = 0;
-    vCloseAt.reset();
-    vWarnSeconds.clear();
-    bShowTimeLeft = false;
     bAppStarted = false;
+    vEndReason.reset();
+    oClock.reset();
+    oIdle.reset();
     bAppEndedForTime = false;
-    bTimeUp = false;
-    tmrIdle.setEnabled(false);
-    lIdleSeconds = 0;
-    lIdleWarnSeconds = 0;
 
     sIniFile = settings::iniFileIn(runtime::AppPath());
 
@@ -95,83 +89,94 @@ void frmUsagePolicy::Form_Resize() {
 
 void frmUsagePolicy::cmdAgree_Click() {
     Hide();
-    if (auto closeAt = GetIniTimeOfDay(sIniFile, key::CloseAt)) {
-        vCloseAt = policy::nextClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *closeAt);
-    }
-    if (policy::hasTimeLimit(lCloseSeconds, vCloseAt.has_value())) {
-        tmrClose.setEnabled(true);
-        // What time shows the user means something only with a time limit, so a bad value
-        // there cannot interrupt a session without one.
-        vWarnSeconds = GetIniSecondsList(sIniFile, key::WarnBeforeSeconds);
-        sWarnTitle = GetIniString(sIniFile, key::WarnTitle);
-        sWarnText = GetIniString(sIniFile, key::WarnText);
-        bShowTimeLeft = GetIniBoolean(sIniFile, key::ShowTimeLeft);
-        sTimeLeftTitle = GetIniString(sIniFile, key::TimeLeftTitle);
-    }
-    // Idle from now on: a gate nobody has agreed to waits for the next user, however long.
-    lIdleSeconds = policy::idleEnd(GetIniLong(sIniFile, key::IdleSeconds));
-    if (policy::readsIdleWarningKeys(lIdleSeconds)) {
-        lIdleWarnSeconds =
-            policy::idleWarning(lIdleSeconds, GetIniLong(sIniFile, key::IdleWarnSeconds));
-        sIdleWarnTitle = GetIniString(sIniFile, key::IdleWarnTitle);
-        sIdleWarnText = GetIniString(sIniFile, key::IdleWarnText);
-        WatchIdle();
-    }
+    StartClock();
     std::string c = GetIniString(sIniFile, key::Application);
     oStartedApp = runtime::Shell(c, runtime::kNormalFocus);
-    vTaskId = static_cast<double>(oStartedApp->processId());
     // A program that is killed or crashes never reaches its end step, so the time limit is
     // armed now, from the setting as it reads at this moment; the end step reads it again and
     // decides the ordinary end. Read without the notice: a bad value is reported at the end, as
     // it always was.
     oStartedApp->setEndsWithProgram(settings::quietBoolean(sIniFile, key::CloseApplicationOnClose));
-    if (GetIniBoolean(sIniFile, key::ClosePorvaneAfterAgree)) {
-        Unload();
-    } else if (bShowTimeLeft) {
-        frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
-        countdown.setCaption(sTimeLeftTitle);
-        ShowTimeLeft(SecondsLeft().value_or(0));
-        countdown.Show();
+    if (oClock->plan().closeAfterAgree) {
+        endSession(EndReason::AfterAgree);
+    } else if (oClock->plan().showTimeLeft) {
+        ShowCountdown();
     }
     bAppStarted = true;
 }
 
 void frmUsagePolicy::cmdDisagree_Click() {
-    Unload();
+    endSession(EndReason::Disagree);
 }
 
 void frmUsagePolicy::tmrClose_Timer() {
-    if (lTicks == std::numeric_limits<std::int32_t>::max()) {
-        throw runtime::makeError(runtime::kOverflow);
-    }
-    lTicks += 1;
-    std::int64_t left = SecondsLeft().value_or(0);
-    if (left <= 0) {
-        EndForTime();
-        return;
-    }
-    // Every reminder that is due now (several when the session began shorter than them) brings
-    // the one warning. Largest first, the due ones lead the list.
-    auto notDue = std::ranges::find_if(vWarnSeconds, [left](std::int32_t w) { return w < left; });
-    if (notDue != vWarnSeconds.begin()) {
-        vWarnSeconds.erase(vWarnSeconds.begin(), notDue);
-        ShowWarning();
-    }
-    ShowTimeLeft(left);
+    Tick(oClock->step(Now()));
 }
 
-std::optional<std::int64_t> frmUsagePolicy::SecondsLeft() const {
-    std::optional<std::int64_t> left;
-    if (lCloseSeconds != 0) {
-        left = policy::closingTick(lCloseSeconds) - std::int64_t{lTicks};
+void frmUsagePolicy::setOutsideEnd(std::optional<std::int64_t> sinceAgreeMs) {
+    if (!oClock || vEndReason) {
+        return;
     }
-    if (vCloseAt) {
-        // Read against the wall clock at every tick, so that the end follows a clock change.
-        std::int64_t untilClosing = policy::wholeSecondsLeft(
-            policy::msUntilClosingTime(runtime::WallClockMs(), runtime::UtcOffsetAt, *vCloseAt));
-        left = std::min(left.value_or(untilClosing), untilClosing);
+    oClock->setOutsideEnd(sinceAgreeMs);
+    // The next tick comes within a second whatever the clock looked for before.
+    tmrClose.setInterval(std::min(tmrClose.Interval(), 1000));
+    tmrClose.setEnabled(true);
+}
+
+// The session's time as the settings say it at Agree, and a clock for it. Idle from now on: a
+// gate nobody has agreed to waits for the next user, however long.
+void frmUsagePolicy::StartClock() {
+    policy::SessionPlan plan =
+        policy::readSessionPlan(sIniFile, policy::Reading::WithNotice, lCloseSeconds);
+    if (plan.idleSeconds != 0) {
+        oIdle = runtime::CreateIdleSource();
+        if (!oIdle) {
+            // Guessing from our own windows would end the session of someone working in the
+            // application: without the desktop's count there is no idle end.
+            runtime::Log("this desktop offers no idle time; IdleSeconds has no effect");
+        }
     }
-    return left;
+    lAgreedAtMs = runtime::MonotonicMs();
+    oClock.emplace(std::move(plan), runtime::WallClockMs(), runtime::UtcOffsetAt);
+    if (oClock->watches(oIdle != nullptr)) {
+        tmrClose.setInterval(oClock->step(Now()).nextLookMs);
+        tmrClose.setEnabled(true);
+    }
+}
+
+policy::ClockNow frmUsagePolicy::Now() const {
+    std::optional<std::int64_t> idle;
+    if (oIdle) {
+        idle = oIdle->idleMilliseconds();
+    }
+    return {runtime::MonotonicMs() - lAgreedAtMs, runtime::WallClockMs(), idle};
+}
+
+void frmUsagePolicy::Tick(const policy::ClockStep& step) {
+    if (step.end) {
+        endSession(*step.end);
+        return;
+    }
+    if (step.remind) {
+        ShowWarning();
+    }
+    if (step.secondsLeft) {
+        ShowTimeLeft(*step.secondsLeft);
+    }
+    if (step.idleWarningSeconds) {
+        ShowIdleWarning(*step.idleWarningSeconds);
+    } else {
+        // Input came, or the warning is not due yet: the count goes on without it.
+        UnloadIdleWarning();
+    }
+    tmrClose.setInterval(step.nextLookMs);
+}
+
+void frmUsagePolicy::ShowCountdown() {
+    frmTimeLeft& countdown = runtime::defaultInstance<frmTimeLeft>();
+    countdown.setCaption(oClock->plan().timeLeftTitle);
+    ShowTimeLeft(policy::wholeSecondsLeft(oClock->msUntilEnd(Now()).value_or(0)));
+    countdown.Show();
 }
 
 void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
@@ -181,64 +186,8 @@ void frmUsagePolicy::ShowTimeLeft(std::int64_t seconds) {
         countdown->ShowTimeLeft(text);
     }
     if (auto* warning = program.existing<dlgWarning>(); warning && warning->Loaded()) {
-        warning->ShowTimeLeft(text);
+        warning->lblTimeLeft.setCaptionIfChanged(text);
     }
-}
-
-void frmUsagePolicy::WatchIdle() {
-    oIdle = runtime::WatchIdle();
-    if (!oIdle) {
-        // Guessing from our own windows would end the session of someone working in the
-        // application: without the desktop's count there is no idle end.
-        runtime::Log("this desktop offers no idle time; IdleSeconds has no effect");
-        lIdleSeconds = 0;
-        return;
-    }
-    tmrIdle.setInterval(policy::nextIdleLook(oIdle->idleMilliseconds(), false));
-    tmrIdle.setEnabled(true);
-}
-
-void frmUsagePolicy::tmrIdle_Timer() {
-    std::int64_t idle = oIdle->idleMilliseconds();
-    if (policy::idleEnds(idle, lIdleSeconds)) {
-        EndForTime();
-        return;
-    }
-    bool warns = policy::idleWarns(idle, lIdleSeconds, lIdleWarnSeconds);
-    if (warns) {
-        ShowIdleWarning(policy::idleSecondsLeft(idle, lIdleSeconds));
-    } else {
-        // Input came: the count starts again, without the warning.
-        HideIdleWarning();
-    }
-    tmrIdle.setInterval(policy::nextIdleLook(idle, warns));
-}
-
-void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {
-    dlgIdleWarning& warning = runtime::defaultInstance<dlgIdleWarning>();
-    warning.lblTimeLeft.setCaption(policy::formatTimeLeft(secondsLeft));
-    if (!warning.Visible()) {
-        warning.setCaption(sIdleWarnTitle);
-        warning.lblText.setCaption(sIdleWarnText);
-        warning.Show();
-    }
-}
-
-void frmUsagePolicy::HideIdleWarning() {
-    if (auto* warning = runtime::Program::current().existing<dlgIdleWarning>()) {
-        warning->Unload();
-    }
-}
-
-void frmUsagePolicy::EndForTime() {
-    tmrClose.setEnabled(false);
-    tmrIdle.setEnabled(false);
-    bTimeUp = true;
-    if (oStartedApp && GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
-        oStartedApp->terminate();
-        bAppEndedForTime = true;
-    }
-    Unload();
 }
 
 void frmUsagePolicy::ShowWarning() {
@@ -248,8 +197,8 @@ void frmUsagePolicy::ShowWarning() {
         open->ZOrder();
     } else {
         dlgWarning& warning = runtime::defaultInstance<dlgWarning>();
-        warning.setCaption(sWarnTitle);
-        warning.lblText.setCaption(sWarnText);
+        warning.setCaption(oClock->plan().warnTitle);
+        warning.lblText.setCaption(oClock->plan().warnText);
         warning.Show();
     }
     // The countdown comes back into view with each reminder, from wherever it was put.
@@ -258,22 +207,62 @@ void frmUsagePolicy::ShowWarning() {
     }
 }
 
+void frmUsagePolicy::ShowIdleWarning(std::int64_t secondsLeft) {
+    dlgIdleWarning& warning = runtime::defaultInstance<dlgIdleWarning>();
+    warning.lblTimeLeft.setCaptionIfChanged(policy::formatTimeLeft(secondsLeft));
+    if (!warning.Visible()) {
+        warning.setCaption(oClock->plan().idleWarnTitle);
+        warning.lblText.setCaption(oClock->plan().idleWarnText);
+        warning.Show();
+    }
+}
+
+void frmUsagePolicy::UnloadIdleWarning() {
+    if (auto* warning = runtime::Program::current().existing<dlgIdleWarning>()) {
+        warning->Unload();
+    }
+}
+
+void frmUsagePolicy::endSession(EndReason reason) {
+    vEndReason = reason;
+    tmrClose.setEnabled(false);
+    if (policy::endedByTime(reason) && oStartedApp &&
+        GetIniBoolean(sIniFile, key::CloseApplicationOnClose)) {
+        oStartedApp->terminate();
+        bAppEndedForTime = true;
+    }
+    Unload();
+}
+
 void frmUsagePolicy::Form_Unload() {
-    // The warning and the countdown belong to the session that is ending now; they never
-    // outlive it.
+    if (!vEndReason) {
+        // The runtime unloads the window: its close box while it shows, else an end from
+        // outside.
+        vEndReason = Visible() ? EndReason::CloseBox : EndReason::Outside;
+    }
+    CloseSideWindows();
+    ShowClosingNotice();
+}
+
+// The warnings and the countdown belong to the session that is ending now; they never outlive
+// it.
+void frmUsagePolicy::CloseSideWindows() {
     if (auto* warning = runtime::Program::current().existing<dlgWarning>()) {
         warning->Unload();
     }
-    HideIdleWarning();
+    UnloadIdleWarning();
     if (auto* countdown = runtime::Program::current().existing<frmTimeLeft>()) {
         countdown->Unload();
     }
+}
+
+void frmUsagePolicy::ShowClosingNotice() {
     if (GetIniBoolean(sIniFile, key::ShowCloseDialog)) {
         dlgClosing& notice = runtime::defaultInstance<dlgClosing>();
         notice.Show();
         // The log-off that follows must not wait for a user who has gone: after an end that
         // time brought about, nobody may be there to press OK.
-        if (bTimeUp && GetIniBoolean(sIniFile, key::LogOffOnClose)) {
+        if (policy::endedByTime(*vEndReason) && GetIniBoolean(sIniFile, key::LogOffOnClose)) {
             notice.tmrSelfClose.setEnabled(true);
         }
     }
@@ -300,7 +289,7 @@ void frmUsagePolicy::CloseApplication() {
         oStartedApp->setEndsWithProgram(false);
         return;
     }
-    // The whole application, through what was kept since its start, never by opening vTaskId
+    // The whole application, through what was kept since its start, never by its process id
     // afresh: by now that id may belong to an unrelated process. What has ended is left alone.
     oStartedApp->terminate();
 }

@@ -5,6 +5,7 @@
 // back through the sinks below. All geometry here is in pixels, all text UTF-8; the forms never
 // give a negative size.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -232,6 +233,13 @@ class Backend {
     // The wall clock: milliseconds since 1970-01-01 00:00 UTC. It may jump when the clock is
     // set; timers count elapsed time and do not.
     virtual std::int64_t wallClockMs() = 0;
+    // Milliseconds on a clock that only runs forward, from an arbitrary start: what the session
+    // clock counts the time since Agree on.
+    virtual std::int64_t monotonicMs() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
     // The local time zone's offset from UTC, in seconds east, at this moment (seconds since
     // 1970-01-01 00:00 UTC): daylight saving included as it applies at that moment.
     virtual std::int32_t utcOffsetAt(std::int64_t utcSeconds) = 0;

@@ -98,6 +98,15 @@ class Label : public Control {
   public:
     Label(Form& owner, std::string caption, TwipsRect bounds, int tabIndex)
         : Control(owner, ControlKind::Label, std::move(caption), bounds, tabIndex) {}
+
+    // Sets the caption only when the text changes, so that a countdown's tick repaints nothing
+    // else, and a screen reader, which reads the label whenever asked, is told of no change in
+    // between.
+    void setCaptionIfChanged(std::string_view text) {
+        if (Caption() != text) {
+            setCaption(text);
+        }
+    }
 };
 
 class RichTextBox : public Control {

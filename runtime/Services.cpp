@@ -1,8 +1,5 @@
 #include "runtime/Services.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "runtime/Error.h"
 #include "runtime/Program.h"
 
@@ -24,6 +21,10 @@ std::int64_t WallClockMs() {
     return Program::current().backend().wallClockMs();
 }
 
+std::int64_t MonotonicMs() {
+    return Program::current().backend().monotonicMs();
+}
+
 std::int32_t UtcOffsetAt(std::int64_t utcSeconds) {
     return Program::current().backend().utcOffsetAt(utcSeconds);
 }
@@ -43,16 +44,13 @@ void LogOff() {
     }
 }
 
-std::unique_ptr<IdleSource> WatchIdle() {
+std::unique_ptr<IdleSource> CreateIdleSource() {
     return Program::current().backend().createIdleSource();
 }
 
 std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle) {
     bool blank = commandLine.find_first_not_of(" \t") == std::string_view::npos;
-    constexpr int kStyles[] = {kHide,           kNormalFocus,   kMaximizedFocus,
-                               kMinimizedFocus, kNormalNoFocus, kMinimizedNoFocus};
-    bool knownStyle = std::ranges::find(kStyles, windowStyle) != std::end(kStyles);
-    if (blank || !knownStyle) {
+    if (blank || windowStyle != kNormalFocus) {
         throw makeError(kInvalidProcedureCall);
     }
     return Program::current().backend().startApplication(commandLine, windowStyle);

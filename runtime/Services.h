@@ -11,13 +11,9 @@
 
 namespace runtime {
 
-// Window styles for a started application: how its first window shows.
-inline constexpr int kHide = 0;
+// The window style of a started application: its first window shows normally, with the focus.
+// The only one the gate starts with; Shell refuses the others.
 inline constexpr int kNormalFocus = 1;
-inline constexpr int kMinimizedFocus = 2;
-inline constexpr int kMaximizedFocus = 3;
-inline constexpr int kNormalNoFocus = 4;
-inline constexpr int kMinimizedNoFocus = 6;
 
 // The running executable's directory, UTF-8, without a trailing separator.
 std::string AppPath();
@@ -27,6 +23,10 @@ double TwipsPerPixelX();
 
 // The wall clock, milliseconds since 1970-01-01 00:00 UTC (see Backend::wallClockMs).
 std::int64_t WallClockMs();
+
+// Milliseconds on a clock that only runs forward, from an arbitrary start (see
+// Backend::monotonicMs).
+std::int64_t MonotonicMs();
 
 // The local time zone's offset from UTC in seconds at that moment (see Backend::utcOffsetAt).
 std::int32_t UtcOffsetAt(std::int64_t utcSeconds);
@@ -38,10 +38,10 @@ void MsgBox(std::string_view text, std::string_view title, MessageIcon icon);
 void Log(std::string_view line);
 
 // The session's idle time as the desktop counts it; null where the desktop offers none.
-std::unique_ptr<IdleSource> WatchIdle();
+std::unique_ptr<IdleSource> CreateIdleSource();
 
-// Starts a command line with one of the window styles above; throws runtime::Error when it
-// cannot be started, error 5 for a blank line or another style.
+// Starts a command line with the window style above; throws runtime::Error when it cannot be
+// started, error 5 for a blank line or another style.
 std::unique_ptr<Application> Shell(std::string_view commandLine, int windowStyle);
 
 // Ends the user's desktop session (see Backend::logOff); when the platform cannot, writes one

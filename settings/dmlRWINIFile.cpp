@@ -89,12 +89,20 @@ std::optional<std::int32_t> GetIniTimeOfDay(std::string_view sFile,
         });
 }
 
-bool settings::quietBoolean(std::string_view file, const BooleanKey& key) {
+std::string settings::quietString(std::string_view file, const KeySpec& key) {
     try {
-        std::string s = readString(file, key.section, key.name, "");
-        return !s.empty() && toBoolean(s);
+        return readString(file, key.section, key.name, "");
     } catch (const runtime::Error&) {
     } catch (const std::exception&) {
+    }
+    return {};
+}
+
+bool settings::quietBoolean(std::string_view file, const BooleanKey& key) {
+    try {
+        std::string s = quietString(file, key);
+        return !s.empty() && toBoolean(s);
+    } catch (const runtime::Error&) {
     }
     return false;
 }

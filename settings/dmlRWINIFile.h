@@ -63,6 +63,10 @@ namespace settings {
 // The most characters of a value the reader hands out; the rest is cut off.
 inline constexpr std::size_t kMaxIniValue = 499;
 
+// The key's value as GetIniString reads it, but without the notice: empty when it cannot be
+// read.
+std::string quietString(std::string_view file, const KeySpec& key);
+
 // The key as GetIniBoolean reads it with the default False, but without the notice: a value
 // that is no Boolean reads False.
 bool quietBoolean(std::string_view file, const BooleanKey& key);

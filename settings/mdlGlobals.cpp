@@ -1,4 +1,3 @@
 #include "settings/mdlGlobals.h"
 
 std::string sIniFile;
-bool bTimeUp = false;

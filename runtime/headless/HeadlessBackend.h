@@ -138,6 +138,7 @@ class HeadlessBackend : public Backend {
     std::string executableDirectory() override { return exeDir_; }
     double logicalDpiX() override { return dotsPerInch_; }
     std::int64_t wallClockMs() override { return wallAtZero_ + now_; }
+    std::int64_t monotonicMs() override { return now_; }
     std::int32_t utcOffsetAt(std::int64_t utcSeconds) override {
         return timeZone ? timeZone(utcSeconds) : 0;
     }

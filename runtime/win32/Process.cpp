@@ -11,24 +11,6 @@
 namespace runtime::win32 {
 namespace {
 
-// The runtime's window styles (checked before they get here) as show commands.
-WORD showCommandFor(int windowStyle) {
-    switch (windowStyle) {
-        case kHide:
-            return SW_HIDE;
-        case kMinimizedFocus:
-            return SW_SHOWMINIMIZED;
-        case kMaximizedFocus:
-            return SW_SHOWMAXIMIZED;
-        case kNormalNoFocus:
-            return SW_SHOWNOACTIVATE;
-        case kMinimizedNoFocus:
-            return SW_SHOWMINNOACTIVE;
-        default:
-            return SW_SHOWNORMAL;
-    }
-}
-
 // Held by its job, or, where the system gave none, by the started process alone. The job's
 // handle closes last: with kill-on-close set, that ends the application.
 class Win32Application : public Application {
@@ -79,12 +61,13 @@ int startErrorNumber(DWORD win32Error) {
 }
 
 std::unique_ptr<Application> Win32Backend::startApplication(std::string_view commandLine,
-                                                            int windowStyle) {
+                                                            int /*windowStyle*/) {
     std::wstring line = widen(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = showCommandFor(windowStyle);
+    // The one style Shell lets through: a normal window with the focus.
+    si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
     // The platform's own command-line rules: CreateProcessW finds the program in the line. It
     // starts suspended and runs only once it is in its job, so no child it starts can escape.

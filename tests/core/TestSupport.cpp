@@ -11,7 +11,6 @@ ProgramTest::ProgramTest() {
 void ProgramTest::restart() {
     program.reset();
     sIniFile.clear();
-    bTimeUp = false;
     backend_ = std::make_unique<runtime::headless::HeadlessBackend>();
     auto u8 = dir.path().u8string();
     backend_->setExecutableDirectory({u8.begin(), u8.end()});

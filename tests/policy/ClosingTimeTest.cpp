@@ -1,10 +1,15 @@
-// The time left as the countdown shows it, and when the closing time comes by the local clock.
+// Time as text, and when the closing time comes by the local clock.
 
 #include <gtest/gtest.h>
 
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
+#include "policy/TimeText.h"
 
 namespace {
+
+constexpr std::int32_t at(int h, int m, int s = 0) {
+    return h * 3600 + m * 60 + s;
+}
 
 TEST(TimeLeft, TextAtTheEdges) {
     struct Row {
@@ -16,6 +21,9 @@ TEST(TimeLeft, TextAtTheEdges) {
     for (const Row& row : rows) {
         EXPECT_EQ(policy::formatTimeLeft(row.seconds), row.text) << row.seconds;
     }
+    EXPECT_EQ(policy::formatTimeOfDay(at(21, 45)), "21:45");
+    EXPECT_EQ(policy::formatTimeOfDay(at(7, 0, 30)), "07:00:30");
+    EXPECT_EQ(policy::formatTimeOfDay(0), "00:00");
     // A part of a second counts as a whole one, so that 0:01 is the last second shown.
     EXPECT_EQ(policy::wholeSecondsLeft(1), 1);
     EXPECT_EQ(policy::wholeSecondsLeft(1000), 1);
@@ -31,10 +39,6 @@ constexpr std::int64_t kJune = 1780272000;    // 2026-06-01 00:00 UTC
 
 std::int32_t europe(std::int64_t utc) {
     return utc >= kSpring && utc < kAutumn ? 7200 : 3600;
-}
-
-constexpr std::int32_t at(int h, int m, int s = 0) {
-    return h * 3600 + m * 60 + s;
 }
 
 TEST(ClosingTime, NextReadingOfTheClockAcrossMidnightAndDaylightSaving) {

@@ -1,34 +1,15 @@
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "policy/TimeText.h"
 
 namespace policy {
 namespace {
 
 constexpr std::int64_t kDay = 86400;
 
-constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
-
 }  // namespace
-
-std::string formatTimeLeft(std::int64_t seconds) {
-    if (seconds < 0) {
-        seconds = 0;
-    }
-    const long long h = seconds / 3600;
-    const int m = static_cast<int>(seconds / 60 % 60);
-    const int s = static_cast<int>(seconds % 60);
-    char text[32];
-    if (h > 0) {
-        std::snprintf(text, sizeof text, "%lld:%02d:%02d", h, m, s);
-    } else {
-        std::snprintf(text, sizeof text, "%d:%02d", m, s);
-    }
-    return text;
-}
 
 std::int64_t nextClosingTime(std::int64_t nowUtcMs, const TimeZone& zone, std::int32_t timeOfDay) {
     const std::int64_t nowUtc = floorDiv(nowUtcMs, 1000);

@@ -1,16 +1,11 @@
 #pragma once
-// The time left of a session: how the countdown and the warning show it, and when the closing
-// time comes by the local wall clock.
+// The closing time by the local wall clock: when the clock next reads a time of day, and how
+// long until it does, across changes of the clock's offset (daylight saving).
 
 #include <cstdint>
 #include <functional>
-#include <string>
 
 namespace policy {
-
-// `M:SS` under an hour, `H:MM:SS` from an hour up ("59:59", "1:00:00"); a negative number of
-// seconds shows as none left, "0:00".
-std::string formatTimeLeft(std::int64_t seconds);
 
 // The local time zone: its offset from UTC in seconds east at a moment (seconds since
 // 1970-01-01 00:00 UTC), daylight saving included.
@@ -26,10 +21,5 @@ std::int64_t nextClosingTime(std::int64_t nowUtcMs, const TimeZone& zone, std::i
 // moves the moment with the clock; a closing time that the clock skips comes at the change.
 std::int64_t msUntilClosingTime(std::int64_t nowUtcMs, const TimeZone& zone,
                                 std::int64_t closingLocal);
-
-// Whole seconds in `ms` as the countdown counts them: a part of a second counts as one.
-constexpr std::int64_t wholeSecondsLeft(std::int64_t ms) {
-    return ms <= 0 ? ms / 1000 : (ms + 999) / 1000;
-}
 
 }  // namespace policy
