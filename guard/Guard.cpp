@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "policy/TimeText.h"
+
 namespace guard {
 namespace {
 

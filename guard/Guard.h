@@ -17,7 +17,7 @@
 #include "guard/GuardState.h"
 #include "guard/Session.h"
 #include "guard/Status.h"
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
 
 namespace guard {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
 
 namespace guard {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
 
 namespace guard {
 

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "policy/TimeText.h"
+
 namespace guard {
 namespace {
 

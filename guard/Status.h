@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "policy/TimeLeft.h"
+#include "policy/ClosingTime.h"
 
 namespace guard {
 

@@ -18,7 +18,8 @@ from harness import check, main, open_wine_guard, wait_for
 
 # Wine's one session belongs to the Unix user that runs it.
 USER = pwd.getpwuid(os.getuid()).pw_name
-GUARDED = f"[Guard]\nUsers={USER}\nGateSeconds=600\n"
+GUARDED = (f"[Application]\nClosePorvaneInSeconds=3600\n"
+           f"[Guard]\nUsers={USER}\nGateSeconds=600\n")
 
 
 def service_runs():
@@ -41,7 +42,7 @@ def gate_killed():
     """taskkill /f of the gate: the guard ends its session and calls the log-off."""
     guard = open_wine_guard("killed", GUARDED).install().start()
     heard, pid = guard.fake_gate()
-    check(guard.heard(heard)[1:3] == ["OK GUARDED 1", "OK -1"],
+    check(guard.heard(heard)[1:3] == ["OK GUARDED 1", "OK 3600"],
           f"the gate heard {guard.heard(heard)}")
     guard.wine("taskkill", "/f", "/pid", str(pid))
     guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
@@ -81,13 +82,15 @@ def ctl():
         status, out = guard.ctl(*args)
         check(status == expected, f"PorvaneCtl {' '.join(args)}: exit {status}, expected "
                                   f"{expected} ({out})")
-    wait_for(lambda: "ENDCHANGED 120" in guard.heard(heard), "the gate to hear of the extension")
+    wait_for(lambda: any(line in guard.heard(heard) for line in ("ENDCHANGED 3720", "ENDCHANGED 3719")),
+             "the gate to hear of the extension")
 
     status, _ = guard.ctl("end", "1")
     check(status == 0, f"end 1: exit {status}")
     # The gate ends in order, then the guard ends the session.
     wait_for(lambda: guard.heard(heard)[-2:] == ["ENDNOW", "OK"], "the gate to end in order")
-    guard.wait_log(f"session 1 ({USER}): ended: the administrator ended it")
+    guard.wait_log(f"session 1 ({USER}): the administrator ends it")
+    guard.wait_log("the log-off of session 1 failed: error 120")
 
 
 CASES = [service_runs, gate_killed, malformed_message, ctl]

@@ -24,7 +24,7 @@ TEST(Answer, OnlyAdministratorsExtendOrEndAndAGateSpeaksOfItsOwnSession) {
         {"HELLO 2", false, "ERR REFUSED"},
         {"EXTEND 7 600", false, "ERR REFUSED"},
         {"END 7", false, "ERR REFUSED"},
-        {"AGREED", false, "OK -1"},
+        {"AGREED", false, "OK 1800"},
         {"STATUS", false, "OK "},
         {"EXTEND 9 600", true, "ERR NOSUCHSESSION"},
         {"EXTEND 7 600", true, "OK"},
@@ -32,6 +32,7 @@ TEST(Answer, OnlyAdministratorsExtendOrEndAndAGateSpeaksOfItsOwnSession) {
         {"END 7", true, "OK"},
     };
     Bench b("Users=lab\n");
+    b.plan = 1800 * 1000;  // the settings' time limit: half an hour
     b->sessionNew(guard_test::facts("7"), b.now);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.message);
@@ -41,7 +42,7 @@ TEST(Answer, OnlyAdministratorsExtendOrEndAndAGateSpeaksOfItsOwnSession) {
         EXPECT_EQ(got.refused.empty(), got.reply.rfind("ERR", 0) != 0);
     }
     EXPECT_EQ(b.effects.changed, (std::vector<std::pair<std::string, std::int64_t>>{
-                                     {"pipe:1", 600}}));
+                                     {"pipe:1", 2400}}));
     EXPECT_EQ(b.effects.toldToEnd, std::vector<std::string>{"pipe:1"});
 }
 
