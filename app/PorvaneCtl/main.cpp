@@ -92,11 +92,11 @@ int main() {
         if (!rows) {
             return fail(2, "the guard's status could not be read");
         }
-        const std::string text =
-            args.size() == 2 ? json + (json.empty() || json.back() != '\n' ? "\n" : "")
-                             : guard::statusText(*rows, [](std::int64_t utcSeconds) {
-                                   return runtime::win32::localUtcOffsetAt(utcSeconds);
-                               });
+        const std::string text = args.size() == 2
+                                     ? json + (json.empty() || json.back() != '\n' ? "\n" : "")
+                                     : guard::statusText(*rows, [](std::int64_t utcSeconds) {
+                                           return runtime::win32::localUtcOffsetAt(utcSeconds);
+                                       });
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
     return 0;

@@ -42,8 +42,8 @@ Answered answer(Guard& rules, const PipeCaller& who, std::string_view message, M
                 return replyTo(*refusal);
             }
             const auto& agreed = std::get<AgreedAnswer>(result);
-            const auto left = agreed.secondsLeft < 0 ? std::nullopt
-                                                     : std::optional(agreed.secondsLeft);
+            const auto left =
+                agreed.secondsLeft < 0 ? std::nullopt : std::optional(agreed.secondsLeft);
             return {formatOk(formatAgreedReply({left, agreed.message})), {}};
         }
         case Verb::Ending: {

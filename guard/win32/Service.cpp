@@ -128,14 +128,14 @@ class WindowsGuard final : public Effects, public PipeTalk {
 
     void terminate(const std::string& session) override {
         const DWORD error = logOff(static_cast<std::uint32_t>(std::stoul(session)));
-        log(error == 0 ? "logged off session " + session
-                       : "the log-off of session " + session + " failed: error " +
-                             std::to_string(error));
+        log(error == 0
+                ? "logged off session " + session
+                : "the log-off of session " + session + " failed: error " + std::to_string(error));
     }
 
     void endChanged(const std::string& gate, std::int64_t secondsLeft) override {
-        pipe_.tell(gate, formatEndChanged(secondsLeft < 0 ? std::nullopt
-                                                          : std::optional(secondsLeft)));
+        pipe_.tell(gate,
+                   formatEndChanged(secondsLeft < 0 ? std::nullopt : std::optional(secondsLeft)));
     }
 
     void endNow(const std::string& gate) override { pipe_.tell(gate, std::string(kEndNow)); }
@@ -146,9 +146,8 @@ class WindowsGuard final : public Effects, public PipeTalk {
 
     std::string onMessage(const PipeClient& client, const ClientToken& token,
                           std::string_view message) override {
-        const PipeCaller who{{std::to_string(client.session), client.name},
-                             token.administrator,
-                             token.uid};
+        const PipeCaller who{
+            {std::to_string(client.session), client.name}, token.administrator, token.uid};
         Answered answered;
         locked([&] { answered = answer(*rules_, who, message, now()); });
         if (!answered.refused.empty()) {
@@ -177,11 +176,11 @@ class WindowsGuard final : public Effects, public PipeTalk {
         for (const auto& group : session.groups) {
             groups += (groups.empty() ? "" : ", ") + group;
         }
-        log("session " + std::to_string(session.id) + " of " + session.user + " (groups: " +
-            groups + ")");
+        log("session " + std::to_string(session.id) + " of " + session.user +
+            " (groups: " + groups + ")");
         // Every session with a user is a desktop someone sits at (or sat at, disconnected).
-        rules_->sessionNew({std::to_string(session.id), session.user, session.uid,
-                            session.groups, true, session.logonMs},
+        rules_->sessionNew({std::to_string(session.id), session.user, session.uid, session.groups,
+                            true, session.logonMs},
                            now());
     }
 

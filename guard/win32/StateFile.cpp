@@ -24,7 +24,8 @@ std::optional<std::string> StateFile::load() {
         return std::string();
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > static_cast<LONGLONG>(kMaxStateBytes)) {
+    if (!GetFileSizeEx(file.get(), &size) ||
+        size.QuadPart > static_cast<LONGLONG>(kMaxStateBytes)) {
         return std::string();
     }
     std::string text(static_cast<std::size_t>(size.QuadPart), '\0');

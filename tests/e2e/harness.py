@@ -601,16 +601,26 @@ class WineGuard:
         """PorvaneCtl.exe with these arguments: (exit status, standard output)."""
         return self.wine(self.windows_path("PorvaneCtl.exe"), *args)
 
-    def fake_gate(self, name="gate"):
-        """The fake gate, connected and agreed; returns the file of what it has heard and its
-        Windows process id."""
+    def fake_gate(self, name="gate", agree=True):
+        """The fake gate, connected and (unless told otherwise) agreed; returns the file of what
+        it has heard and its Windows process id. Its Unix process is self.gates[-1]."""
         out = os.path.join(self.root, f"{name}.txt")
         self.gates.append(subprocess.Popen(
-            ["wine", self.windows_path("fakegate.exe"), "gate", self.windows_path(f"{name}.txt")],
+            ["wine", self.windows_path("fakegate.exe"), "gate" if agree else "hello",
+             self.windows_path(f"{name}.txt")],
             cwd=self.root, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        heard = wait_for(lambda: len(self.heard(out)) >= 3 and self.heard(out),
-                         "the fake gate to agree", self.timeout)
+        lines = 3 if agree else 2
+        heard = wait_for(lambda: len(self.heard(out)) >= lines and self.heard(out),
+                         "the fake gate to speak", self.timeout)
         return out, int(heard[0].split()[1])
+
+    def restart(self):
+        """sc stop, then sc start: the guard comes back with what it kept."""
+        self.sc("stop", "PorvaneGuard")
+        wait_for(lambda: self.state() == "STOPPED", "the guard to stop")
+        marks = self.log().count("started, settings")
+        self.sc("start", "PorvaneGuard")
+        wait_for(lambda: self.log().count("started, settings") > marks, "the guard to start again")
 
     @staticmethod
     def heard(path):

@@ -11,8 +11,9 @@ WINEPREFIX set.
 """
 
 import json
-import pwd
 import os
+import pwd
+import signal
 
 from harness import check, main, open_wine_guard, wait_for
 
@@ -38,15 +39,55 @@ def service_runs():
     check(guard.state() is None, "the service is still there after sc delete")
 
 
-def gate_killed():
-    """taskkill /f of the gate: the guard ends its session and calls the log-off."""
-    guard = open_wine_guard("killed", GUARDED).install().start()
-    heard, pid = guard.fake_gate()
-    check(guard.heard(heard)[1:3] == ["OK GUARDED 1", "OK 3600"],
-          f"the gate heard {guard.heard(heard)}")
+def ends(name, guard_keys, act, reason, application=""):
+    """A case of one of the guard's ends: with these [Guard] keys (and [Application] keys), after
+    act(guard), the guard ends session 1 for `reason` and calls the log-off."""
+    def body():
+        ini = f"[Application]\n{application}[Guard]\nUsers={USER}\n{guard_keys}"
+        guard = open_wine_guard(name, ini).install().start()
+        act(guard)
+        guard.wait_log(f"session 1 ({USER}): ended: {reason}")
+        guard.wait_log("the log-off of session 1 failed: error 120")
+    body.__name__ = name
+    return body
+
+
+def suspend(guard):
+    """The agreed gate stopped, as "Suspend process" does: it holds nothing."""
+    guard.fake_gate()
+    os.kill(guard.gates[-1].pid, signal.SIGSTOP)
+
+
+def kill(guard):
+    _, pid = guard.fake_gate()
     guard.wine("taskkill", "/f", "/pid", str(pid))
-    guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
-    guard.wait_log("the log-off of session 1 failed: error 120")
+
+
+# The five ends, each for its reason. Wine has no log-on to wait for: session 1 is there when the
+# guard starts.
+END_CASES = [
+    ends("no_gate", "GateSeconds=2\n", lambda guard: None, "no gate made itself known in time"),
+    ends("no_agree", "AgreeSeconds=2\n", lambda guard: guard.fake_gate(agree=False),
+         "nobody agreed in time"),
+    ends("gate_ended", "", kill, "the gate ended"),
+    ends("suspended_gate", "GraceSeconds=1\n", suspend, "time is up",
+         application="ClosePorvaneInSeconds=2\n"),
+    ends("day_used", "DailySeconds=2\nGraceSeconds=1\n", suspend,
+         "the day's allowance is used up"),
+]
+
+
+def day_kept():
+    """The day's use outlives the guard: started again, it tells the next gate that nothing is
+    left, in the settings' words."""
+    ini = (f"[Guard]\nUsers={USER}\nDailySeconds=2\nGraceSeconds=1\n"
+           "DayUsedText=Enough for today.\n")
+    guard = open_wine_guard("day", ini).install().start()
+    suspend(guard)
+    guard.wait_log(f"session 1 ({USER}): ended: the day's allowance is used up")
+    guard.restart()
+    heard, _ = guard.fake_gate("again")
+    check(guard.heard(heard)[2] == "OK 0 Enough for today.", f"the gate heard {guard.heard(heard)}")
 
 
 def malformed_message():
@@ -66,6 +107,8 @@ def ctl():
     """PorvaneCtl.exe status, extend and end, and its exit statuses; the gate hears of both."""
     guard = open_wine_guard("ctl", GUARDED).install().start()
     heard, _ = guard.fake_gate()
+    check(guard.heard(heard)[1:3] == ["OK GUARDED 1", "OK 3600"],
+          f"the gate heard {guard.heard(heard)}")
 
     status, out = guard.ctl("status", "--json")
     check(status == 0, f"status --json: exit {status}")
@@ -93,7 +136,7 @@ def ctl():
     guard.wait_log("the log-off of session 1 failed: error 120")
 
 
-CASES = [service_runs, gate_killed, malformed_message, ctl]
+CASES = [service_runs, *END_CASES, day_kept, malformed_message, ctl]
 
 if __name__ == "__main__":
     raise SystemExit(main(CASES, needs=("PORVANE_GUARD", "PORVANE_CTL", "PORVANE_FAKEGATE",

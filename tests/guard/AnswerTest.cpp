@@ -41,8 +41,8 @@ TEST(Answer, OnlyAdministratorsExtendOrEndAndAGateSpeaksOfItsOwnSession) {
         EXPECT_EQ(got.reply.substr(0, std::string(row.reply).size()), row.reply);
         EXPECT_EQ(got.refused.empty(), got.reply.rfind("ERR", 0) != 0);
     }
-    EXPECT_EQ(b.effects.changed, (std::vector<std::pair<std::string, std::int64_t>>{
-                                     {"pipe:1", 2400}}));
+    EXPECT_EQ(b.effects.changed,
+              (std::vector<std::pair<std::string, std::int64_t>>{{"pipe:1", 2400}}));
     EXPECT_EQ(b.effects.toldToEnd, std::vector<std::string>{"pipe:1"});
 }
 
@@ -51,8 +51,8 @@ TEST(Answer, AnOrdinaryUserSeesOnlyTheirOwnSessions) {
     b->sessionNew(guard_test::facts("7", "lab", 1001), b.now);
     b->sessionNew(guard_test::facts("8", "ann", 1002), b.now);
     const auto ids = [&](bool administrator) {
-        const std::string reply = answer(*b, {{"7", "pipe:1"}, administrator, 1001}, "STATUS",
-                                         b.now).reply;
+        const std::string reply =
+            answer(*b, {{"7", "pipe:1"}, administrator, 1001}, "STATUS", b.now).reply;
         const auto rows = guard::parseStatusJson(reply.substr(reply.find(' ', 3) + 1));
         std::vector<std::string> out;
         for (const auto& row : rows.value()) {

@@ -2,6 +2,7 @@
 //   fakegate gate OUT        "pid N" (its Windows process id), HELLO, AGREED, then every line the
 //   guard writes, one per line of
 //                            OUT; after ENDNOW it says ENDING and ends, as the gate does
+//   fakegate hello OUT       the same without AGREED: a user who never agrees
 //   fakegate send OUT WORDS  one message (anything, malformed included) and its reply
 //   fakegate long OUT        a message longer than any request, and its reply
 // OUT gets "no guard" when the pipe does not answer.
@@ -42,8 +43,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     put(out, "pid " + std::to_string(GetCurrentProcessId()));
-    for (const char* request : {"HELLO", "AGREED"}) {
-        put(out, guardPipe.ask(request).value_or("(connection gone)"));
+    put(out, guardPipe.ask("HELLO").value_or("(connection gone)"));
+    // "hello": a gate whose user never agrees.
+    if (mode != "hello") {
+        put(out, guardPipe.ask("AGREED").value_or("(connection gone)"));
     }
     while (const auto line = guardPipe.receive()) {
         put(out, *line);
