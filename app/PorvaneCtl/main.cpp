@@ -3,8 +3,6 @@
 // refused or no such session, 2 bad usage or no guard running.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,7 +11,7 @@
 #include "guard/Status.h"
 #include "guard/win32/GuardClient.h"
 #include "runtime/system/win32/Clock.h"
-#include "runtime/system/win32/WideText.h"
+#include "runtime/system/win32/Arguments.h"
 
 namespace {
 
@@ -48,13 +46,7 @@ std::optional<guard::Request> requestOf(const std::vector<std::string>& args) {
 }  // namespace
 
 int main() {
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 1; argv != nullptr && i < argc; ++i) {
-        args.push_back(runtime::win32::narrow(argv[i]));
-    }
-    ::LocalFree(argv);
+    const std::vector<std::string> args = runtime::win32::programArguments();
     ::SetConsoleOutputCP(CP_UTF8);
 
     if (args.size() == 1 && args[0] == "--help") {
