@@ -347,6 +347,11 @@ void Guard::due(Moment now) {
     }
 }
 
+void Guard::keepState(Moment now) {
+    chargeAll(now);
+    keep(now);
+}
+
 std::optional<std::int64_t> Guard::nextDueMs() const {
     std::optional<std::int64_t> next = nextChargeMs_;
     for (const auto& [id, s] : sessions_) {

@@ -108,6 +108,9 @@ class Guard {
     // The guarded sessions; of one uid only when given.
     std::vector<StatusRow> status(std::optional<std::uint32_t> uid, Moment now);
 
+    // Counts the time used so far and keeps the state: before the guard stops.
+    void keepState(Moment now);
+
     // Ends what is due and keeps the state; nextDueMs() tells when to call again.
     void due(Moment now);
     // The monotonic time of the next deadline; none while nothing is timed.

@@ -1,11 +1,11 @@
 #include "guard/Status.h"
 
+#include "policy/TimeText.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
-
-#include "policy/TimeText.h"
 
 namespace guard {
 namespace {

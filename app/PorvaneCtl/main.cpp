@@ -1,95 +1,80 @@
-// PorvaneCtl.exe: the administrator's word to the guard on Windows, a console program beside
-// PorvaneCheck.exe. status [--json] | extend SESSION SECONDS | end SESSION. Exit 0 done, 1
-// refused or no such session, 2 bad usage or no guard running.
+// PorvaneCtl.exe: porvanectl on Windows, a console program beside PorvaneCheck.exe, speaking to
+// the guard's service over its pipe. The command line, its output and its exit statuses are the
+// shared ones of guard/Ctl.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "guard/Ctl.h"
 #include "guard/PipeMessage.h"
-#include "guard/Status.h"
 #include "guard/win32/GuardClient.h"
-#include "runtime/system/win32/Clock.h"
 #include "runtime/system/win32/Arguments.h"
+#include "runtime/system/win32/Clock.h"
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: PorvaneCtl status [--json]\n"
-    "       PorvaneCtl extend SESSION SECONDS   (a negative number shortens)\n"
-    "       PorvaneCtl end SESSION\n";
-
-int fail(int status, const std::string& message) {
-    std::fprintf(stderr, "PorvaneCtl: %s\n", message.c_str());
-    return status;
-}
-
-// The request the arguments ask for, checked by the same parser as the guard's; none for bad
-// usage.
-std::optional<guard::Request> requestOf(const std::vector<std::string>& args) {
-    std::string line;
-    if (args.size() == 1 && args[0] == "status") {
-        line = "STATUS";
-    } else if (args.size() == 2 && args[0] == "status" && args[1] == "--json") {
-        line = "STATUS";
-    } else if (args.size() == 3 && args[0] == "extend") {
-        line = "EXTEND " + args[1] + " " + args[2];
-    } else if (args.size() == 2 && args[0] == "end") {
-        line = "END " + args[1];
-    } else {
-        return std::nullopt;
+class PipeLink : public guard::GuardLink {
+  public:
+    guard::CtlAnswer status() override {
+        guard::CtlAnswer answer = ask({guard::Verb::Status, {}, 0});
+        if (answer.kind == guard::CtlAnswer::Done) {
+            // "<length> <json>"
+            const std::size_t blank = answer.text.find(' ');
+            answer.text = blank == std::string::npos ? "" : answer.text.substr(blank + 1);
+        }
+        return answer;
     }
-    return guard::parseRequest(line);
-}
+    guard::CtlAnswer extend(const std::string& session, std::int64_t seconds) override {
+        return ask({guard::Verb::Extend, session, seconds});
+    }
+    guard::CtlAnswer end(const std::string& session) override {
+        return ask({guard::Verb::End, session, 0});
+    }
+
+  private:
+    guard::CtlAnswer ask(const guard::Request& request) {
+        const std::string message = guard::formatRequest(request);
+        if (!guard::parseRequest(message)) {
+            // Nothing the pipe would carry: no session has such a name, no extension is so long.
+            const guard::Request endIt{guard::Verb::End, request.session, 0};
+            return !guard::parseRequest(guard::formatRequest(endIt))
+                       ? guard::CtlAnswer{guard::CtlAnswer::NoSuchSession, request.session}
+                       : guard::CtlAnswer{guard::CtlAnswer::Refused, "at most a year either way"};
+        }
+        if (!connected_ && !(connected_ = pipe_.connect())) {
+            return {guard::CtlAnswer::NoGuard,
+                    "the pipe \\\\.\\pipe\\PorvaneGuard does not answer"};
+        }
+        const auto reply = pipe_.ask(message);
+        const auto parsed = reply ? guard::parseReply(*reply) : std::nullopt;
+        if (!parsed) {
+            return {guard::CtlAnswer::NoGuard, "the guard gave no answer"};
+        }
+        if (!parsed->error) {
+            return {guard::CtlAnswer::Done, parsed->rest};
+        }
+        return *parsed->error == guard::ReplyError::NoSuchSession
+                   ? guard::CtlAnswer{guard::CtlAnswer::NoSuchSession, request.session}
+                   : guard::CtlAnswer{guard::CtlAnswer::Refused,
+                                      "only Administrators (from an elevated prompt) may extend "
+                                      "or end a session"};
+    }
+
+    guard::win32::GuardClient pipe_;
+    bool connected_ = false;
+};
 
 }  // namespace
 
 int main() {
-    const std::vector<std::string> args = runtime::win32::programArguments();
     ::SetConsoleOutputCP(CP_UTF8);
-
-    if (args.size() == 1 && args[0] == "--help") {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        std::puts("PorvaneCtl " PORVANE_VERSION);
-        return 0;
-    }
-    const auto request = requestOf(args);
-    if (!request) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    guard::win32::GuardClient guardPipe;
-    if (!guardPipe.connect()) {
-        return fail(2, "no guard is running (the pipe \\\\.\\pipe\\PorvaneGuard does not answer)");
-    }
-    const auto message = guardPipe.ask(guard::formatRequest(*request));
-    const auto reply = message ? guard::parseReply(*message) : std::nullopt;
-    if (!reply) {
-        return fail(2, "the guard gave no answer");
-    }
-    if (reply->error) {
-        return fail(1, *reply->error == guard::ReplyError::Refused
-                           ? "refused (only Administrators may extend or end a session)"
-                           : "no such session: " + request->session);
-    }
-    if (request->verb == guard::Verb::Status) {
-        // "<length> <json>"
-        const std::size_t blank = reply->rest.find(' ');
-        const std::string json = blank == std::string::npos ? "" : reply->rest.substr(blank + 1);
-        const auto rows = guard::parseStatusJson(json);
-        if (!rows) {
-            return fail(2, "the guard's status could not be read");
-        }
-        const std::string text = args.size() == 2
-                                     ? json + (json.empty() || json.back() != '\n' ? "\n" : "")
-                                     : guard::statusText(*rows, [](std::int64_t utcSeconds) {
-                                           return runtime::win32::localUtcOffsetAt(utcSeconds);
-                                       });
-        std::fwrite(text.data(), 1, text.size(), stdout);
-    }
-    return 0;
+    PipeLink link;
+    const guard::CtlResult result = guard::runCtl(
+        "PorvaneCtl", runtime::win32::programArguments(), link,
+        [](std::int64_t utcSeconds) { return runtime::win32::localUtcOffsetAt(utcSeconds); });
+    std::fwrite(result.out.data(), 1, result.out.size(), stdout);
+    std::fwrite(result.err.data(), 1, result.err.size(), stderr);
+    return result.status;
 }

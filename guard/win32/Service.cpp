@@ -10,6 +10,7 @@
 
 #include "guard/Guard.h"
 #include "guard/PipeMessage.h"
+#include "guard/PlanEnd.h"
 #include "guard/win32/Answer.h"
 #include "guard/win32/Log.h"
 #include "guard/win32/PipeServer.h"
@@ -18,9 +19,6 @@
 #include "guard/win32/StateFile.h"
 #include "runtime/system/win32/Clock.h"
 #include "runtime/system/win32/WideText.h"
-#ifdef PORVANE_GUARD_PLAN_END
-#include "guard/PlanEnd.h"
-#endif
 
 namespace guard::win32 {
 
@@ -34,16 +32,6 @@ Moment now() {
 
 policy::TimeZone localZone() {
     return [](std::int64_t utcSeconds) { return runtime::win32::localUtcOffsetAt(utcSeconds); };
-}
-
-// The end the settings give a session agreed at that moment, read afresh from the file.
-std::function<std::optional<std::int64_t>(std::int64_t)> planEnd(const std::string& ini) {
-#ifdef PORVANE_GUARD_PLAN_END
-    return [ini](std::int64_t agreedWallMs) { return planEndMs(ini, agreedWallMs, localZone()); };
-#else
-    (void)ini;
-    return [](std::int64_t) { return std::optional<std::int64_t>(); };
-#endif
 }
 
 // The running service: the shared rules behind one lock, the pipe, and the way out to Windows.
@@ -75,7 +63,13 @@ class WindowsGuard final : public Effects, public PipeTalk {
             log("no [Guard] Users or Groups: guarding no one");
         }
         locked([&] {
-            rules_.emplace(GuardSetup{ini, localZone(), planEnd(ini)}, store_, *this, now());
+            // The end at Agree: the session's plan read afresh from the settings, as the gate
+            // reads it.
+            rules_.emplace(GuardSetup{ini, localZone(),
+                                      [ini](std::int64_t agreedWallMs) {
+                                          return planEndMs(ini, agreedWallMs, localZone());
+                                      }},
+                           store_, *this, now());
             for (const auto& session : loggedOnSessions()) {
                 found(session);
             }
@@ -101,6 +95,7 @@ class WindowsGuard final : public Effects, public PipeTalk {
             wait = static_cast<DWORD>(ms < 0 ? 0 : ms > 60000 ? 60000 : ms);
         }
         pipe_.stop();
+        locked([&] { rules_->keepState(now()); });
         log("stopped");
         closeLog();
         report(SERVICE_STOPPED);
