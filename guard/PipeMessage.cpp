@@ -75,7 +75,9 @@ std::optional<std::array<std::string_view, 3>> words(std::string_view line, std:
 std::optional<std::int64_t> parseDecimal(std::string_view text) {
     const bool negative = !text.empty() && text.front() == '-';
     const std::string_view digits = negative ? text.substr(1) : text;
-    if (digits.empty() || digits.size() > 18) {
+    // One way to write each number: no leading zero, no "-0".
+    if (digits.empty() || digits.size() > 18 || (digits.size() > 1 && digits[0] == '0') ||
+        (negative && digits == "0")) {
         return std::nullopt;
     }
     std::int64_t value = 0;

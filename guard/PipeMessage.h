@@ -80,7 +80,8 @@ std::optional<AgreedReply> parseAgreedReply(std::string_view rest);
 // blanks.
 std::string oneLine(std::string_view text);
 
-// A whole decimal number, optional '-' then at most 18 digits; none for anything else.
+// A whole decimal number written the one way: optional '-' then at most 18 digits, no leading
+// zero, no "-0"; none for anything else.
 std::optional<std::int64_t> parseDecimal(std::string_view text);
 
 }  // namespace guard

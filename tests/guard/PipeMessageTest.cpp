@@ -45,6 +45,8 @@ TEST(PipeMessage, TakesExactlyTheRequestForms) {
         {"session too long", "END " + std::string(33, 'a'), std::nullopt},
         {"seconds not decimal", "EXTEND 1 0x10", std::nullopt},
         {"seconds with plus", "EXTEND 1 +5", std::nullopt},
+        {"a leading zero", "EXTEND 1 076", std::nullopt},
+        {"minus zero", "EXTEND 1 -0", std::nullopt},
         {"seconds overflow", "EXTEND 1 99999999999999999999", std::nullopt},
         {"too many words", "EXTEND 1 2 3", std::nullopt},
         {"non-ASCII", "END \xc3\xa9", std::nullopt},
