@@ -11,6 +11,8 @@ namespace guard::win32 {
 namespace {
 
 constexpr LONG kMaxConnections = 64;
+// No one session may hold more, so that nobody can crowd out another session's gate.
+constexpr int kMaxPerSession = 8;
 constexpr DWORD kReplyBuffer = 64 * 1024;
 
 // SYSTEM and Administrators: full control. Interactive users: read and write, but not
@@ -224,6 +226,16 @@ void PipeServer::tell(const std::string& name, const std::string& line) {
     ReleaseSRWLockShared(&lock_);
 }
 
+int PipeServer::held(std::uint32_t session) {
+    AcquireSRWLockShared(&lock_);
+    int count = 0;
+    for (const Connection* c : connections_) {
+        count += !c->done && c->client.session == session ? 1 : 0;
+    }
+    ReleaseSRWLockShared(&lock_);
+    return count;
+}
+
 // Frees the connections whose threads have ended (all of them, waiting, when `all`).
 void PipeServer::reap(bool all) {
     AcquireSRWLockExclusive(&lock_);
@@ -279,12 +291,13 @@ DWORD WINAPI PipeServer::listen(void* self) {
         ULONG pid = 0;
         DWORD session = 0;
         if (!connected || !GetNamedPipeClientProcessId(pipe, &pid) ||
-            !ProcessIdToSessionId(pid, &session)) {
+            !ProcessIdToSessionId(pid, &session) || server.held(session) >= kMaxPerSession) {
             ReleaseSemaphore(server.slots_, 1, nullptr);
             if (WaitForSingleObject(server.stop_, 0) == WAIT_OBJECT_0) {
                 break;
             }
-            // A client gone already, or one we cannot place: start over with this instance.
+            // A client gone already, one we cannot place, or one too many of its session: start
+            // over with this instance.
             DisconnectNamedPipe(pipe);
             continue;
         }

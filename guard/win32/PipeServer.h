@@ -1,10 +1,10 @@
 #pragma once
 // The guard's named pipe, \\.\pipe\PorvaneGuard: one thread per connection, a bounded number of
-// them, each message read whole (message mode) and at most kMaxRequest bytes. Only SYSTEM and
-// Administrators may create or own the pipe; interactive users may connect, read and write.
-// Who is calling comes from the pipe itself (the client's process, then its session), never
-// from a message. A connection stays open as long as its client lives, so that a gate's death
-// is seen by the broken pipe.
+// them (and of each session's), each message read whole (message mode) and at most kMaxRequest
+// bytes. Only SYSTEM and Administrators may create or own the pipe; interactive users may
+// connect, read and write. Who is calling comes from the pipe itself (the client's process, then
+// its session), never from a message. A connection stays open as long as its client lives, so
+// that a gate's death is seen by the broken pipe.
 
 #include <windows.h>
 
@@ -63,6 +63,8 @@ class PipeServer {
     static DWORD WINAPI serve(void* connection);
     HANDLE newInstance(bool first);
     void reap(bool all);
+    // The open connections of one session.
+    int held(std::uint32_t session);
 
     PipeTalk& talk_;
     HANDLE stop_ = nullptr;
