@@ -245,7 +245,7 @@ class Checker {
         } catch (const runtime::Error& error) {
             std::string what = errorText(error.number) + " for " + quoted(setting.text);
             std::string expected = "; expected " + std::string(settings::expectedForm(known.type));
-            // The warnings' keys (additions) are read only when their end is armed.
+            // Some keys are read only when the end they belong to is armed.
             if (std::string_view unread = unreadWithout(known); !unread.empty()) {
                 add(setting, Severity::Advice, error.number,
                     what + ": the gate reads it only when " + std::string(unread) + expected);
@@ -258,19 +258,25 @@ class Checker {
         return setting;
     }
 
-    // What must be set for the gate to read this key; empty when it always reads it. Keys are
-    // read in the table's order, so the settings these depend on are known by then.
+    // What must be set for the gate to read this key, as the table says when it reads it;
+    // empty when it always reads it. Keys are read in the table's order, so the settings these
+    // depend on are known by then.
     std::string_view unreadWithout(const KeySpec& known) const {
-        if (!known.addition || known.section != settings::kClosing) {
-            return {};
+        switch (known.readAt) {
+            case settings::ReadAt::AgreeWithIdleEnd:
+                return policy::readsIdleWarningKeys(report_.value(settings::key::IdleSeconds))
+                           ? std::string_view{}
+                           : "IdleSeconds sets an idle end";
+            case settings::ReadAt::AgreeWithTimeLimit:
+                return timeLimit() ? std::string_view{}
+                                   : "ClosePorvaneInSeconds or CloseAt sets a time limit";
+            case settings::ReadAt::Load:
+            case settings::ReadAt::Agree:
+            case settings::ReadAt::End:
+            case settings::ReadAt::Guard:
+                return {};
         }
-        if (known.name.starts_with("Idle")) {
-            return policy::readsIdleWarningKeys(report_.value(settings::key::IdleSeconds))
-                       ? std::string_view{}
-                       : "IdleSeconds sets an idle end";
-        }
-        return timeLimit() ? std::string_view{}
-                           : "ClosePorvaneInSeconds or CloseAt sets a time limit";
+        return {};
     }
 
     bool timeLimit() const {

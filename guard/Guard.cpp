@@ -11,6 +11,9 @@ namespace {
 // that a guard that dies loses little of it.
 constexpr std::int64_t kChargeEveryMs = 5 * 60 * 1000;
 
+// A session logind was asked to end and still has is asked for again this often.
+constexpr std::int64_t kAskAgainMs = 30'000;
+
 // The most an administrator moves an end at once: a year.
 constexpr std::int64_t kMaxExtensionSeconds = 366LL * 86400;
 
@@ -332,6 +335,11 @@ std::vector<StatusRow> Guard::status(std::optional<std::uint32_t> uid, Moment no
 
 void Guard::due(Moment now) {
     for (auto& [id, s] : sessions_) {
+        if (s.terminated && s.askAgainMs && *s.askAgainMs <= now.monoMs) {
+            say(s, "still there; logind is asked again to end it");
+            effects_.terminate(id);
+            s.askAgainMs = now.monoMs + kAskAgainMs;
+        }
         if (!s.guarded || s.terminated) {
             continue;
         }
@@ -355,8 +363,8 @@ void Guard::keepState(Moment now) {
 std::optional<std::int64_t> Guard::nextDueMs() const {
     std::optional<std::int64_t> next = nextChargeMs_;
     for (const auto& [id, s] : sessions_) {
-        if (s.guarded && !s.terminated) {
-            next = earlier(next, earlier(s.gateDueMs, s.endDueMs));
+        if (s.guarded) {
+            next = earlier(next, s.terminated ? s.askAgainMs : earlier(s.gateDueMs, s.endDueMs));
         }
     }
     return next;
@@ -369,6 +377,7 @@ void Guard::finish(Tracked& s, EndReason reason, Moment now) {
     s.state = State::Ending;
     s.gateDueMs.reset();
     s.endDueMs.reset();
+    s.askAgainMs = now.monoMs + kAskAgainMs;
     say(s, "ended: " + std::string(reasonText(reason)));
     effects_.terminate(s.facts.id);
     if (wasAgreed) {

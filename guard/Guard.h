@@ -132,7 +132,8 @@ class Guard {
         std::optional<std::int64_t> dayEndMs;   // where the day's allowance runs out
         std::int64_t extensionMs = 0;
         std::int64_t chargedMono = 0;
-        bool terminated = false;
+        bool terminated = false;                 // logind was asked to end it
+        std::optional<std::int64_t> askAgainMs;  // while logind still has it
     };
 
     Tracked* find(const std::string& id);

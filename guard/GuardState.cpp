@@ -66,11 +66,12 @@ std::optional<std::string> decode(std::string_view word) {
     return out;
 }
 
-// A whole number of digits only, 0 up to what fits.
+// A whole number of digits only, 0 up to what fits; times at most 15 digits (the year 33658 in
+// ms), so that no sum or difference of two of them overflows.
 template <class T>
 std::optional<T> number(std::string_view word) {
     T value{};
-    if (word.empty() || word.size() > 19 || word.find_first_not_of("0123456789") != word.npos) {
+    if (word.empty() || word.size() > 15 || word.find_first_not_of("0123456789") != word.npos) {
         return std::nullopt;
     }
     auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);

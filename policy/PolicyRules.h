@@ -3,15 +3,17 @@
 // them: its designed size, what a configured size means, and the room a caption has. The
 // session's time rules are the session plan's and clock's (SessionPlan.h, SessionClock.h).
 
+#include "runtime/Twips.h"
+
 namespace policy {
 
 // The designed client area, twips.
 inline constexpr int kClientWidth = 4695;
 inline constexpr int kClientHeight = 4785;
 
-// The designed client area in pixels at 96 dots per inch (15 twips a pixel).
+// The designed client area in pixels at 96 dots per inch.
 constexpr int designedPixels(int twips) {
-    return twips / 15;
+    return twips / runtime::kTwipsPerPixel;
 }
 
 // The buttons' designed width, twips; the window's size never changes it.

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/Twips.h"
+
 namespace runtime {
 
 struct PixelSize {
@@ -48,9 +50,9 @@ constexpr PixelRect inCornerOf(const PixelRect& workArea, PixelSize outer) {
             end(workArea.top, workArea.height, outer.height), outer.width, outer.height};
 }
 
-// Twips per pixel at a resolution in dots per inch; 15 (96 dots per inch) for none.
+// Twips per pixel at a resolution in dots per inch; at 96 dots per inch for none.
 constexpr double twipsPerPixelAt(double dotsPerInch) {
-    return dotsPerInch > 0 ? 1440.0 / dotsPerInch : 15.0;
+    return dotsPerInch > 0 ? kTwipsPerInch / dotsPerInch : kTwipsPerPixel;
 }
 
 // ---- events, reported by a backend ----------------------------------------------------------

@@ -79,7 +79,7 @@ class Control {
     TwipsRect designBounds_;
     std::string text_;
     TwipsRect bounds_;
-    double twipsPerPixel_ = 15.0;
+    double twipsPerPixel_ = kTwipsPerPixel;
     std::unique_ptr<NativeControl> native_;
 };
 
@@ -226,7 +226,7 @@ class Form : private WindowEvents {
     std::string caption_;
     bool visible_ = false;
     bool shownBefore_ = false;
-    double twipsPerPixel_ = 15.0;
+    double twipsPerPixel_ = kTwipsPerPixel;
     std::vector<Control*> controls_;
     std::vector<runtime::Timer*> timers_;
     std::unique_ptr<NativeWindow> window_;

@@ -10,7 +10,7 @@
 namespace settings {
 namespace {
 
-#define PORVANE_KEY_SPEC(section, name, type, addition, description) key::name,
+#define PORVANE_KEY_SPEC(section, name, type, addition, readAt) key::name,
 constexpr KeySpec kKeys[] = {PORVANE_SETTINGS_KEYS(PORVANE_KEY_SPEC)};
 #undef PORVANE_KEY_SPEC
 
@@ -59,6 +59,24 @@ std::string_view typeName(KeyType type) {
             return "list";
         case KeyType::TimeOfDay:
             return "time";
+    }
+    return {};
+}
+
+std::string_view readAtName(ReadAt readAt) {
+    switch (readAt) {
+        case ReadAt::Load:
+            return "as the policy window loads";
+        case ReadAt::Agree:
+            return "at Agree";
+        case ReadAt::AgreeWithTimeLimit:
+            return "at Agree, only with a time limit";
+        case ReadAt::AgreeWithIdleEnd:
+            return "at Agree, only with an idle end";
+        case ReadAt::End:
+            return "at the end";
+        case ReadAt::Guard:
+            return "by the guard";
     }
     return {};
 }

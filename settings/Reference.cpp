@@ -1,7 +1,10 @@
 #include "settings/Reference.h"
 
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
+#include "settings/KeyMeanings.h"
 #include "settings/Keys.h"
 
 namespace settings {
@@ -60,15 +63,15 @@ constexpr std::string_view kExample =
     "CloseTitle=Session over\n"
     "CloseText=This session is over. Please log off before you leave.\n";
 
-// What the reference says after a key's name: its type and default, and whether the original
-// program read it.
+// What the reference says after a key's name: its type and default, whether the original
+// program read it, and when the gate reads it.
 std::string facts(const KeySpec& key) {
     std::string text =
         std::string(typeName(key.type)) + ", default " + std::string(defaultName(key.type));
     if (key.addition) {
         text += "; an addition of Porvane's own";
     }
-    return text;
+    return text + "; read " + std::string(readAtName(key.readAt));
 }
 
 // ---- the manual page ----
@@ -92,21 +95,50 @@ std::string roff(std::string_view text) {
     return out;
 }
 
+// ---- the README's table ----
+
+// A meaning as a Markdown table cell: the names of keys as code, no cell-ending bars.
+std::string markdownCell(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = at;
+        while (end < text.size() && std::isalpha(static_cast<unsigned char>(text[end]))) {
+            ++end;
+        }
+        std::string_view word = text.substr(at, end - at);
+        if (!word.empty()) {
+            bool named = std::any_of(knownKeys().begin(), knownKeys().end(),
+                                     [&](const KeySpec& key) { return key.name == word; });
+            out += named ? "`" + std::string(word) + "`" : std::string(word);
+            at = end;
+        } else {
+            out += text[at] == '|' ? std::string("\\|") : std::string(1, text[at]);
+            ++at;
+        }
+    }
+    return out;
+}
+
 // ---- the text file ----
 
-void wrap(std::string& out, std::string_view text, std::string_view indent) {
+// The text in lines of at most 78 characters, each starting with the indent; the first with its
+// own indent when one is given (a hanging indent).
+void wrap(std::string& out, std::string_view text, std::string_view indent,
+          std::string_view first = {}) {
     constexpr std::size_t kWidth = 78;
-    std::string line(indent);
+    std::string line(first.empty() ? indent : first);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find(' ', start);
         std::string_view word = text.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (line.size() > indent.size() && line.size() + 1 + word.size() > kWidth) {
+        bool startOfLine = line.find_first_not_of(' ') == std::string::npos;
+        if (!startOfLine && line.size() + 1 + word.size() > kWidth) {
             out += line + "\r\n";
             line = indent;
+            startOfLine = true;
         }
-        line += (line.size() > indent.size() ? " " : "") + std::string(word);
+        line += (startOfLine ? "" : " ") + std::string(word);
         start = end == std::string_view::npos ? text.size() : end + 1;
     }
     out += line + "\r\n";
@@ -138,7 +170,7 @@ std::string manPage(std::string_view version) {
             out += ".SS [" + roff(section) + "]\n";
         }
         out += ".TP\n.BR " + roff(key.name) + " \" (" + roff(facts(key)) + ")\"\n" +
-               roff(key.description) + "\n";
+               roff(meaningOf(key)) + "\n";
     }
     out += ".SH EXAMPLE\n.nf\n";
     std::string_view example = kExample;
@@ -148,6 +180,18 @@ std::string manPage(std::string_view version) {
         start = end + 1;
     }
     out += ".fi\n.SH SEE ALSO\n.BR porvane (1),\n.BR porvane\\-check (1)\n";
+    return out;
+}
+
+std::string markdownTable() {
+    std::string out =
+        "| Section | Key | Type | Default | Read | Meaning |\n|---|---|---|---|---|---|\n";
+    for (const KeySpec& key : knownKeys()) {
+        out += "| `" + std::string(key.section) + "` | `" + std::string(key.name) + "` | " +
+               std::string(typeName(key.type)) + " | " + std::string(defaultName(key.type)) +
+               " | " + std::string(readAtName(key.readAt)) + " | " +
+               (key.addition ? "*Addition.* " : "") + markdownCell(meaningOf(key)) + " |\n";
+    }
     return out;
 }
 
@@ -172,8 +216,9 @@ std::string textReference(std::string_view version) {
             section = key.section;
             out += "\r\n[" + std::string(section) + "]\r\n";
         }
-        out += "\r\n  " + std::string(key.name) + " (" + facts(key) + ")\r\n";
-        wrap(out, key.description, "      ");
+        out += "\r\n";
+        wrap(out, std::string(key.name) + " (" + facts(key) + ")", "    ", "  ");
+        wrap(out, meaningOf(key), "      ");
     }
     out += "\r\nExample\r\n\r\n";
     std::string_view example = kExample;

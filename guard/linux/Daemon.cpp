@@ -107,6 +107,7 @@ class Daemon : public Effects {
     std::optional<std::uint32_t> askBus(const char* method, const char* sender);
     Caller caller(sd_bus_message* m);
     bool fromRoot(sd_bus_message* m);
+    bool fromLogind(sd_bus_message* m);
     void watchGate(const std::string& name);
     void sendTo(const std::string& gate, const char* member, const std::int64_t* secondsLeft);
     void sessionNew(const std::string& id, const std::string& path);
@@ -197,7 +198,7 @@ int Daemon::run() {
     return r < 0 ? 1 : 0;
 }
 
-int Daemon::onFilter(sd_bus_message* m, void* userdata, sd_bus_error*) {
+int Daemon::onFilter(sd_bus_message* m, void*, sd_bus_error*) {
     if (!sd_bus_message_is_method_call(m, nullptr, nullptr) ||
         std::strcmp(sd_bus_message_get_path(m) ? sd_bus_message_get_path(m) : "", kPath) != 0) {
         return 0;
@@ -211,7 +212,6 @@ int Daemon::onFilter(sd_bus_message* m, void* userdata, sd_bus_error*) {
     for (const Method& method : kMethods) {
         if (member && std::strcmp(member, method.member) == 0 &&
             std::strcmp(signature ? signature : "", method.signature) != 0) {
-            of(userdata).reschedule();
             sd_bus_reply_method_errorf(m, kRefused, "%s takes (%s)", method.member,
                                        method.signature);
             return 1;
@@ -332,10 +332,30 @@ void Daemon::sessionNew(const std::string& id, const std::string& path) {
     }
 }
 
+bool Daemon::fromLogind(sd_bus_message* m) {
+    // Anyone may send a signal to the guard alone, whatever its path and interface say: only
+    // what logind's own connection sends is logind's word.
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* answer = nullptr;
+    const char* owner = nullptr;
+    const char* sender = sd_bus_message_get_sender(m);
+    const bool same = sender &&
+                      sd_bus_call_method(bus_, kBus, kBusPath, kBus, "GetNameOwner", &error,
+                                         &answer, "s", "org.freedesktop.login1") >= 0 &&
+                      sd_bus_message_read(answer, "s", &owner) > 0 &&
+                      std::strcmp(owner, sender) == 0;
+    sd_bus_message_unref(answer);
+    sd_bus_error_free(&error);
+    if (!same) {
+        logLine(std::string("ignored a logind signal from ") + (sender ? sender : "nobody"));
+    }
+    return same;
+}
+
 int Daemon::onSessionNew(sd_bus_message* m, void* userdata, sd_bus_error*) {
     Daemon& d = of(userdata);
     const char *id = nullptr, *path = nullptr;
-    if (sd_bus_message_read(m, "so", &id, &path) > 0 && plausibleId(id)) {
+    if (d.fromLogind(m) && sd_bus_message_read(m, "so", &id, &path) > 0 && plausibleId(id)) {
         d.sessionNew(id, path);
         d.reschedule();
     }
@@ -345,7 +365,7 @@ int Daemon::onSessionNew(sd_bus_message* m, void* userdata, sd_bus_error*) {
 int Daemon::onSessionRemoved(sd_bus_message* m, void* userdata, sd_bus_error*) {
     Daemon& d = of(userdata);
     const char *id = nullptr, *path = nullptr;
-    if (sd_bus_message_read(m, "so", &id, &path) > 0) {
+    if (d.fromLogind(m) && sd_bus_message_read(m, "so", &id, &path) > 0) {
         d.guard_->sessionRemoved(id, now());
         d.reschedule();
     }
@@ -388,7 +408,10 @@ void Daemon::watchGate(const std::string& name) {
 int Daemon::onNameOwnerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
     Daemon& d = of(userdata);
     const char *name = nullptr, *before = nullptr, *after = nullptr;
-    if (sd_bus_message_read(m, "sss", &name, &before, &after) <= 0 || *after != '\0') {
+    const char* sender = sd_bus_message_get_sender(m);
+    // Only the bus itself says who left; the bus sets the sender, nobody can claim its name.
+    if (!sender || std::strcmp(sender, kBus) != 0 ||
+        sd_bus_message_read(m, "sss", &name, &before, &after) <= 0 || *after != '\0') {
         return 0;
     }
     const std::string gone = name;

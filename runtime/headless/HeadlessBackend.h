@@ -76,7 +76,7 @@ class HeadlessBackend : public Backend {
 
     // ---- set-up ----
     void setExecutableDirectory(std::string dir) { exeDir_ = std::move(dir); }
-    void setTwipsPerPixel(double tpp) { dotsPerInch_ = 1440.0 / tpp; }
+    void setTwipsPerPixel(double tpp) { dotsPerInch_ = kTwipsPerInch / tpp; }
     // The frame a window of this kind gets around its client area, in pixels.
     struct Frame {
         int left = 0, top = 0, right = 0, bottom = 0;

@@ -17,6 +17,7 @@
 #include <set>
 #include <vector>
 
+#include "runtime/Twips.h"
 #include "runtime/qt/ListMarker.h"
 #include "runtime/qt/QtText.h"
 
@@ -58,7 +59,7 @@ class Writer {
   public:
     Writer(QTextDocument& document, double twipsPerPixel, const QPalette& palette)
         : document_(document),
-          tpp_(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
+          tpp_(twipsPerPixel > 0 ? twipsPerPixel : kTwipsPerPixel),
           text_(palette.color(QPalette::Text)),
           base_(palette.color(QPalette::Base)),
           link_(readableLink(palette)) {}
@@ -406,7 +407,7 @@ void fillDocument(QTextDocument& target, const rtf::Document& model, double twip
                   const QPalette& palette) {
     target.clear();
     // A hanging list marker gets a quarter inch, as word processors give it by default.
-    target.setIndentWidth(360.0 / (twipsPerPixel > 0 ? twipsPerPixel : 15.0));
+    target.setIndentWidth(360.0 / (twipsPerPixel > 0 ? twipsPerPixel : kTwipsPerPixel));
     Writer(target, twipsPerPixel, palette).write(model);
 }
 

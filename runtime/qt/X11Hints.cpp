@@ -8,22 +8,43 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "runtime/qt/Objects.h"
 
 namespace runtime::qt {
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    if (reply == nullptr) {
-        return XCB_ATOM_NONE;
+// The atoms the hints name. Asked for all at once and then waited for, so that the window's
+// first map waits for the X server once, not once an atom; kept for the connection's life.
+struct Atoms {
+    xcb_atom_t skipTaskbar = XCB_ATOM_NONE;
+    xcb_atom_t skipPager = XCB_ATOM_NONE;
+    xcb_atom_t state = XCB_ATOM_NONE;
+    xcb_atom_t motifHints = XCB_ATOM_NONE;
+};
+
+const Atoms& atomsOf(xcb_connection_t* connection) {
+    static xcb_connection_t* known = nullptr;
+    static Atoms atoms;
+    if (connection == known) {
+        return atoms;
     }
-    xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
+    const char* names[] = {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+                           "_NET_WM_STATE", "_MOTIF_WM_HINTS"};
+    xcb_intern_atom_cookie_t cookies[std::size(names)];
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        cookies[i] = xcb_intern_atom(connection, 0,
+                                     static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+    }
+    xcb_atom_t* into[] = {&atoms.skipTaskbar, &atoms.skipPager, &atoms.state, &atoms.motifHints};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+        *into[i] = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+    }
+    known = connection;
+    return atoms;
 }
 
 // The X11 connection when the program runs on X11, else null.
@@ -35,9 +56,8 @@ xcb_connection_t* x11Connection() {
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-void setProperty(xcb_connection_t* connection, xcb_window_t window, const char* name,
+void setProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,
                  xcb_atom_t type, std::uint8_t format, std::uint32_t count, const void* data) {
-    xcb_atom_t property = internAtom(connection, name);
     if (property != XCB_ATOM_NONE && type != XCB_ATOM_NONE) {
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, property, type, format,
                             count, data);
@@ -62,9 +82,9 @@ void prepareMap(QWidget& window) {
         return;
     }
     auto id = static_cast<xcb_window_t>(window.winId());
-    xcb_atom_t states[2] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                            internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    setProperty(connection, id, "_NET_WM_STATE", XCB_ATOM_ATOM, 32, 2, states);
+    const Atoms& atoms = atomsOf(connection);
+    xcb_atom_t states[2] = {atoms.skipTaskbar, atoms.skipPager};
+    setProperty(connection, id, atoms.state, XCB_ATOM_ATOM, 32, 2, states);
     enum : std::uint32_t { kHasFunctions = 1, kHasDecorations = 2 };
     enum : std::uint32_t { kFunctionMove = 4, kFunctionMinimize = 8, kFunctionClose = 32 };
     enum : std::uint32_t {
@@ -80,10 +100,9 @@ void prepareMap(QWidget& window) {
         kHasFunctions | kHasDecorations,
         kFunctionMove | (closes ? kFunctionClose : kFunctionMinimize),
         kDecorBorder | kDecorTitle | kDecorMenu | (closes ? 0u : kDecorMinimize), 0, 0};
-    setProperty(connection, id, "_MOTIF_WM_HINTS", internAtom(connection, "_MOTIF_WM_HINTS"), 32, 5,
-                motif);
+    setProperty(connection, id, atoms.motifHints, atoms.motifHints, 32, 5, motif);
     static const char wmClass[] = "porvane\0Porvane";
-    setProperty(connection, id, "WM_CLASS", XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
+    setProperty(connection, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
     xcb_flush(connection);
 }
 

@@ -142,6 +142,18 @@ class World:
         check(self.mock("EmitSignal", "sssav", "org.freedesktop.login1.Manager",
                         "SessionRemoved", "so", 2, "s", session, "o", path), "no SessionRemoved")
 
+    def owner(self, name):
+        done = subprocess.run(["dbus-send", "--bus=" + self.address, "--print-reply=literal",
+                               "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus.GetNameOwner", "string:" + name],
+                              capture_output=True, text=True)
+        return done.stdout.strip()
+
+    def forge(self, destination, path, signal_name, *args):
+        """A signal sent by nobody to one connection only."""
+        subprocess.run(NOBODY + ["dbus-send", "--bus=" + self.address, "--type=signal",
+                                 "--dest=" + destination, path, signal_name, *args], check=True)
+
     def gate(self, session):
         return Gate(self, session)
 

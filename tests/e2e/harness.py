@@ -16,6 +16,7 @@ Windows: see WineGate. Environment: PORVANE_EXE (Porvane.exe), PORVANE_HELPER (t
 tests/win32), PORVANE_POLICY (a policy document), and DISPLAY.
 """
 import ctypes
+import json
 import os
 import re
 import shutil
@@ -76,18 +77,19 @@ def is_running(pid):
 
 # ---- the program under test -------------------------------------------------------------------
 
-def _design_client():
-    """The policy window's designed client area in pixels at 96 dpi (the tests' screens), from
-    the twips that the policy rules hold."""
-    rules = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "policy",
-                         "PolicyRules.h")
-    with open(rules, encoding="utf-8") as f:
-        text = f.read()
-    return tuple(int(re.search(rf"\bk{name} = (\d+);", text).group(1)) // 15
-                 for name in ("ClientWidth", "ClientHeight"))
+def design():
+    """The design the program is built with, as the build wrote it (PORVANE_DESIGN, made by
+    e2e_design from the program's own constants): client_width and client_height, the policy
+    window's designed client area in pixels at 96 dpi (the tests' screens), and
+    twips_per_pixel there."""
+    with open(os.environ["PORVANE_DESIGN"], encoding="utf-8") as f:
+        return json.load(f)
 
 
-DESIGN_CLIENT = _design_client()
+def design_client():
+    """The policy window's designed client area in pixels, (width, height)."""
+    d = design()
+    return d["client_width"], d["client_height"]
 
 SAMPLE_POLICY = (
     r"{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}"

@@ -5,7 +5,7 @@ import time
 
 from desktops import (PropertyWatch, check_empty_title, check_fixed_window, focused_window,
                       frame_extents, is_viewable)
-from harness import DESIGN_CLIENT, Sway, check, main, open_gate, settings, wait_for
+from harness import Sway, check, design, design_client, main, open_gate, settings, wait_for
 
 # Qt's own options, each of which would show if it were honoured: no X window at all, another
 # style, a title on the first window.
@@ -76,16 +76,18 @@ def openbox_sizes():
         left, right, top, bottom = wait_for(lambda: frame_extents(gate.env, policy) != (0, 0, 0, 0)
                                             and frame_extents(gate.env, policy),
                                             "the frame's extents")
-        client = (width + 1 - left - right if width else DESIGN_CLIENT[0],
-                  height + 1 - top - bottom if height else DESIGN_CLIENT[1])
+        designed = design_client()
+        client = (width + 1 - left - right if width else designed[0],
+                  height + 1 - top - bottom if height else designed[1])
         wait_for(lambda: gate.geometry(policy) == client,
                  f"{name}: a client area of {client} (it is {gate.geometry(policy)})")
         if not width:
             # Agree sits 220 twips in from the outer right edge, which is known only once the
             # frame is: a click just inside its right end misses a layout made without the frame.
             outer = client[0] + left + right
-            agree_right = round((outer * 15 - 1215 - 220) / 15) + 81
-            agree_top = round((client[1] * 15 - 800 + 220) / 15)
+            twips = design()["twips_per_pixel"]
+            agree_right = round((outer * twips - 1215 - 220) / twips) + 81
+            agree_top = round((client[1] * twips - 800 + 220) / twips)
             gate.xdotool("mousemove", "--window", policy, str(agree_right - 3),
                          str(agree_top + 12), "click", "1")
             gate.started()

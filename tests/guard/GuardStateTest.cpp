@@ -29,7 +29,7 @@ TEST(GuardState, RefusesAnythingElse) {
         "porvane-guard-state 2\n",
         "porvane-guard-state 1\nlatest -5\n",
         "porvane-guard-state 1\nlatest 5 6\n",
-        "porvane-guard-state 1\nlatest 99999999999999999999\n",
+        "porvane-guard-state 1\nlatest 1000000000000000\n",
         "porvane-guard-state 1\nused lab 1\n",
         "porvane-guard-state 1\nused lab 1 2\nused lab 1 2\n",
         "porvane-guard-state 1\nused la%G0 1 2\n",

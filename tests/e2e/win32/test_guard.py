@@ -4,9 +4,9 @@ with sc, spoken to by PorvaneCtl.exe and by a fake gate (tests/win32/guard/fakeg
 pipe. Wine runs services and named pipes, but its WTSLogoffSession fails (error 120), it sends
 no session-change notices and everything runs in one session (1) as the Unix user: so the cases
 check the guard's decisions and its call of the log-off in guard.log, not the log-off itself.
-Each case runs in a Wine prefix of its own (see tests/e2e/CMakeLists.txt).
+Each case runs in a Wine prefix of its own (tests/e2e/CMakeLists.txt).
 
-Usage: win32_guard.py --list | CASE, with PORVANE_GUARD, PORVANE_CTL, PORVANE_FAKEGATE and
+Usage: test_guard.py --list | CASE, with PORVANE_GUARD, PORVANE_CTL, PORVANE_FAKEGATE and
 WINEPREFIX set.
 """
 
@@ -14,8 +14,10 @@ import json
 import os
 import pwd
 import signal
+import sys
 
-from harness import check, main, open_wine_guard, wait_for
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from harness import check, main, open_wine_guard, wait_for  # noqa: E402
 
 # Wine's one session belongs to the Unix user that runs it.
 USER = pwd.getpwuid(os.getuid()).pw_name
@@ -23,7 +25,7 @@ GUARDED = (f"[Application]\nClosePorvaneInSeconds=3600\n"
            f"[Guard]\nUsers={USER}\nGateSeconds=600\n")
 
 
-def service_runs():
+def guard_service_runs():
     """sc installs, starts, stops and removes it; with no [Guard] keys it guards no one."""
     guard = open_wine_guard("service", "[Application]\nLogOffOnClose=False\n")
     status, _ = guard.ctl("status")
@@ -66,18 +68,18 @@ def kill(guard):
 # The five ends, each for its reason. Wine has no log-on to wait for: session 1 is there when the
 # guard starts.
 END_CASES = [
-    ends("no_gate", "GateSeconds=2\n", lambda guard: None, "no gate made itself known in time"),
-    ends("no_agree", "AgreeSeconds=2\n", lambda guard: guard.fake_gate(agree=False),
+    ends("guard_no_gate", "GateSeconds=2\n", lambda guard: None, "no gate made itself known in time"),
+    ends("guard_no_agree", "AgreeSeconds=2\n", lambda guard: guard.fake_gate(agree=False),
          "nobody agreed in time"),
-    ends("gate_ended", "", kill, "the gate ended"),
-    ends("suspended_gate", "GraceSeconds=1\n", suspend, "time is up",
+    ends("guard_gate_ended", "", kill, "the gate ended"),
+    ends("guard_suspended_gate", "GraceSeconds=1\n", suspend, "time is up",
          application="ClosePorvaneInSeconds=2\n"),
-    ends("day_used", "DailySeconds=2\nGraceSeconds=1\n", suspend,
+    ends("guard_day_used", "DailySeconds=2\nGraceSeconds=1\n", suspend,
          "the day's allowance is used up"),
 ]
 
 
-def day_kept():
+def guard_day_kept():
     """The day's use outlives the guard: started again, it tells the next gate that nothing is
     left, in the settings' words."""
     ini = (f"[Guard]\nUsers={USER}\nDailySeconds=2\nGraceSeconds=1\n"
@@ -90,7 +92,7 @@ def day_kept():
     check(guard.heard(heard)[2] == "OK 0 Enough for today.", f"the gate heard {guard.heard(heard)}")
 
 
-def malformed_message():
+def guard_malformed_message():
     """A malformed or overlong message is refused, and the guard serves the next caller."""
     guard = open_wine_guard("malformed", GUARDED).install().start()
     for how, message in (("send", "HELLO  again"), ("send", "hello"), ("send", "END ..\\1"),
@@ -103,7 +105,7 @@ def malformed_message():
     check(guard.heard(heard)[1] == "OK GUARDED 1", f"the gate heard {guard.heard(heard)}")
 
 
-def ctl():
+def guard_ctl():
     """PorvaneCtl.exe status, extend and end, and its exit statuses; the gate hears of both."""
     guard = open_wine_guard("ctl", GUARDED).install().start()
     heard, _ = guard.fake_gate()
@@ -136,7 +138,7 @@ def ctl():
     guard.wait_log("the log-off of session 1 failed: error 120")
 
 
-CASES = [service_runs, *END_CASES, day_kept, malformed_message, ctl]
+CASES = [guard_service_runs, *END_CASES, guard_day_kept, guard_malformed_message, guard_ctl]
 
 if __name__ == "__main__":
     raise SystemExit(main(CASES, needs=("PORVANE_GUARD", "PORVANE_CTL", "PORVANE_FAKEGATE",

@@ -25,7 +25,7 @@ constexpr int readersTaking() {
            int(requires(const K& k) { GetIniTimeOfDay("", k); });
 }
 // clang-format off
-#define PORVANE_ONE_READER(section, name, type, addition, description) \
+#define PORVANE_ONE_READER(section, name, type, addition, readAt) \
     static_assert(readersTaking<decltype(settings::key::name)>() == 1, #name); \
     static_assert(requires { GetIni##type("", settings::key::name); }, #name);
 // clang-format on

@@ -1,6 +1,6 @@
 // The settings reference against the table it is generated from: the manual page the build
 // wrote, which the package installs, and the Windows text file give every key of the table
-// under its section, with its type, default and meaning, and no other key.
+// under its section, with its type, default, when it is read and its meaning, and no other key.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "settings/KeyMeanings.h"
 #include "settings/Keys.h"
 #include "settings/Reference.h"
 
@@ -50,7 +51,8 @@ TEST(SettingsReference, ManPageGivesEveryKeyOfTheTable) {
     EXPECT_EQ(count(page, ".TP\n.BR "), settings::knownKeys().size());
     for (const settings::KeySpec& key : settings::knownKeys()) {
         SCOPED_TRACE(std::string(key.name));
-        EXPECT_FALSE(key.description.empty()) << "the table gives no meaning";
+        std::string meaning = settings::meaningOf(key);
+        EXPECT_FALSE(meaning.empty()) << "the table gives no meaning";
         std::size_t section = page.find(".SS [" + std::string(key.section) + "]\n");
         std::size_t entry = page.find(".BR " + std::string(key.name) + " \" (");
         ASSERT_NE(section, std::string::npos);
@@ -62,8 +64,9 @@ TEST(SettingsReference, ManPageGivesEveryKeyOfTheTable) {
                   ".BR " + std::string(key.name) + " \" (" +
                       std::string(settings::typeName(key.type)) + ", default " +
                       std::string(settings::defaultName(key.type)) +
-                      (key.addition ? "; an addition of Porvane's own" : "") + ")\"\n");
-        EXPECT_EQ(page.substr(line, page.find('\n', line) - line), key.description);
+                      (key.addition ? "; an addition of Porvane's own" : "") + "; read " +
+                      std::string(settings::readAtName(key.readAt)) + ")\"\n");
+        EXPECT_EQ(page.substr(line, page.find('\n', line) - line), meaning);
     }
 }
 #endif
@@ -87,7 +90,7 @@ TEST(SettingsReference, TextFileGivesEveryKeyOfTheTable) {
         SCOPED_TRACE(std::string(key.name));
         EXPECT_NE(text.find("\r\n  " + facts(key)), std::string::npos);
         std::string meaning;
-        for (char c : key.description) {
+        for (char c : settings::meaningOf(key)) {
             if (c != ' ') {
                 meaning += c;
             }
