@@ -13,6 +13,7 @@
 
 #include "runtime/system/CommandLine.h"
 #include "settings/Keys.h"
+#include "text/Json.h"
 
 namespace check {
 
@@ -103,7 +104,7 @@ std::string formatJson(const Report& report);
 // A value as the reports quote it.
 std::string quoted(std::string_view text);
 
-// Text as a JSON string, quotes included.
-std::string jsonString(std::string_view text);
+// A text as a JSON string.
+using text::jsonString;
 
 }  // namespace check

@@ -1,6 +1,7 @@
 #include "guard/Status.h"
 
 #include "policy/TimeText.h"
+#include "text/Json.h"
 
 #include <algorithm>
 #include <array>
@@ -11,26 +12,7 @@ namespace guard {
 namespace {
 
 void appendString(std::string& out, std::string_view text) {
-    out += '"';
-    for (unsigned char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
+    out += text::jsonString(text);
 }
 
 void appendNumber(std::string& out, const std::optional<std::int64_t>& value) {
@@ -78,12 +60,14 @@ class Reader {
             const char e = text_[pos_++];
             if (e == '"' || e == '\\' || e == '/') {
                 out += e;
+            } else if (e == 'n' || e == 'r' || e == 't') {
+                out += e == 'n' ? '\n' : e == 'r' ? '\r' : '\t';
             } else if (e == 'u' && pos_ + 4 <= text_.size()) {
                 unsigned code = 0;
                 auto [end, ec] =
                     std::from_chars(text_.data() + pos_, text_.data() + pos_ + 4, code, 16);
                 if (ec != std::errc{} || end != text_.data() + pos_ + 4 || code >= 0x80) {
-                    return std::nullopt;  // statusJson escapes control characters only
+                    return std::nullopt;  // only control characters are escaped so
                 }
                 out += static_cast<char>(code);
                 pos_ += 4;

@@ -97,10 +97,17 @@ ClockStep SessionClock::step(const ClockNow& now) {
         }
         const bool warns = plan_.idleWarnSeconds != 0 &&
                            *now.idleMs >= idleEndMs - std::int64_t{plan_.idleWarnSeconds} * 1000;
+        idleWarning_.reset();
         if (warns) {
-            step.idleWarningSeconds = wholeSecondsLeft(idleEndMs - *now.idleMs);
+            idleWarning_ = wholeSecondsLeft(idleEndMs - *now.idleMs);
         }
-        step.nextLookMs = std::min(step.nextLookMs, nextIdleLook(*now.idleMs, warns));
+        idleLookAt_ = now.sinceAgreeMs + nextIdleLook(*now.idleMs, warns);
+    }
+    if (idleLookAt_) {
+        step.idleWarningSeconds = idleWarning_;
+        const std::int64_t untilIdleLook =
+            std::max<std::int64_t>(*idleLookAt_ - now.sinceAgreeMs, 1);
+        step.nextLookMs = static_cast<int>(std::min<std::int64_t>(step.nextLookMs, untilIdleLook));
     }
     if (step.secondsLeft && looked) {
         // Every reminder that is due now (several when the session began shorter than them)

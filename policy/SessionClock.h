@@ -30,7 +30,7 @@ constexpr bool endedByTime(EndReason reason) {
 struct ClockNow {
     std::int64_t sinceAgreeMs;           // monotonic
     std::int64_t wallClockMs;            // UTC ms since 1970
-    std::optional<std::int64_t> idleMs;  // none: no idle source
+    std::optional<std::int64_t> idleMs;  // none: no idle source, or no reading due (wantsIdle)
 };
 
 struct ClockStep {
@@ -78,6 +78,13 @@ class SessionClock {
     // time left. The idle end and warning come at the idle time they fall on.
     ClockStep step(const ClockNow& now);
 
+    // Whether a step at this moment wants the idle time read: the idle look is due. Reading it
+    // costs a round trip to the desktop, and input between two looks only moves the idle end
+    // later, so a step in between answers from the last reading.
+    bool wantsIdle(std::int64_t sinceAgreeMs) const {
+        return plan_.idleSeconds != 0 && (!idleLookAt_ || sinceAgreeMs >= *idleLookAt_);
+    }
+
     const SessionPlan& plan() const { return plan_; }
     // Whether any step can bring anything: an end by time, an idle end to watch for.
     bool watches(bool idleSource) const;
@@ -96,6 +103,10 @@ class SessionClock {
     std::optional<std::int64_t> outsideEnd_;
     // The reminders still to come, largest first.
     std::vector<std::int32_t> reminders_;
+    // From the first idle reading on: when the next is due (ms since Agree), and the idle
+    // warning's seconds it gave.
+    std::optional<std::int64_t> idleLookAt_;
+    std::optional<std::int64_t> idleWarning_;
 };
 
 }  // namespace policy

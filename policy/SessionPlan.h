@@ -65,6 +65,7 @@ struct SessionPlan {
     std::string idleWarnTitle, idleWarnText;
 
     bool hasTimeLimit() const { return policy::hasTimeLimit(closeSeconds, closeAt.has_value()); }
+    bool operator==(const SessionPlan&) const = default;
 };
 
 // Everything the settings file says about a session's time, read once at Agree.

@@ -145,11 +145,12 @@ void frmUsagePolicy::StartClock() {
 }
 
 policy::ClockNow frmUsagePolicy::Now() const {
+    const std::int64_t sinceAgree = runtime::MonotonicMs() - lAgreedAtMs;
     std::optional<std::int64_t> idle;
-    if (oIdle) {
+    if (oIdle && oClock->wantsIdle(sinceAgree)) {
         idle = oIdle->idleMilliseconds();
     }
-    return {runtime::MonotonicMs() - lAgreedAtMs, runtime::WallClockMs(), idle};
+    return {sinceAgree, runtime::WallClockMs(), idle};
 }
 
 void frmUsagePolicy::Tick(const policy::ClockStep& step) {

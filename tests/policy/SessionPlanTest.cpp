@@ -50,19 +50,8 @@ TEST(SessionPlan, ReadQuietlyKeysByWhatTheyDependOn) {
         testing_support::TempDir dir;
         dir.write("Porvane.ini", std::string("[Application]\r\n") + row.application +
                                      "[Closing]\r\n" + row.closing);
-        policy::SessionPlan plan =
-            policy::readSessionPlan(dir.file("Porvane.ini"), policy::Reading::Quiet);
-        EXPECT_EQ(plan.closeSeconds, row.plan.closeSeconds);
-        EXPECT_EQ(plan.closeAt, row.plan.closeAt);
-        EXPECT_EQ(plan.closeAfterAgree, row.plan.closeAfterAgree);
-        EXPECT_EQ(plan.reminders, row.plan.reminders);
-        EXPECT_EQ(plan.warnTitle + "|" + plan.warnText + "|" + plan.timeLeftTitle,
-                  row.plan.warnTitle + "|" + row.plan.warnText + "|" + row.plan.timeLeftTitle);
-        EXPECT_EQ(plan.showTimeLeft, row.plan.showTimeLeft);
-        EXPECT_EQ(plan.idleSeconds, row.plan.idleSeconds);
-        EXPECT_EQ(plan.idleWarnSeconds, row.plan.idleWarnSeconds);
-        EXPECT_EQ(plan.idleWarnTitle + "|" + plan.idleWarnText,
-                  row.plan.idleWarnTitle + "|" + row.plan.idleWarnText);
+        EXPECT_TRUE(policy::readSessionPlan(dir.file("Porvane.ini"), policy::Reading::Quiet) ==
+                    row.plan);
     }
 }
 

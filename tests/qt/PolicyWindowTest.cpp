@@ -280,16 +280,13 @@ TEST_F(PolicyWindow, FatalErrorShowsTheRuntimeBoxAndRunReturnsOne) {
 }
 
 TEST_F(PolicyWindow, SigtermEndsTheProgramInOrderAndEndsTheApplication) {
-    writeIni(std::string(kIni) +
-             "Application=sh -c 'echo $$ > started.pid; exec sleep 30'\r\n"
+    writeIni(std::string(kIni) + "Application=sh -c 'echo $$ > " + dir.file("started.pid") +
+             "; exec sleep 30'\r\n"
              "[Application]\r\nCloseApplicationOnClose=True\r\n"
              "[Closing]\r\nShowCloseDialog=True\r\nCloseTitle=Bye\r\n");
     pid_t child = 0;
     QTimer::singleShot(200, &scope, [&] {
-        std::filesystem::path saved = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
         agree()->click();
-        std::filesystem::current_path(saved);
         ASSERT_TRUE(waitUntil([&] { return !dir.read("started.pid").empty(); }));
         child = static_cast<pid_t>(std::stoi(dir.read("started.pid")));
         ::raise(SIGTERM);
