@@ -10,6 +10,7 @@
 #include <string>
 
 #include "runtime/system/NativeFiles.h"
+#include "runtime/system/win32/Clock.h"
 #include "runtime/win32/Window.h"
 
 namespace runtime::win32 {
@@ -96,38 +97,12 @@ double Win32Backend::logicalDpiX() {
     return static_cast<double>(systemDpi());
 }
 
-namespace {
-
-// 100-nanosecond intervals from 1601-01-01 to 1970-01-01, UTC.
-constexpr std::int64_t kUnixEpochInFileTime = 116444736000000000;
-
-std::int64_t fileTimeTicks(const FILETIME& ft) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) |
-                                     ft.dwLowDateTime);
-}
-
-}  // namespace
-
 std::int64_t Win32Backend::wallClockMs() {
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    return (fileTimeTicks(now) - kUnixEpochInFileTime) / 10000;
+    return wallClockNowMs();
 }
 
 std::int32_t Win32Backend::utcOffsetAt(std::int64_t utcSeconds) {
-    std::uint64_t ticks = static_cast<std::uint64_t>(utcSeconds * 10000000 + kUnixEpochInFileTime);
-    FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    SYSTEMTIME utc{};
-    SYSTEMTIME local{};
-    FILETIME localFile{};
-    // The zone's rules for that date, daylight saving included; none known: UTC.
-    if (!::FileTimeToSystemTime(&utcFile, &utc) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) ||
-        !::SystemTimeToFileTime(&local, &localFile)) {
-        return 0;
-    }
-    return static_cast<std::int32_t>((fileTimeTicks(localFile) - fileTimeTicks(utcFile)) /
-                                     10000000);
+    return localUtcOffsetAt(utcSeconds);
 }
 
 std::unique_ptr<NativeWindow> Win32Backend::createWindow(const WindowSpec& params,

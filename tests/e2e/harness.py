@@ -538,3 +538,122 @@ def open_wine_gate(name, ini, **kwargs):
     gate = WineGate(name, ini, **kwargs)
     _gates.append(gate)
     return gate
+
+
+class WineGuard:
+    """PorvaneGuard.exe as a service of the Wine prefix the case runs in (WINEPREFIX), from a
+    folder of its own holding its Porvane.ini, PorvaneCtl.exe and the fake gate of tests/win32.
+    Wine's services live only while the prefix's wineserver does; tools/with-wine-prefix keeps it
+    up (wineserver -p). Environment: PORVANE_GUARD, PORVANE_CTL, PORVANE_FAKEGATE."""
+
+    timeout = WINE_TIMEOUT
+
+    def __init__(self, name, ini):
+        self.root = tempfile.mkdtemp(prefix=f"porvane-e2e-{name}-")
+        for var, exe in (("PORVANE_GUARD", "PorvaneGuard.exe"), ("PORVANE_CTL", "PorvaneCtl.exe"),
+                         ("PORVANE_FAKEGATE", "fakegate.exe")):
+            shutil.copy(os.environ[var], os.path.join(self.root, exe))
+        with open(os.path.join(self.root, "Porvane.ini"), "w", newline="\r\n") as f:
+            f.write(ini)
+        self.env = dict(os.environ, WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
+        self.log_file = os.path.join(os.environ["WINEPREFIX"], "drive_c", "ProgramData",
+                                     "Porvane", "guard.log")
+        self.installed = False
+        self.gates = []
+
+    def windows_path(self, name):
+        return "Z:" + os.path.join(self.root, name).replace("/", "\\")
+
+    def wine(self, *args):
+        """Runs a Windows program to its end; (exit status, standard output)."""
+        result = subprocess.run(["wine", *args], cwd=self.root, env=self.env,
+                                capture_output=True, text=True, timeout=self.timeout)
+        return result.returncode, result.stdout.replace("\r\n", "\n")
+
+    def sc(self, *args):
+        status, out = self.wine("sc", *args)
+        check(status == 0, f"sc {' '.join(args)} failed ({status}): {out}")
+        return out
+
+    def install(self):
+        """sc create, as the installer would (automatic start, LocalSystem)."""
+        self.sc("create", "PorvaneGuard", "binPath=", self.windows_path("PorvaneGuard.exe"),
+                "start=", "auto")
+        self.installed = True
+        return self
+
+    def start(self):
+        self.sc("start", "PorvaneGuard")
+        self.wait_log("started")
+        return self
+
+    def state(self):
+        """RUNNING, STOPPED, ... as sc query reports it, or None with no such service."""
+        status, out = self.wine("sc", "query", "PorvaneGuard")
+        m = re.search(r"STATE\s*:\s*\d+\s+(\w+)", out)
+        return m.group(1) if status == 0 and m else None
+
+    def log(self):
+        return read_text(self.log_file) or ""
+
+    def wait_log(self, text, timeout=None):
+        """Waits until the guard's log holds `text`; returns the log."""
+        return wait_for(lambda: text in self.log() and self.log(), f'"{text}" in guard.log',
+                        timeout or self.timeout)
+
+    def ctl(self, *args):
+        """PorvaneCtl.exe with these arguments: (exit status, standard output)."""
+        return self.wine(self.windows_path("PorvaneCtl.exe"), *args)
+
+    def fake_gate(self, name="gate", agree=True):
+        """The fake gate, connected and (unless told otherwise) agreed; returns the file of what
+        it has heard and its Windows process id. Its Unix process is self.gates[-1]."""
+        out = os.path.join(self.root, f"{name}.txt")
+        self.gates.append(subprocess.Popen(
+            ["wine", self.windows_path("fakegate.exe"), "gate" if agree else "hello",
+             self.windows_path(f"{name}.txt")],
+            cwd=self.root, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        lines = 3 if agree else 2
+        heard = wait_for(lambda: len(self.heard(out)) >= lines and self.heard(out),
+                         "the fake gate to speak", self.timeout)
+        return out, int(heard[0].split()[1])
+
+    def restart(self):
+        """sc stop, then sc start: the guard comes back with what it kept."""
+        self.sc("stop", "PorvaneGuard")
+        wait_for(lambda: self.state() == "STOPPED", "the guard to stop")
+        marks = self.log().count("started, settings")
+        self.sc("start", "PorvaneGuard")
+        wait_for(lambda: self.log().count("started, settings") > marks, "the guard to start again")
+
+    @staticmethod
+    def heard(path):
+        return (read_text(path) or "").splitlines()
+
+    def send(self, how, message=""):
+        """One message (`how` "send") or an overlong one ("long"); returns the guard's reply."""
+        out = os.path.join(self.root, "sent.txt")
+        self.wine(self.windows_path("fakegate.exe"), how, self.windows_path("sent.txt"), message)
+        return read_text(out)
+
+    def describe(self):
+        return f"case folder: {self.root}\nguard.log:\n{self.log()}"
+
+    def close(self, keep):
+        for proc in self.gates:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        if self.installed:
+            self.wine("sc", "stop", "PorvaneGuard")
+            wait_for(lambda: self.state() in ("STOPPED", None), "the guard to stop")
+            self.wine("sc", "delete", "PorvaneGuard")
+        if not keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+
+def open_wine_guard(name, ini):
+    """A WineGuard that main() stops and removes, whatever the case's outcome."""
+    guard = WineGuard(name, ini)
+    _gates.append(guard)
+    return guard
