@@ -14,6 +14,8 @@ namespace {
 struct Meaning {
     const KeySpec& key;
     std::string_view text;
+    // Only where the key's default is not the reader's neutral value.
+    std::string_view defaultText = {};
 };
 
 constexpr Meaning kMeanings[] = {
@@ -136,14 +138,17 @@ constexpr Meaning kMeanings[] = {
      "Users. Taken when a session starts."},
     {key::GateSeconds,
      "Seconds a guarded session has for its gate to make itself known to the guard; the guard "
-     "ends the session when none did. Empty, 0 or less, or not a number: 60."},
+     "ends the session when none did. Empty, 0 or less, or not a number: 60.",
+     "60"},
     {key::AgreeSeconds,
      "Seconds a guarded session has, from its start, for the user to agree; the guard ends the "
-     "session when nobody did. Empty or not a number: 600; 0 or less: no such end."},
+     "session when nobody did. Empty or not a number: 600; 0 or less: no such end.",
+     "600"},
     {key::GraceSeconds,
      "Seconds the guard waits after the end it computed itself at Agree (or after it asked the "
      "gate to end) before it ends the session, so that the gate ends in order first. Empty or "
-     "not a number: 60; less than 0: 0."},
+     "not a number: 60; less than 0: 0.",
+     "60"},
     {key::DailySeconds,
      "Seconds from Agree to the session's end a user may have in one local calendar day, summed "
      "over the user's guarded sessions on this computer. Empty, 0 or less: no such allowance. "
@@ -162,6 +167,15 @@ std::string designedSize() {
 }
 
 }  // namespace
+
+std::string_view defaultOf(const KeySpec& key) {
+    for (const Meaning& meaning : kMeanings) {
+        if (meaning.key.name == key.name && !meaning.defaultText.empty()) {
+            return meaning.defaultText;
+        }
+    }
+    return defaultName(key.type);
+}
 
 std::string meaningOf(const KeySpec& key) {
     for (const Meaning& meaning : kMeanings) {

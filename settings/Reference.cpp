@@ -66,8 +66,7 @@ constexpr std::string_view kExample =
 // What the reference says after a key's name: its type and default, whether the original
 // program read it, and when the gate reads it.
 std::string facts(const KeySpec& key) {
-    std::string text =
-        std::string(typeName(key.type)) + ", default " + std::string(defaultName(key.type));
+    std::string text = std::string(typeName(key.type)) + ", default " + std::string(defaultOf(key));
     if (key.addition) {
         text += "; an addition of Porvane's own";
     }
@@ -188,9 +187,9 @@ std::string markdownTable() {
         "| Section | Key | Type | Default | Read | Meaning |\n|---|---|---|---|---|---|\n";
     for (const KeySpec& key : knownKeys()) {
         out += "| `" + std::string(key.section) + "` | `" + std::string(key.name) + "` | " +
-               std::string(typeName(key.type)) + " | " + std::string(defaultName(key.type)) +
-               " | " + std::string(readAtName(key.readAt)) + " | " +
-               (key.addition ? "*Addition.* " : "") + markdownCell(meaningOf(key)) + " |\n";
+               std::string(typeName(key.type)) + " | " + std::string(defaultOf(key)) + " | " +
+               std::string(readAtName(key.readAt)) + " | " + (key.addition ? "*Addition.* " : "") +
+               markdownCell(meaningOf(key)) + " |\n";
     }
     return out;
 }

@@ -38,7 +38,7 @@ std::size_t count(const std::string& text, const std::string& part) {
 // The key's facts as both forms give them after its name.
 std::string facts(const settings::KeySpec& key) {
     return std::string(key.name) + " (" + std::string(settings::typeName(key.type)) + ", default " +
-           std::string(settings::defaultName(key.type));
+           std::string(settings::defaultOf(key));
 }
 
 #ifdef PORVANE_MAN_PAGE
@@ -63,7 +63,7 @@ TEST(SettingsReference, ManPageGivesEveryKeyOfTheTable) {
         EXPECT_EQ(page.substr(entry, line - entry),
                   ".BR " + std::string(key.name) + " \" (" +
                       std::string(settings::typeName(key.type)) + ", default " +
-                      std::string(settings::defaultName(key.type)) +
+                      std::string(settings::defaultOf(key)) +
                       (key.addition ? "; an addition of Porvane's own" : "") + "; read " +
                       std::string(settings::readAtName(key.readAt)) + ")\"\n");
         EXPECT_EQ(page.substr(line, page.find('\n', line) - line), meaning);
