@@ -175,7 +175,8 @@ def guard_real_gate():
     wait_for(lambda: shows("1:01:5", "1:02:00"), "the countdown to show the extension")
 
     guard.wine("taskkill", "/f", "/pid", windows_pid(guard, "Porvane.exe"))
-    guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
+    log = guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
+    check("its gate is ending" not in log, "a killed gate was taken for one ending in order")
 
 
 CASES = [guard_service_runs, *END_CASES, guard_day_kept, guard_malformed_message, guard_ctl,
