@@ -26,10 +26,13 @@ namespace {
 constexpr UINT kSayHello = WM_APP + 1;
 constexpr UINT kHeard = WM_APP + 2;  // the reader has put messages in the inbox
 constexpr wchar_t kClassName[] = L"PorvaneGuardLink";
+constexpr UINT_PTR kHelloTimer = 1;
 
 // Hello and Agreed go out within this; the word of our end, with its answer, this long at most,
 // so that a guard that does not answer cannot keep the program.
 constexpr DWORD kWriteTimeoutMs = 2000;
+// Hello's answer comes within this, or there is no guard to speak of.
+constexpr UINT kHelloAnswerMs = 2000;
 constexpr DWORD kEndingTimeoutMs = 500;
 // Every instance of the pipe busy: a moment's wait, on the first turn of the loop.
 constexpr DWORD kBusyWaitMs = 1000;
@@ -179,6 +182,7 @@ class GuardPipe final : public GuardLink {
         stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         reader_.reset(::CreateThread(nullptr, 0, &GuardPipe::read, this, 0, nullptr));
         ask(guard::Verb::Hello);
+        ::SetTimer(window_.get(), kHelloTimer, kHelloAnswerMs, nullptr);
     }
 
     void ask(guard::Verb verb) {
@@ -248,6 +252,7 @@ class GuardPipe final : public GuardLink {
         const auto reply = guard::parseReply(message);
         const bool ok = reply && !reply->error;
         if (verb == guard::Verb::Hello) {
+            ::KillTimer(window_.get(), kHelloTimer);
             const auto hello = ok ? guard::parseHelloReply(reply->rest) : std::nullopt;
             events_.greeted(hello && hello->guarded);
         } else if (verb == guard::Verb::Agreed) {
@@ -279,6 +284,11 @@ class GuardPipe final : public GuardLink {
         }
         if (self != nullptr && msg == kHeard) {
             self->drain();
+            return 0;
+        }
+        if (self != nullptr && msg == WM_TIMER && wp == kHelloTimer) {
+            ::KillTimer(hwnd, kHelloTimer);
+            self->lost();  // a guard that does not answer Hello guards nothing
             return 0;
         }
         return ::DefWindowProcW(hwnd, msg, wp, lp);
