@@ -1,6 +1,6 @@
 #pragma once
-// The other end of the guard's pipe, for PorvaneCtl.exe and the gate: one connection, messages
-// sent and received whole.
+// The other end of the guard's pipe, for PorvaneCtl.exe: one connection, messages sent and
+// received whole. (The gate has its own, in runtime/win32/Guard.cpp: it reads and writes at once.)
 
 #include <optional>
 #include <string>

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace guard::win32 {
+#include "guard/win32/PipeName.h"
 
-inline constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\PorvaneGuard";
+namespace guard::win32 {
 
 // One connected client, as the pipe knows it.
 struct PipeClient {

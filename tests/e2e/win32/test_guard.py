@@ -6,18 +6,20 @@ no session-change notices and everything runs in one session (1) as the Unix use
 check the guard's decisions and its call of the log-off in guard.log, not the log-off itself.
 Each case runs in a Wine prefix of its own (tests/e2e/CMakeLists.txt).
 
-Usage: test_guard.py --list | CASE, with PORVANE_GUARD, PORVANE_CTL, PORVANE_FAKEGATE and
-WINEPREFIX set.
+Usage: test_guard.py --list | CASE, with PORVANE_GUARD, PORVANE_CTL, PORVANE_FAKEGATE, the
+gate's PORVANE_EXE, PORVANE_HELPER and PORVANE_POLICY, and WINEPREFIX set; on an X display.
 """
 
 import json
 import os
 import pwd
 import signal
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from harness import check, main, open_wine_guard, wait_for  # noqa: E402
+from harness import check, main, open_wine_gate, open_wine_guard, read_text, wait_for  # noqa: E402
+from gate import agree, ini  # noqa: E402
 
 # Wine's one session belongs to the Unix user that runs it.
 USER = pwd.getpwuid(os.getuid()).pw_name
@@ -138,8 +140,49 @@ def guard_ctl():
     guard.wait_log("the log-off of session 1 failed: error 120")
 
 
-CASES = [guard_service_runs, *END_CASES, guard_day_kept, guard_malformed_message, guard_ctl]
+def windows_pid(guard, image):
+    """The Windows process id of the one running program of this image, as wmic lists them
+    (Wine's tasklist lists none)."""
+    def find():
+        out = subprocess.run(["wine", "wmic", "process", "get", "name,processid"], env=guard.env,
+                             capture_output=True, timeout=guard.timeout).stdout
+        rows = [line.split() for line in out.decode("utf-16", "replace").splitlines()]
+        pids = [row[1] for row in rows if len(row) == 2 and row[0].lower() == image.lower()]
+        return pids[0] if len(pids) == 1 else None
+    return wait_for(find, f"{image} among the processes")
+
+
+def guard_real_gate():
+    """Porvane.exe beside the guard: its Agree reaches the guard, the guard's end and an
+    extension reach its countdown, and when it is killed the guard ends the session."""
+    guard = open_wine_guard("real", GUARDED).install().start()
+    # The gate itself sets no end: what its countdown shows is the guard's.
+    run = open_wine_gate("real_gate", ini(ShowTimeLeft="True"))
+    countdown = run.watch_text("Time left")
+    agree(run.start())
+
+    def agreed():
+        status, out = guard.ctl("status", "--json")
+        return status == 0 and [s["state"] for s in json.loads(out)["sessions"]] == ["agreed"]
+    wait_for(agreed, "the guard to see the session agreed")
+
+    def shows(*prefixes):
+        texts = [line.partition(" ")[2] for line in (read_text(countdown) or "").splitlines()]
+        return any(text.startswith(prefixes) for text in texts)
+    wait_for(lambda: shows("1:00:00", "59:5"), "the countdown to show the guard's hour")
+    status, out = guard.ctl("extend", "1", "120")
+    check(status == 0, f"extend 1 120: exit {status} ({out})")
+    wait_for(lambda: shows("1:01:5", "1:02:00"), "the countdown to show the extension")
+
+    guard.wine("taskkill", "/f", "/pid", windows_pid(guard, "Porvane.exe"))
+    log = guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
+    check("its gate is ending" not in log, "a killed gate was taken for one ending in order")
+
+
+CASES = [guard_service_runs, *END_CASES, guard_day_kept, guard_malformed_message, guard_ctl,
+         guard_real_gate]
 
 if __name__ == "__main__":
     raise SystemExit(main(CASES, needs=("PORVANE_GUARD", "PORVANE_CTL", "PORVANE_FAKEGATE",
+                                        "PORVANE_EXE", "PORVANE_HELPER", "PORVANE_POLICY",
                                         "WINEPREFIX")))
