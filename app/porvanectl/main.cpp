@@ -49,7 +49,7 @@ class BusLink : public guard::GuardLink {
                     std::string("the system bus cannot be reached: ") + std::strerror(-r)};
         }
         sd_bus_message* m = nullptr;
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its compound literal (C only)
         r = sd_bus_message_new_method_call(bus_, &m, kName, kPath, kInterface, member);
         if (r >= 0) {
             r = append(m);

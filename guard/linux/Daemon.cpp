@@ -221,7 +221,7 @@ int Daemon::onFilter(sd_bus_message* m, void*, sd_bus_error*) {
 }
 
 std::optional<std::uint32_t> Daemon::askBus(const char* method, const char* sender) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its compound literal (C only)
     sd_bus_message* answer = nullptr;
     std::uint32_t value = 0;
     const bool ok =
@@ -335,7 +335,7 @@ void Daemon::sessionNew(const std::string& id, const std::string& path) {
 bool Daemon::fromLogind(sd_bus_message* m) {
     // Anyone may send a signal to the guard alone, whatever its path and interface say: only
     // what logind's own connection sends is logind's word.
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its compound literal (C only)
     sd_bus_message* answer = nullptr;
     const char* owner = nullptr;
     const char* sender = sd_bus_message_get_sender(m);
@@ -389,7 +389,7 @@ void Daemon::watchGate(const std::string& name) {
         return;
     }
     gates_[name] = slot;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its compound literal (C only)
     sd_bus_message* answer = nullptr;
     int there = 1;
     if (sd_bus_call_method(bus_, kBus, kBusPath, kBus, "NameHasOwner", &error, &answer, "s",

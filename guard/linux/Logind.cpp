@@ -16,7 +16,7 @@ constexpr const char* kSessionPaths = "/org/freedesktop/login1/session";
 
 struct Reply {
     sd_bus_message* m = nullptr;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // SD_BUS_ERROR_NULL, without its compound literal (C only)
     ~Reply() {
         sd_bus_message_unref(m);
         sd_bus_error_free(&error);
