@@ -7,6 +7,7 @@
 
 #include "policy/frmUsagePolicy.h"
 #include "runtime/Program.h"
+#include "runtime/qt/FontWarmUp.h"
 #include "runtime/qt/QtBackend.h"
 
 int main() {
@@ -18,7 +19,9 @@ int main() {
     char noName[] = "";
     char* qtArgv[] = {noName, nullptr};
     int qtArgc = 1;
+    runtime::qt::FontWarmUp fonts;
     QApplication application(qtArgc, qtArgv);
+    fonts.wait();
     QApplication::setApplicationVersion(QStringLiteral(PORVANE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("porvane"));
     int status = 0;
