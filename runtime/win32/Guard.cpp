@@ -4,10 +4,12 @@
 // is reported. The guard learns which session we are from the pipe itself; we only say HELLO,
 // AGREED and ENDING, and it answers each in turn.
 //
-// One connection for the program's whole life, so that the guard sees our end however it comes
-// (a broken pipe). A reader thread waits on it and hands every message whole to the
-// user-interface thread through a message-only window: the replies in the order of our requests,
-// and between them the lines the guard sends on its own (ENDCHANGED, ENDNOW).
+// One connection while the guard runs, so that the guard sees our end however it comes (a broken
+// pipe). A guard that goes while it guards us (a restart, an upgrade) is looked for again each
+// second, and told Hello and Agreed anew when it is back: it knows nothing of this gate, and
+// would end the session when no gate came. A reader thread waits on it and hands every message
+// whole to the user-interface thread through a message-only window: the replies in the order of our
+// requests, and between them the lines the guard sends on its own (ENDCHANGED, ENDNOW).
 #include <windows.h>
 
 #include <deque>
@@ -27,6 +29,8 @@ constexpr UINT kSayHello = WM_APP + 1;
 constexpr UINT kHeard = WM_APP + 2;  // the reader has put messages in the inbox
 constexpr wchar_t kClassName[] = L"PorvaneGuardLink";
 constexpr UINT_PTR kHelloTimer = 1;
+constexpr UINT_PTR kReconnectTimer = 2;
+constexpr UINT kReconnectMs = 1000;
 
 // Hello and Agreed go out within this; the word of our end, with its answer, this long at most,
 // so that a guard that does not answer cannot keep the program.
@@ -138,11 +142,16 @@ class GuardPipe final : public GuardLink {
     // Said on the loop's first turn, when the window is up: the pipe never holds it back.
     void hello() override { ::PostMessageW(window_.get(), kSayHello, 0, 0); }
 
-    void agreed() override { ask(guard::Verb::Agreed); }
+    void agreed() override {
+        agreedSaid_ = true;
+        ask(guard::Verb::Agreed);
+    }
 
     // The word, and the guard's answer to it, while the program waits: after it the guard is not
     // heard any more, and it knows our closing pipe for the orderly end it is.
     void ending() override {
+        ending_ = true;
+        ::KillTimer(window_.get(), kReconnectTimer);
         stopReading();
         if (!said_ || gone_) {
             return;
@@ -179,10 +188,36 @@ class GuardPipe final : public GuardLink {
             }
         }
         said_ = true;
+        begin();
+    }
+
+    // On a connected pipe: the reader, and Hello.
+    void begin() {
         stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         reader_.reset(::CreateThread(nullptr, 0, &GuardPipe::read, this, 0, nullptr));
         ask(guard::Verb::Hello);
         ::SetTimer(window_.get(), kHelloTimer, kHelloAnswerMs, nullptr);
+    }
+
+    // Each second after the guard that guarded us went: its pipe again, then Hello, and Agreed
+    // if we had said it.
+    void reconnect() {
+        ScopedHandle pipe(openPipe());
+        if (!pipe || ending_) {
+            return;
+        }
+        ::KillTimer(window_.get(), kReconnectTimer);
+        stopReading();
+        ::AcquireSRWLockExclusive(&inboxLock_);
+        inbox_.clear();  // the old pipe's last word
+        ::ReleaseSRWLockExclusive(&inboxLock_);
+        pipe_ = std::move(pipe);
+        gone_ = false;
+        asked_.clear();
+        begin();
+        if (agreedSaid_) {
+            ask(guard::Verb::Agreed);
+        }
     }
 
     void ask(guard::Verb verb) {
@@ -205,9 +240,13 @@ class GuardPipe final : public GuardLink {
         }
         gone_ = true;
         if (!asked_.empty() && asked_.front() == guard::Verb::Hello) {
+            guarded_ = false;
             events_.greeted(false);
         }
         asked_.clear();
+        if (guarded_ && !ending_) {
+            ::SetTimer(window_.get(), kReconnectTimer, kReconnectMs, nullptr);
+        }
     }
 
     // On the user-interface thread: everything the reader has put in the inbox.
@@ -254,7 +293,8 @@ class GuardPipe final : public GuardLink {
         if (verb == guard::Verb::Hello) {
             ::KillTimer(window_.get(), kHelloTimer);
             const auto hello = ok ? guard::parseHelloReply(reply->rest) : std::nullopt;
-            events_.greeted(hello && hello->guarded);
+            guarded_ = hello && hello->guarded;
+            events_.greeted(guarded_);
         } else if (verb == guard::Verb::Agreed) {
             const auto agreed = ok ? guard::parseAgreedReply(reply->rest) : std::nullopt;
             if (!agreed) {
@@ -284,6 +324,10 @@ class GuardPipe final : public GuardLink {
         }
         if (self != nullptr && msg == kHeard) {
             self->drain();
+            return 0;
+        }
+        if (self != nullptr && msg == WM_TIMER && wp == kReconnectTimer) {
+            self->reconnect();
             return 0;
         }
         if (self != nullptr && msg == WM_TIMER && wp == kHelloTimer) {
@@ -324,7 +368,10 @@ class GuardPipe final : public GuardLink {
     std::deque<std::optional<std::string>> inbox_;  // none: the pipe is gone
     std::deque<guard::Verb> asked_;                 // the answers still owed, in order
     bool said_ = false;                             // Hello went out
-    bool gone_ = false;
+    bool gone_ = false;                             // this pipe is no more
+    bool guarded_ = false;                          // the guard's last Hello said so
+    bool agreedSaid_ = false;
+    bool ending_ = false;
 };
 
 }  // namespace

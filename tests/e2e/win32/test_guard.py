@@ -154,7 +154,8 @@ def windows_pid(guard, image):
 
 def guard_real_gate():
     """Porvane.exe beside the guard: its Agree reaches the guard, the guard's end and an
-    extension reach its countdown, and when it is killed the guard ends the session."""
+    extension reach its countdown, it makes itself known again to a guard that restarts, and
+    when it is killed the guard ends the session."""
     guard = open_wine_guard("real", GUARDED).install().start()
     # The gate itself sets no end: what its countdown shows is the guard's.
     run = open_wine_gate("real_gate", ini(ShowTimeLeft="True"))
@@ -173,6 +174,14 @@ def guard_real_gate():
     status, out = guard.ctl("extend", "1", "120")
     check(status == 0, f"extend 1 120: exit {status} ({out})")
     wait_for(lambda: shows("1:01:5", "1:02:00"), "the countdown to show the extension")
+
+    # A guard that starts anew (an upgrade, say) hears from the gate again, or it would end the
+    # session for want of a gate; the killed gate below is then this guard's to see.
+    here = f"session 1 ({USER}): its gate is here"
+    before = guard.log().count(here)
+    guard.restart()
+    wait_for(lambda: guard.log().count(here) > before, "the gate's Hello to the restarted guard")
+    wait_for(agreed, "the restarted guard to see the session agreed")
 
     guard.wine("taskkill", "/f", "/pid", windows_pid(guard, "Porvane.exe"))
     log = guard.wait_log(f"session 1 ({USER}): ended: the gate ended")
